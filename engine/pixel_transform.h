@@ -1,0 +1,52 @@
+// The per-pixel lightness transform and the adapters between the host's pixel
+// formats and it.
+//
+// A pixel's lightness d is the mean of its largest and smallest colour channel.
+// It goes through `EvaluateCurve`, and each colour channel keeps its distance
+// from the lightness scaled by e / d, so the ratios between channels (the hue)
+// stay. A pixel whose new lightness e is <= 0 or >= 1 becomes a grey of level e.
+// Then the result is blended with the input by the record's `mix` and, where a
+// slope is 0, clamped at that end. Alpha is copied and never clamped.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/tone_curve.h"
+#include "host/host_types.h"
+
+// The working pixel: the layout of the host's PF_PixelFloat.
+struct FloatPixel {
+  float alpha;
+  float red;
+  float green;
+  float blue;
+};
+
+// A pixel of a 32-bit float BGRA frame.
+struct FloatPixelBGRA {
+  float blue;
+  float green;
+  float red;
+  float alpha;
+};
+
+// Both return 0 always.
+PF_Err TransformPixel(const ToneCurve& curve, const FloatPixel& in, FloatPixel* out);
+PF_Err TransformPixelBGRA(void* curve, A_long x, A_long y, FloatPixelBGRA* in,
+                          FloatPixelBGRA* out);
+
+// Pixel functions for the host's iterate services; the refcon is the ToneCurve.
+// Channels come in by c / 255 (8-bit) or c * 2^-15 (16-bit, full scale 32768)
+// and go back by truncating the clamped scaled value, never rounding: 0.5 is
+// stored as 127 and as 16384; NaN as 0.
+PF_Err TransformPixel8(void* curve, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out);
+PF_Err TransformPixel16(void* curve, A_long x, A_long y, PF_Pixel16* in, PF_Pixel16* out);
+// Premiere's 8-bit BGRA pixels reach the callback typed as PF_Pixel8: byte 0 is
+// blue, 1 green, 2 red, 3 alpha.
+PF_Err TransformPixel8BGRA(void* curve, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out);
+
+// Walks `rows` rows of a float BGRA frame, `destination.width` pixels each,
+// from the first pixel of both buffers, stepping each by its own signed row
+// stride. The source must hold at least that many pixels in as many rows.
+void TransformRowsBGRA(const ToneCurve& curve, const PF_EffectWorld& source,
+                       const PF_EffectWorld& destination, A_long rows);

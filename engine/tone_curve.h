@@ -1,0 +1,106 @@
+// The tone curve: the per-frame record, its evaluation at one lightness, and the
+// construction of its lookup table.
+//
+// Precision is part of the contract. The record's fields, the table, and the
+// power, ceiling and floor of the evaluation are single precision; the
+// pre-transform's linear form, the extensions and the whole table construction
+// are double precision. Each narrowing to float is written where it happens.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+constexpr int32_t LUT_CAPACITY = 1024;  // floats of table storage a render provides
+
+// Everything the curve and the pixel transform need for one frame. Filled once
+// by the render and `BuildLut`, then only read, from any number of threads.
+struct ToneCurve {
+  float offset;       // additive term of the pre-transform; 0 is neutral
+  float gamma;        // exponent of the pre-transform; 1 is neutral
+  float gain;         // multiplier of the pre-transform; 1 is neutral
+  float contrast;     // -100..100; exactly 0 means the table is not applied
+  float mix;          // weight of the corrected pixel against the input; 1 is no blend
+  float black_slope;  // extension below 0; 0 means black is clamped
+  float white_slope;  // extension above 1; 0 means white is clamped
+  int32_t lut_size;   // 32, 64, 128, 256 or 1024
+  const float* lut;   // lut_size points; point i is the curve at i / (lut_size - 1)
+};
+
+using CurveAngleFunction = double (*)(double);
+
+// x to the power y in single precision. The C libraries' own powf differ between
+// our Linux and Windows builds by an ulp now and then; the correctly rounded
+// double power narrowed once gives the same bits on both.
+inline float SinglePow(float x, float y) {
+  return static_cast<float>(std::pow(static_cast<double>(x), static_cast<double>(y)));
+}
+
+// The curve's value at lightness x, any double:
+//   1. pre-transform, unless offset is 0, gamma 1 and gain 1: gamma 1 takes
+//      gain * x + offset in double; any other gamma limits x below at 0 (NaN to
+//      0), narrows it to float and takes gain * x^gamma + offset in single;
+//   2. x >= 1: 1 when white_slope is 0, else 1 + white_slope * (x - 1);
+//   3. x <= 0: 0 when black_slope is 0, else x * black_slope;
+//   4. contrast 0: x itself;
+//   5. otherwise linear interpolation in the table at (lut_size - 1) * x, taken
+//      in single precision. A NaN x yields NaN and reads no table entry.
+// Field comparisons are IEEE equality tests: a NaN field never equals anything.
+inline double EvaluateCurve(double x, const ToneCurve& curve) {
+  if (!(curve.offset == 0.0f && curve.gamma == 1.0f && curve.gain == 1.0f)) {
+    if (curve.gamma == 1.0f) {
+      x = static_cast<double>(curve.gain) * x + static_cast<double>(curve.offset);
+    } else {
+      const float base = static_cast<float>(x > 0.0 ? x : 0.0);
+      const float powered = SinglePow(base, curve.gamma);
+      const float scaled = powered * curve.gain;
+      const float shifted = scaled + curve.offset;
+      x = static_cast<double>(shifted);
+    }
+  }
+  if (x >= 1.0) {
+    if (curve.white_slope == 0.0f) return 1.0;
+    return 1.0 + static_cast<double>(curve.white_slope) * (x - 1.0);
+  }
+  if (x <= 0.0) {
+    if (curve.black_slope == 0.0f) return 0.0;
+    return x * static_cast<double>(curve.black_slope);
+  }
+  if (curve.contrast == 0.0f) return x;
+  if (x != x) return x;  // a NaN has no place in the table
+
+  const int32_t last = curve.lut_size - 1;
+  const float position = static_cast<float>(static_cast<double>(last) * x);
+  const float upper = std::ceil(position);
+  if (upper > static_cast<float>(last)) return 1.0;
+  if (position == upper) return static_cast<double>(curve.lut[static_cast<int32_t>(position)]);
+  const float lower = std::floor(position);
+  const float upper_weight = upper - position;
+  const float lower_weight = position - lower;
+  const float from_lower = upper_weight * curve.lut[static_cast<int32_t>(lower)];
+  const float from_upper = lower_weight * curve.lut[static_cast<int32_t>(upper)];
+  const float value = from_lower + from_upper;
+  return static_cast<double>(value);
+}
+
+// Fills `storage[0 .. N-1]` with the sampled curve of two cubic Bezier segments
+// meeting on the diagonal at the pivot lightness, and sets the record's
+// `lut_size`, `lut`, `black_slope` and `white_slope`. Nothing else of the record
+// is touched; nothing beyond entry N - 1 of the storage is written or read.
+//
+// Inputs the host keeps in range are used exactly as given. Anything else is
+// first brought into range, so that no input at all can place a sample outside
+// the table:
+//   table_size          32, 64, 128, 256 or 1024; any other value gives 128
+//   pivot channels      0..1;          NaN gives 0
+//   contrast            -100..100;     NaN gives 0 (slope 1 at the pivot)
+//   width               0.001..1;      NaN gives 1 (the default)
+//   rolloffs            0..1;          NaN gives 0 (the default)
+// `sine` and `cosine` are called four times, all with the contrast angle: sine,
+// cosine for the dark segment, then sine, cosine for the bright one.
+void BuildLut(ToneCurve* curve, float* storage, int32_t table_size, float pivot_red,
+              float pivot_green, float pivot_blue, double contrast, double width,
+              double shadows_rolloff, double highlights_rolloff, int32_t clamp_white,
+              int32_t clamp_black, CurveAngleFunction sine, CurveAngleFunction cosine);
+
+// The table size for a Quality choice 1..5; any other choice gives 128.
+int32_t LutSizeForQuality(int32_t quality);

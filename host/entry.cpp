@@ -1,0 +1,66 @@
+#include "host/entry.h"
+
+#include "host/effect_identity.h"
+#include "host/host_constants.h"
+#include "host/params.h"
+#include "host/render.h"
+#include "host/suites.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+PF_Err About(PF_InData* in_data, PF_OutData* out_data) {
+  SuiteHandler suites(in_data->pica_basicP);
+  // The version shown is written out here; the version word says the same.
+  suites.AnsiSuite()->sprintf(out_data->return_msg, "%s v%d.%d\r%s", GetString(STR_NAME), 1, 0,
+                              GetString(STR_DESCRIPTION));
+  return PF_Err_NONE;
+}
+
+PF_Err GlobalSetup(PF_InData* in_data, PF_OutData* out_data) {
+  out_data->my_version = EFFECT_VERSION;
+  out_data->out_flags = EFFECT_OUT_FLAGS;
+  out_data->out_flags2 = EFFECT_OUT_FLAGS2;
+  if (in_data->appl_id != APPL_ID_PREMIERE_PRO) return PF_Err_NONE;
+
+  const void* acquired = nullptr;
+  AcquireSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1,
+                       &acquired);
+  if (acquired == nullptr) return PF_Err_NONE;
+  const auto* pixel_formats = static_cast<const PF_PixelFormatSuite1*>(acquired);
+  pixel_formats->ClearSupportedPixelFormats(in_data->effect_ref);
+  pixel_formats->AddSupportedPixelFormat(in_data->effect_ref, PrPixelFormat_BGRA_4444_32f);
+  pixel_formats->AddSupportedPixelFormat(in_data->effect_ref, PrPixelFormat_BGRA_4444_8u);
+  ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
+  return PF_Err_NONE;
+}
+
+extern "C" VELMORA_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data,
+                                                PF_OutData* out_data, PF_ParamDef* params[],
+                                                PF_LayerDef* output, void* /*extra*/) {
+  try {
+    switch (cmd) {
+      case PF_Cmd_ABOUT:
+        return About(in_data, out_data);
+      case PF_Cmd_GLOBAL_SETUP:
+        return GlobalSetup(in_data, out_data);
+      case PF_Cmd_PARAMS_SETUP:
+        return ParamsSetup(in_data, out_data);
+      case PF_Cmd_RENDER:
+        return Render(in_data, out_data, params, output);
+      default:
+        return PF_Err_NONE;
+    }
+  } catch (PF_Err& err) {
+    return err;
+  }
+}
+
+#if defined(_WIN32)
+// The effect keeps no per-thread state, so thread notifications are not wanted.
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID /*reserved*/) {
+  if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(module);
+  return TRUE;
+}
+#endif

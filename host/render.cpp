@@ -1,0 +1,150 @@
+#include "host/render.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "engine/pixel_transform.h"
+#include "engine/tone_curve.h"
+#include "host/host_constants.h"
+#include "host/params.h"
+#include "host/suites.h"
+
+namespace {
+
+bool IsPremierePro(const PF_InData* in_data) {
+  return in_data->appl_id == APPL_ID_PREMIERE_PRO;
+}
+
+// bottom - top, saturated instead of overflowing for absurd rectangles.
+A_long RowCount(const PF_LayerDef& output) {
+  const int64_t rows = static_cast<int64_t>(output.extent_hint.bottom) -
+                       static_cast<int64_t>(output.extent_hint.top);
+  return static_cast<A_long>(std::clamp<int64_t>(rows, INT32_MIN, INT32_MAX));
+}
+
+float ColorByteToFloat(A_u_char channel) {
+  return static_cast<float>(channel) / 255.0f;
+}
+
+// (100 - blend %) / 100, rounded to float twice as projects have always seen it;
+// exactly 0 only at a blend of exactly 100 %.
+float MixForBlend(PF_Fixed blend) {
+  const double blend_percent = static_cast<double>(blend) / 65536.0;
+  const float remaining = static_cast<float>(100.0 - blend_percent);
+  return static_cast<float>(static_cast<double>(remaining) / 100.0);
+}
+
+PF_Err CopyInput(PF_InData* in_data, SuiteHandler& suites, PF_EffectWorld* input,
+                 PF_LayerDef* output) {
+  if (IsPremierePro(in_data)) {
+    return in_data->utils->copy(in_data->effect_ref, input, output, nullptr, nullptr);
+  }
+  const PF_WorldTransformSuite1* transform = suites.WorldTransformSuite();
+  if (in_data->quality == PF_Quality_HI) {
+    return transform->copy_hq(in_data->effect_ref, input, output, nullptr, nullptr);
+  }
+  return transform->copy(in_data->effect_ref, input, output, nullptr, nullptr);
+}
+
+PF_Err IterateAfterEffects(PF_InData* in_data, SuiteHandler& suites, ToneCurve* curve,
+                           PF_EffectWorld* input, PF_LayerDef* output, A_long rows) {
+  // The output alone decides the depth; the input layer's flags are not read.
+  if ((output->world_flags & PF_WorldFlag_DEEP) != 0) {
+    return suites.Iterate16Suite()->iterate(in_data, 0, rows, input, nullptr, curve,
+                                            TransformPixel16, output);
+  }
+  return suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, curve, TransformPixel8,
+                                         output);
+}
+
+// The walk starts at the first pixel of both buffers; it is limited to what
+// both worlds hold, so an extent hint larger than the frame, or an input layer
+// smaller than the output, never takes it outside either image.
+void WalkFloatFrame(const ToneCurve& curve, const PF_EffectWorld& input, const PF_LayerDef& output,
+                    A_long rows) {
+  PF_LayerDef destination = output;
+  destination.width = std::min(output.width, input.width);
+  const A_long bounded_rows = std::min({rows, output.height, input.height});
+  TransformRowsBGRA(curve, input, destination, bounded_rows);
+}
+
+PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandler& suites,
+                            ToneCurve* curve, PF_EffectWorld* input, PF_LayerDef* output,
+                            A_long rows) {
+  const void* acquired = nullptr;
+  if (AcquireSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1,
+                           &acquired) != PF_Err_NONE) {
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
+  const auto* pixel_formats = static_cast<const PF_PixelFormatSuite1*>(acquired);
+
+  // A frame whose format the host does not report is taken as 8-bit BGRA.
+  PrPixelFormat format = PrPixelFormat_BGRA_4444_8u;
+  pixel_formats->GetPixelFormat(output, &format);
+
+  PF_Err err = PF_Err_NONE;
+  if (format == PrPixelFormat_BGRA_4444_32f) {
+    WalkFloatFrame(*curve, *input, *output, rows);
+  } else if (format == PrPixelFormat_BGRA_4444_8u) {
+    try {
+      err = suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, curve,
+                                            TransformPixel8BGRA, output);
+    } catch (...) {
+      ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
+      throw;
+    }
+  } else {
+    ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
+    return PF_Err_UNRECOGNIZED_PARAM_TYPE;
+  }
+
+  const PF_Err release_err =
+      ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
+  // A failed iteration must not be reported as success just because the
+  // release went well.
+  return err != PF_Err_NONE ? err : release_err;
+}
+
+}  // namespace
+
+PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+              PF_LayerDef* output) {
+  SuiteHandler suites(in_data->pica_basicP);
+
+  ToneCurve curve{};
+  float lut_storage[LUT_CAPACITY] = {};
+  const A_long rows = RowCount(*output);
+
+  curve.offset = static_cast<float>(params[PARAM_OFFSET]->u.fs_d.value);
+  curve.gamma = static_cast<float>(params[PARAM_GAMMA]->u.fs_d.value);
+  curve.gain = static_cast<float>(params[PARAM_GAIN]->u.fs_d.value);
+  const int32_t table_size = LutSizeForQuality(params[PARAM_QUALITY]->u.pd.value);
+
+  PF_PixelFloat pivot{};
+  if (IsPremierePro(in_data)) {
+    const PF_Pixel& color = params[PARAM_PIVOT]->u.cd.value;
+    pivot.red = ColorByteToFloat(color.red);
+    pivot.green = ColorByteToFloat(color.green);
+    pivot.blue = ColorByteToFloat(color.blue);
+  } else {
+    const PF_Err err = suites.ColorParamSuite()->PF_GetFloatingPointColorFromColorDef(
+        in_data->effect_ref, params[PARAM_PIVOT], &pivot);
+    if (err != PF_Err_NONE) return err;
+  }
+
+  const double contrast = params[PARAM_CONTRAST]->u.fs_d.value;
+  BuildLut(&curve, lut_storage, table_size, pivot.red, pivot.green, pivot.blue, contrast,
+           params[PARAM_WIDTH]->u.fs_d.value, params[PARAM_SHADOWS_ROLLOFF]->u.fs_d.value,
+           params[PARAM_HIGHLIGHTS_ROLLOFF]->u.fs_d.value, params[PARAM_CLAMP_WHITE]->u.bd.value,
+           params[PARAM_CLAMP_BLACK]->u.bd.value, in_data->utils->ansi.sin,
+           in_data->utils->ansi.cos);
+  curve.contrast = static_cast<float>(contrast);
+  curve.mix = MixForBlend(params[PARAM_BLEND]->u.fd.value);
+
+  PF_EffectWorld* input = &params[PARAM_INPUT]->u.ld;
+  if (curve.mix == 0.0f) return CopyInput(in_data, suites, input, output);
+  if (IsPremierePro(in_data)) {
+    return TransformPremierePro(in_data, out_data, suites, &curve, input, output, rows);
+  }
+  return IterateAfterEffects(in_data, suites, &curve, input, output, rows);
+}

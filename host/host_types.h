@@ -8,6 +8,10 @@
 
 #include <cstdint>
 
+// The host compiles these records with packing 8, which on x86-64 is natural alignment;
+// pinning it here keeps a stray narrower pack in an including file from changing them.
+#pragma pack(push, 8)
+
 using A_long = int32_t;
 using A_u_long = uint32_t;
 using A_short = int16_t;
@@ -18,6 +22,8 @@ using A_FpLong = double;
 using A_FpShort = float;
 using A_u_longlong = uint64_t;
 using A_intptr_t = int64_t;
+using A_Boolean = uint8_t;
+using A_Err = A_long;
 
 using PF_Err = A_long;
 using PF_Fixed = A_long;  // signed 16.16 fixed point
@@ -57,6 +63,10 @@ using PF_SoundFormat = A_short;
 using PF_SoundSampleSize = A_short;
 using PF_SoundChannels = A_short;
 using PrPixelFormat = int32_t;
+
+// Results of the basic suite. SPBoolean is four bytes on Windows (one byte elsewhere).
+using SPErr = int32_t;
+using SPBoolean = int32_t;
 
 struct PF_ProgressInfo;  // opaque host handle behind `effect_ref`
 using PF_ProgPtr = PF_ProgressInfo*;
@@ -136,7 +146,14 @@ struct PF_LayerDef {
 };
 using PF_EffectWorld = PF_LayerDef;
 
+static_assert(sizeof(PF_LRect) == 16, "PF_LRect layout");
+static_assert(sizeof(PF_Point) == 8, "PF_Point layout");
+static_assert(sizeof(PF_RationalScale) == 8, "PF_RationalScale layout");
+static_assert(sizeof(PF_SpecVersion) == 4, "PF_SpecVersion layout");
+static_assert(sizeof(PF_Boolean) == 1, "PF_Boolean is one byte");
 static_assert(sizeof(PF_Pixel) == 4, "PF_Pixel layout");
 static_assert(sizeof(PF_Pixel16) == 8, "PF_Pixel16 layout");
 static_assert(sizeof(PF_PixelFloat) == 16, "PF_PixelFloat layout");
 static_assert(sizeof(PF_LayerDef) == 120, "PF_LayerDef layout");
+
+#pragma pack(pop)

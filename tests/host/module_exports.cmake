@@ -1,0 +1,17 @@
+# Fails unless the module's dynamic symbol table defines exactly one symbol,
+# EntryPointFunc: a host finds the effect by that name and must see nothing else.
+# Usage: cmake -DNM=<nm> -DMODULE=<module file> -P module_exports.cmake
+execute_process(COMMAND ${NM} -D --defined-only ${MODULE}
+  OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${NM} failed on ${MODULE}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(names "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^.* " "" name "${line}")
+  list(APPEND names "${name}")
+endforeach()
+if(NOT names STREQUAL "EntryPointFunc")
+  message(FATAL_ERROR "exports of ${MODULE}: '${names}', expected only EntryPointFunc")
+endif()

@@ -38,12 +38,13 @@ LayoutRow RecordRow(const char* name) {
   return {name, true, static_cast<int64_t>(sizeof(Record)), 0};
 }
 
+LayoutRow MemberRow(const char* name, size_t offset, size_t size) {
+  return {name, false, static_cast<int64_t>(offset), static_cast<int64_t>(size)};
+}
+
 #define SIZE_ROW(Record) RecordRow<Record>(#Record)
-#define MEMBER_ROW(Record, path)                                              \
-  LayoutRow {                                                                 \
-#Record "." #path, false, static_cast < int64_t>(offsetof(Record, path)), \
-        static_cast < int64_t>(sizeof(std::declval <Record&>().path))         \
-  }
+#define MEMBER_ROW(Record, path) \
+  MemberRow(#Record "." #path, offsetof(Record, path), sizeof(std::declval<Record&>().path))
 
 std::vector<LayoutRow> DeclaredLayout() {
   return {

@@ -32,8 +32,7 @@ struct FloatPixelBGRA {
 
 // Both return 0 always.
 PF_Err TransformPixel(const ToneCurve& curve, const FloatPixel& in, FloatPixel* out);
-PF_Err TransformPixelBGRA(void* curve, A_long x, A_long y, FloatPixelBGRA* in,
-                          FloatPixelBGRA* out);
+PF_Err TransformPixelBGRA(void* curve, A_long x, A_long y, FloatPixelBGRA* in, FloatPixelBGRA* out);
 
 // Pixel functions for the host's iterate services; the refcon is the ToneCurve.
 // Channels come in by c / 255 (8-bit) or c * 2^-15 (16-bit, full scale 32768)

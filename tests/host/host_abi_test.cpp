@@ -482,14 +482,16 @@ struct ConstantRow {
   std::string value;  // decimal, or the text in double quotes for suite names
 };
 
-#define VALUE_ROW(name)                                \
-  ConstantRow {                                        \
-#name, std::to_string(static_cast <int64_t>(name)) \
-  }
-#define STRING_ROW(name)                     \
-  ConstantRow {                              \
-#name, std::string("\"") + (name) + "\"" \
-  }
+ConstantRow ValueRow(const char* name, int64_t value) {
+  return {name, std::to_string(value)};
+}
+
+ConstantRow StringRow(const char* name, const char* text) {
+  return {name, std::string("\"") + text + "\""};
+}
+
+#define VALUE_ROW(name) ValueRow(#name, static_cast<int64_t>(name))
+#define STRING_ROW(name) StringRow(#name, name)
 
 std::vector<ConstantRow> DeclaredConstants() {
   return {

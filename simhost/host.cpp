@@ -1,0 +1,85 @@
+#include "simhost/host.h"
+
+#include <cstring>
+#include <thread>
+
+#include "simhost/callbacks.h"
+
+namespace simhost {
+namespace {
+
+int DefaultThreadCount() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  if (cores == 0) return 2;
+  return cores > 8 ? 8 : static_cast<int>(cores);
+}
+
+}  // namespace
+
+SimulatedHost::SimulatedHost(HostMode mode, EntryPointFunction entry)
+    : mode_(mode), entry_(entry), threads_(DefaultThreadCount()) {
+  InstallUtilCallbacks(utils_);
+  InstallInteractCallbacks(in_data_.inter);
+  in_data_.utils = &utils_;
+  in_data_.effect_ref = reinterpret_cast<PF_ProgPtr>(this);
+  in_data_.quality = PF_Quality_HI;
+  in_data_.version = PF_SpecVersion{13, 28};
+  in_data_.appl_id = mode == HostMode::PremierePro ? kPremiereApplId : kAfterEffectsApplId;
+  in_data_.field = PF_Field_FRAME;
+  in_data_.time_scale = 1;
+  in_data_.downsample_x = PF_RationalScale{1, 1};
+  in_data_.downsample_y = PF_RationalScale{1, 1};
+  in_data_.pixel_aspect_ratio = PF_RationalScale{1, 1};
+}
+
+void SimulatedHost::ResetOutData() {
+  out_data_ = PF_OutData{};
+}
+
+void SimulatedHost::ClearRecords() {
+  ledger_.Clear();
+  params_.clear();
+  add_param_calls_ = 0;
+  pixel_formats_.clear();
+  clear_formats_calls_ = 0;
+  get_format_calls_ = 0;
+  color_conversions_ = 0;
+  iterations_.clear();
+  copies_.clear();
+}
+
+PF_Err SimulatedHost::Invoke(PF_Cmd cmd, PF_ParamDef** params, PF_LayerDef* output) {
+  in_data_.pica_basicP = faults_.no_basic_suite ? nullptr : const_cast<SPBasicSuite*>(BasicSuite());
+  CurrentHostScope scope(this);
+  return entry_(cmd, &in_data_, &out_data_, params, output, nullptr);
+}
+
+PF_Err SimulatedHost::Call(PF_Cmd cmd, PF_ParamDef** params, PF_LayerDef* output) {
+  return Invoke(cmd, params, output);
+}
+
+PF_Err SimulatedHost::About() {
+  return Invoke(PF_Cmd_ABOUT, nullptr, nullptr);
+}
+
+PF_Err SimulatedHost::GlobalSetup() {
+  return Invoke(PF_Cmd_GLOBAL_SETUP, nullptr, nullptr);
+}
+
+PF_Err SimulatedHost::ParamsSetup() {
+  in_data_.num_params = 1;  // the input layer, before the effect adds its own
+  return Invoke(PF_Cmd_PARAMS_SETUP, nullptr, nullptr);
+}
+
+PF_Err SimulatedHost::Render(const EffectSettings& settings, HostImage& input, HostImage& output) {
+  RenderParams params;
+  BuildRenderParams(settings, *input.World(), params);
+  PF_EffectWorld* world = output.World();
+  in_data_.num_params = kRenderParamCount;
+  in_data_.width = world->width;
+  in_data_.height = world->height;
+  in_data_.extent_hint = world->extent_hint;
+  return Invoke(PF_Cmd_RENDER, params.list.data(), world);
+}
+
+}  // namespace simhost

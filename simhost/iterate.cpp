@@ -1,0 +1,78 @@
+#include "simhost/iterate.h"
+
+#include <thread>
+#include <vector>
+
+namespace simhost {
+namespace {
+
+template <typename Pixel>
+Pixel* PixelAt(const PF_EffectWorld* world, A_long x, A_long y) {
+  auto* row = reinterpret_cast<std::uint8_t*>(world->data) +
+              static_cast<std::ptrdiff_t>(y) * world->rowbytes;
+  return reinterpret_cast<Pixel*>(row) + x;
+}
+
+// First row of band b of `count` equal bands over `rows` rows from `top`.
+A_long BandEdge(A_long top, A_long rows, A_long b, A_long count) {
+  return top + static_cast<A_long>(static_cast<std::int64_t>(rows) * b / count);
+}
+
+struct Band {
+  A_long top;
+  A_long bottom;
+  PF_Err first_error = 0;
+  std::int64_t visited = 0;
+};
+
+}  // namespace
+
+template <typename Pixel>
+IterateOutcome IterateArea(int threads, const PF_EffectWorld* src, const PF_LRect& area,
+                           void* refcon, PF_Err (*pixel_fn)(void*, A_long, A_long, Pixel*, Pixel*),
+                           PF_EffectWorld* dst) {
+  const A_long rows = area.bottom - area.top;
+  if (rows <= 0 || area.right <= area.left) return {0, 0};
+  const A_long band_count = threads < 1 ? 1 : (threads > rows ? rows : threads);
+
+  std::vector<Band> bands(static_cast<std::size_t>(band_count));
+  for (A_long b = 0; b < band_count; ++b) {
+    bands[static_cast<std::size_t>(b)].top = BandEdge(area.top, rows, b, band_count);
+    bands[static_cast<std::size_t>(b)].bottom = BandEdge(area.top, rows, b + 1, band_count);
+  }
+
+  auto run_band = [&](Band& band) {
+    for (A_long y = band.top; y < band.bottom; ++y) {
+      for (A_long x = area.left; x < area.right; ++x) {
+        Pixel* in = src != nullptr ? PixelAt<Pixel>(src, x, y) : nullptr;
+        const PF_Err err = pixel_fn(refcon, x, y, in, PixelAt<Pixel>(dst, x, y));
+        if (err != 0 && band.first_error == 0) band.first_error = err;
+        ++band.visited;
+      }
+    }
+  };
+
+  // The calling thread takes the first band, as a host's own render thread
+  // joins its workers.
+  std::vector<std::thread> workers;
+  workers.reserve(bands.size() - 1);
+  for (std::size_t b = 1; b < bands.size(); ++b) {
+    workers.emplace_back(run_band, std::ref(bands[b]));
+  }
+  run_band(bands[0]);
+  for (std::thread& worker : workers) worker.join();
+
+  IterateOutcome outcome{0, 0};
+  for (const Band& band : bands) {
+    if (outcome.result == 0) outcome.result = band.first_error;
+    outcome.pixels_visited += band.visited;
+  }
+  return outcome;
+}
+
+template IterateOutcome IterateArea<PF_Pixel>(int, const PF_EffectWorld*, const PF_LRect&, void*,
+                                              PF_IteratePixel8Func, PF_EffectWorld*);
+template IterateOutcome IterateArea<PF_Pixel16>(int, const PF_EffectWorld*, const PF_LRect&, void*,
+                                                PF_IteratePixel16Func, PF_EffectWorld*);
+
+}  // namespace simhost

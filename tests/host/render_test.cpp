@@ -2,6 +2,7 @@
 // engine's own answer, and every way a render can fail.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,11 @@ struct NamedSettings {
   const char* name;
   EffectSettings settings;
 };
+
+// Test names and failure messages show the case by name.
+void PrintTo(const NamedSettings& named, std::ostream* out) {
+  *out << named.name;
+}
 
 std::vector<NamedSettings> SettingsCases() {
   std::vector<NamedSettings> cases;

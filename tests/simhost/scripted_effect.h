@@ -40,4 +40,13 @@ const Suite* Acquire(PF_InData* in_data, const char* name, SPErr* code = nullptr
   return static_cast<const Suite*>(suite);
 }
 
+// Acquires a suite, hands it to `use` and releases it; returns what `use` returns.
+template <typename Suite, typename Use>
+PF_Err UsingSuite(PF_InData* in_data, const char* name, Use&& use) {
+  const Suite* suite = Acquire<Suite>(in_data, name);
+  const PF_Err result = use(*suite);
+  in_data->pica_basicP->ReleaseSuite(name, 1);
+  return result;
+}
+
 }  // namespace simhost

@@ -219,11 +219,9 @@ TEST(WorldTransformSuite, AnInjectedCopyCodeLeavesTheOutputUntouched) {
   const auto before = dst.PixelBytes();
   const PF_Err err =
       RunScript(host, [&](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, PF_LayerDef*) {
-        const auto* suite = Acquire<PF_WorldTransformSuite1>(in, kPFWorldTransformSuite);
-        const PF_Err result =
-            suite->copy(in->effect_ref, src.World(), dst.World(), nullptr, nullptr);
-        in->pica_basicP->ReleaseSuite(kPFWorldTransformSuite, 1);
-        return result;
+        return UsingSuite<PF_WorldTransformSuite1>(in, kPFWorldTransformSuite, [&](auto& suite) {
+          return suite.copy(in->effect_ref, src.World(), dst.World(), nullptr, nullptr);
+        });
       });
   EXPECT_EQ(err, 5);
   EXPECT_EQ(dst.PixelBytes(), before);
@@ -287,11 +285,9 @@ TEST(IterateSuites, AnInjectedCodeVisitsNoPixel) {
   const auto before = dst.PixelBytes();
   const PF_Err err =
       RunScript(host, [&](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, PF_LayerDef*) {
-        const auto* it8 = Acquire<PF_Iterate8Suite1>(in, kPFIterate8Suite);
-        const PF_Err result =
-            it8->iterate(in, 0, 4, src.World(), nullptr, nullptr, Invert8, dst.World());
-        in->pica_basicP->ReleaseSuite(kPFIterate8Suite, 1);
-        return result;
+        return UsingSuite<PF_Iterate8Suite1>(in, kPFIterate8Suite, [&](auto& suite) {
+          return suite.iterate(in, 0, 4, src.World(), nullptr, nullptr, Invert8, dst.World());
+        });
       });
   EXPECT_EQ(err, 517);
   EXPECT_EQ(dst.PixelBytes(), before);

@@ -46,6 +46,18 @@ TEST(HostImage, BottomUpRowsAreStoredLastRowFirst) {
   EXPECT_EQ(image.Row(1) - image.Row(2), 8);
 }
 
+// A bottom-up image without rows once pointed its data one stride before its
+// buffer; the sanitizer build reports such pointer arithmetic.
+TEST(HostImage, ImagesWithoutRowsStayInsideTheirBuffer) {
+  for (RowOrder order : {RowOrder::TopDown, RowOrder::BottomUp}) {
+    HostImage image(HostPixelFormat::BGRAFloat, 5, 0, 8, order);
+    EXPECT_EQ(image.World()->height, 0);
+    EXPECT_EQ(reinterpret_cast<std::uint8_t*>(image.World()->data), image.Row(0));
+    EXPECT_TRUE(image.PixelBytes().empty());
+    EXPECT_TRUE(image.GuardsIntact());
+  }
+}
+
 TEST(HostImage, PixelBytesIgnoreStrideAndRowOrder) {
   HostImage plain(HostPixelFormat::ARGB16, 9, 4);
   HostImage padded(HostPixelFormat::ARGB16, 9, 4, 10, RowOrder::BottomUp);

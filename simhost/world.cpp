@@ -88,6 +88,8 @@ HostImage::HostImage(HostPixelFormat format, A_long width, A_long height, A_long
 std::size_t HostImage::RowOffset(A_long y) const {
   const auto row = static_cast<std::size_t>(y);
   const auto rows = static_cast<std::size_t>(world_.height);
+  // An image without rows has its (empty) first row right after the front guard.
+  if (rows == 0) return kGuardBytes;
   const std::size_t stored = order_ == RowOrder::TopDown ? row : rows - 1 - row;
   return kGuardBytes + stored * stride_;
 }

@@ -109,6 +109,18 @@ TEST(HostImage, GuardsCatchWritesBeforeAfterAndInPadding) {
   }
 }
 
+// A bottom-up image without rows once placed its data pointer far outside its
+// storage (the undefined-behaviour sanitizer build reports such arithmetic).
+TEST(HostImage, ImagesWithoutRowsPointAtTheirStorage) {
+  for (RowOrder order : {RowOrder::TopDown, RowOrder::BottomUp}) {
+    HostImage image(HostPixelFormat::BGRAFloat, 5, 0, 4, order);
+    EXPECT_EQ(image.World()->height, 0);
+    EXPECT_TRUE(image.PixelBytes().empty());
+    EXPECT_TRUE(image.GuardsIntact());
+    EXPECT_EQ(reinterpret_cast<std::uint8_t*>(image.World()->data), image.Row(0));
+  }
+}
+
 TEST(HostImage, ForeignWorldsAreTakenByTheirDeepFlag) {
   PF_EffectWorld world{};
   EXPECT_EQ(FormatOfWorld(world), HostPixelFormat::ARGB8);

@@ -1,0 +1,147 @@
+// velmora apply IN OUT | 'in.%04d.exr' 'out.%04d.exr' --frames A-B | IN... OUTDIR
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "tools/commands.h"
+#include "tools/flags.h"
+#include "tools/frame_list.h"
+#include "tools/image_io.h"
+#include "tools/progress.h"
+#include "tools/render_image.h"
+
+namespace {
+
+struct ApplyOptions {
+  std::vector<std::string> paths;
+  std::string frames;
+  std::string host = "auto";
+  bool force = false;
+  unsigned jobs = 0;
+  SettingFlags settings;
+};
+
+HostChoice ParseHost(const std::string& text) {
+  if (text == "auto") return HostChoice::Automatic;
+  if (text == "aftereffects" || text == "ae") return HostChoice::AfterEffects;
+  if (text == "premiere" || text == "ppro") return HostChoice::PremierePro;
+  throw BadInput("--host " + text + ": not allowed; use auto, aftereffects or premiere");
+}
+
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code error;
+  if (std::filesystem::exists(a, error) && std::filesystem::exists(b, error)) {
+    return std::filesystem::equivalent(a, b, error);
+  }
+  return std::filesystem::weakly_canonical(a, error) == std::filesystem::weakly_canonical(b, error);
+}
+
+// Everything that can be known before the first pixel: nothing is written
+// unless every job can start.
+std::vector<RenderPath> CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force) {
+  std::vector<RenderPath> paths;
+  for (const FileJob& job : jobs) {
+    const OIIO::ImageSpec spec = ReadImageSpec(job.input);
+    paths.push_back(ChooseRenderPath(DepthOf(job.input, spec.format), host, job.input.string()));
+    CheckWritableOutput(job.output);
+  }
+  if (!force) {
+    for (const FileJob& job : jobs) {
+      for (const FileJob& other : jobs) {
+        if (SameFile(job.output, other.input)) {
+          throw BadInput("output " + job.output.string() + " would overwrite the input " +
+                         other.input.string() + "; add --force to allow it");
+        }
+      }
+    }
+  }
+  return paths;
+}
+
+// Renders the jobs on `workers` threads; each thread has its own hosts, since a
+// simulated host serves one thread at a time.
+void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
+                const std::vector<FileJob>& jobs, const std::vector<RenderPath>& paths,
+                unsigned workers, Progress& progress) {
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const int iterate_threads = static_cast<int>(std::max(1u, cores / workers));
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> stop{false};
+  std::mutex failure_mutex;
+  std::exception_ptr failure;
+
+  auto work = [&] {
+    std::map<simhost::HostMode, std::unique_ptr<simhost::SimulatedHost>> hosts;
+    try {
+      for (std::size_t i = next++; i < jobs.size() && !stop; i = next++) {
+        const FileJob& job = jobs[i];
+        auto& host = hosts[paths[i].mode];
+        if (!host) host = effect.MakeHost(paths[i].mode, iterate_threads);
+        Image image = ReadImage(job.input);
+        const PF_Err error = RenderImage(*host, settings, paths[i], &image);
+        if (error != 0) {
+          throw Failure("the module returned " + DescribeModuleError(error, *host) + " on " +
+                        job.label + " (" + job.input.string() + ", " + PathName(paths[i]) +
+                        " path); " + job.output.string() + " was not written");
+        }
+        WriteImage(job.output, image);
+        progress.Done(job.label, job.output.string());
+      }
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(failure_mutex);
+      if (!failure) failure = std::current_exception();
+      stop = true;
+    }
+  };
+
+  std::vector<std::thread> threads;
+  for (unsigned i = 1; i < workers; ++i) threads.emplace_back(work);
+  work();
+  for (std::thread& thread : threads) thread.join();
+  progress.Finish();
+  if (failure) std::rethrow_exception(failure);
+}
+
+void RunApply(const ToolContext& context, const ApplyOptions& options) {
+  const Effect& effect = context.RequireEffect();
+  const HostChoice host = ParseHost(options.host);
+  const simhost::EffectSettings settings = ResolveSettings(options.settings, effect.Params());
+  const std::vector<FileJob> jobs = PlanJobs(options.paths, options.frames);
+  const std::vector<RenderPath> paths = CheckJobs(jobs, host, options.force);
+  SavePresetIfAsked(options.settings, effect.Params(), settings);
+
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const unsigned workers = static_cast<unsigned>(
+      std::min<std::size_t>(options.jobs > 0 ? options.jobs : cores, jobs.size()));
+  const bool several = jobs.size() > 1;
+  Progress progress(several ? stderr : nullptr, jobs.size(), isatty(STDERR_FILENO) != 0);
+  RenderJobs(effect, settings, jobs, paths, workers, progress);
+  if (!several) std::printf("%s\n", jobs[0].output.string().c_str());
+}
+
+}  // namespace
+
+void AddApplyCommand(CLI::App& app, const ToolContext& context) {
+  auto options = std::make_shared<ApplyOptions>();
+  CLI::App* command = app.add_subcommand(
+      "apply", "Apply the effect to an image, a numbered sequence (--frames) or a list of images");
+  command
+      ->add_option("paths", options->paths,
+                   "IN OUT, or 'in.%04d.exr' 'out.%04d.exr' with --frames, or IN... OUTDIR")
+      ->required()
+      ->expected(2, -1);
+  command->add_option("--frames", options->frames,
+                      "Frame numbers of a sequence, e.g. 1001-1240,1250");
+  command->add_option(
+      "--host", options->host,
+      "auto (8/16-bit After Effects, float Premiere Pro), aftereffects or premiere");
+  command->add_flag("--force", options->force, "Allow an output to overwrite an input");
+  command->add_option("--jobs", options->jobs, "Frames rendered at once (default: every core)");
+  AddSettingFlags(command, context.KnownParams(), &options->settings);
+  command->callback([&context, options] { RunApply(context, *options); });
+}

@@ -1,0 +1,36 @@
+// The tool's commands. Each registers itself on the application; its callback
+// runs the command and reports failures by throwing ToolError.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "tools/effect.h"
+#include "tools/tool_error.h"
+
+// The module every command works with, loaded before the flags are parsed so
+// that their help can show the module's own ranges and defaults.
+class ToolContext {
+ public:
+  explicit ToolContext(const std::string& module_path);
+  // Throws the reason the module could not be loaded.
+  const Effect& RequireEffect() const;
+  // Empty when the module could not be loaded.
+  const std::vector<RegisteredParam>& KnownParams() const;
+  const std::string& ModulePath() const { return module_path_; }
+
+ private:
+  std::string module_path_;
+  std::unique_ptr<Effect> effect_;
+  std::optional<ToolError> load_error_;
+};
+
+void AddApplyCommand(CLI::App& app, const ToolContext& context);
+void AddDemoCommand(CLI::App& app, const ToolContext& context);
+void AddCurveCommand(CLI::App& app, const ToolContext& context);
+void AddInfoCommand(CLI::App& app, const ToolContext& context);
+
+// The curve picture of `velmora curve`, also written by the demo.
+void WriteCurvePlot(const simhost::EffectSettings& settings, const std::string& output);

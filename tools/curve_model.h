@@ -1,0 +1,20 @@
+// The tone curve of a set of effect values, built the way the render builds it,
+// from the engine directly: for plotting, not for rendering pixels.
+#pragma once
+
+#include <array>
+
+#include "engine/tone_curve.h"
+#include "simhost/effect_settings.h"
+
+struct CurveModel {
+  std::array<float, LUT_CAPACITY> storage;  // the table the record points into
+  ToneCurve curve;
+  double pivot_lightness;
+};
+
+// Fills `model` (the record points into the model, so it is built in place):
+// offset, gamma and gain narrowed to float, the table size from the quality,
+// the pivot as bytes / 255 in single precision, BuildLut with the simulated
+// host's portable sine and cosine, the contrast narrowed, and mix from the blend.
+void BuildCurveModel(const simhost::EffectSettings& settings, CurveModel* model);

@@ -1,0 +1,74 @@
+#include "tools/effect.h"
+
+#include <cstring>
+
+#include "host/host_constants.h"
+#include "tools/tool_error.h"
+
+namespace {
+
+const char* ErrorName(PF_Err error) {
+  switch (error) {
+    case PF_Err_OUT_OF_MEMORY:
+      return "PF_Err_OUT_OF_MEMORY: out of memory";
+    case PF_Err_INTERNAL_STRUCT_DAMAGED:
+      return "PF_Err_INTERNAL_STRUCT_DAMAGED: internal structure damaged";
+    case PF_Err_INVALID_INDEX:
+      return "PF_Err_INVALID_INDEX: invalid index";
+    case PF_Err_UNRECOGNIZED_PARAM_TYPE:
+      return "PF_Err_UNRECOGNIZED_PARAM_TYPE: pixel format not recognised";
+    case PF_Err_INVALID_CALLBACK:
+      return "PF_Err_INVALID_CALLBACK: invalid callback";
+    case PF_Err_BAD_CALLBACK_PARAM:
+      return "PF_Err_BAD_CALLBACK_PARAM: a host suite could not be acquired";
+    case PF_Err_CANNOT_PARSE_KEYFRAME_TEXT:
+      return "PF_Err_CANNOT_PARSE_KEYFRAME_TEXT";
+    default:
+      return "an error code of the host";
+  }
+}
+
+std::unique_ptr<simhost::SimulatedHost> SetUpHost(simhost::EntryPointFunction entry,
+                                                  simhost::HostMode mode, int threads,
+                                                  const std::string& path) {
+  auto host = std::make_unique<simhost::SimulatedHost>(mode, entry);
+  host->SetThreadCount(threads);
+  PF_Err error = host->GlobalSetup();
+  if (error != PF_Err_NONE) {
+    throw Failure("module " + path + " failed global setup: " + DescribeModuleError(error, *host));
+  }
+  error = host->ParamsSetup();
+  if (error != PF_Err_NONE) {
+    throw Failure("module " + path +
+                  " failed parameter setup: " + DescribeModuleError(error, *host));
+  }
+  return host;
+}
+
+}  // namespace
+
+std::string DefaultModulePath() {
+  return VELMORA_DEFAULT_MODULE;
+}
+
+Effect::Effect(const std::string& module_path) : path_(module_path), module_(module_path) {
+  if (!module_.IsLoaded()) throw BadInput("cannot load module: " + module_.Error());
+  auto host = SetUpHost(module_.Entry(), simhost::HostMode::AfterEffects, 1, path_);
+  recorded_ = host->RecordedParams();
+  params_ = ReadRegisteredParams(recorded_);
+}
+
+std::unique_ptr<simhost::SimulatedHost> Effect::MakeHost(simhost::HostMode mode,
+                                                         int threads) const {
+  return SetUpHost(module_.Entry(), mode, threads, path_);
+}
+
+std::string DescribeModuleError(PF_Err error, simhost::SimulatedHost& host) {
+  std::string text = std::to_string(error) + " (" + ErrorName(error) + ")";
+  const PF_OutData& out = host.OutData();
+  if ((out.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) != 0 && out.return_msg[0] != '\0') {
+    text += ", message \"" +
+            std::string(out.return_msg, strnlen(out.return_msg, sizeof out.return_msg)) + "\"";
+  }
+  return text;
+}

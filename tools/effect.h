@@ -1,0 +1,39 @@
+// The effect as the tool sees it: a module loaded from a file, asked for its
+// parameter set once, and simulated hosts to render with.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "simhost/host.h"
+#include "tools/settings.h"
+
+// The native module of this build, unless --module names another.
+std::string DefaultModulePath();
+
+class Effect {
+ public:
+  // Throws BadInput when the file cannot be loaded as a module, Failure when the
+  // module's parameter setup fails or registers a parameter set the tool does not know.
+  explicit Effect(const std::string& module_path);
+
+  const std::string& Path() const { return path_; }
+  simhost::EntryPointFunction Entry() const { return module_.Entry(); }
+  const std::vector<simhost::RecordedParam>& Recorded() const { return recorded_; }
+  const std::vector<RegisteredParam>& Params() const { return params_; }
+
+  // A host in `mode` that has run global and parameter setup, ready to render.
+  // `threads` is the number of threads its iterate uses.
+  std::unique_ptr<simhost::SimulatedHost> MakeHost(simhost::HostMode mode, int threads) const;
+
+ private:
+  std::string path_;
+  simhost::LoadedModule module_;
+  std::vector<simhost::RecordedParam> recorded_;
+  std::vector<RegisteredParam> params_;
+};
+
+// "514 (PF_Err_UNRECOGNIZED_PARAM_TYPE: pixel format not recognised)", followed by
+// the module's own message when it set the display flag.
+std::string DescribeModuleError(PF_Err error, simhost::SimulatedHost& host);

@@ -1,0 +1,69 @@
+#include "tools/flags.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "tools/preset.h"
+#include "tools/tool_error.h"
+
+namespace {
+
+std::string HelpText(const std::string& flag, const std::vector<RegisteredParam>& params) {
+  for (const RegisteredParam& param : params) {
+    if (param.flag != flag) continue;
+    simhost::EffectSettings defaults = DefaultSettings(params);
+    return param.name + ": " + AllowedText(param) + "; default " + SettingText(param, defaults);
+  }
+  return "see `velmora info` for the range and default";
+}
+
+void CheckFolderOf(const std::string& path, const char* what) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (!folder.empty() && !std::filesystem::is_directory(folder)) {
+    throw BadInput(std::string(what) + " folder does not exist: " + folder.string());
+  }
+}
+
+}  // namespace
+
+void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& params,
+                     SettingFlags* flags) {
+  for (const std::string& flag : ParamFlags()) {
+    const bool is_switch = flag == "clamp-white" || flag == "clamp-black";
+    if (is_switch) {
+      command->add_flag_callback(
+          "--" + flag, [flags, flag] { flags->given[flag] = "on"; }, HelpText(flag, params));
+      command->add_flag_callback(
+          "--no-" + flag, [flags, flag] { flags->given[flag] = "off"; }, "Turn --" + flag + " off");
+    } else {
+      command
+          ->add_option_function<std::string>(
+              "--" + flag, [flags, flag](const std::string& text) { flags->given[flag] = text; },
+              HelpText(flag, params))
+          ->type_name(flag == "pivot" ? "R,G,B|#RRGGBB"
+                                      : (flag == "quality" ? "1-5|WORD" : "NUMBER"));
+    }
+  }
+  command->add_option("--preset", flags->preset, "Read the values from this JSON file first")
+      ->type_name("FILE");
+  command
+      ->add_option("--save-preset", flags->save_preset, "Write the values used to this JSON file")
+      ->type_name("FILE");
+}
+
+simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
+                                        const std::vector<RegisteredParam>& params) {
+  simhost::EffectSettings settings = DefaultSettings(params);
+  if (!flags.preset.empty()) ReadPreset(flags.preset, params, &settings);
+  for (const auto& [flag, text] : flags.given)
+    ApplySetting(FindParam(params, flag), text, &settings);
+  if (!flags.save_preset.empty()) CheckFolderOf(flags.save_preset, "--save-preset");
+  return settings;
+}
+
+void SavePresetIfAsked(const SettingFlags& flags, const std::vector<RegisteredParam>& params,
+                       const simhost::EffectSettings& settings) {
+  if (flags.save_preset.empty()) return;
+  WritePreset(flags.save_preset, params, settings);
+  std::cout << "preset: " << flags.save_preset << "\n";
+}

@@ -1,0 +1,31 @@
+// The flags every rendering command shares: one per effect value, --preset and
+// --save-preset. Values are kept as text until the module's own definitions are
+// known, then checked against them.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "simhost/effect_settings.h"
+#include "tools/settings.h"
+
+struct SettingFlags {
+  std::map<std::string, std::string> given;  // flag name -> text, in command-line form
+  std::string preset;
+  std::string save_preset;
+};
+
+// `params` (may be empty when the module could not be loaded) only enriches the help texts.
+void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& params,
+                     SettingFlags* flags);
+
+// The module's defaults, then the preset, then the flags given. Checks that the
+// --save-preset folder exists. Throws BadInput.
+simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
+                                        const std::vector<RegisteredParam>& params);
+
+// Writes the preset when --save-preset was given, and says so on `stream`.
+void SavePresetIfAsked(const SettingFlags& flags, const std::vector<RegisteredParam>& params,
+                       const simhost::EffectSettings& settings);

@@ -1,0 +1,83 @@
+#include "tools/preset.h"
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "tools/atomic_write.h"
+#include "tools/tool_error.h"
+
+namespace {
+
+std::string ValueText(const nlohmann::json& value) {
+  if (value.is_boolean()) return value.get<bool>() ? "on" : "off";
+  if (value.is_string()) return value.get<std::string>();
+  if (value.is_number_integer()) return std::to_string(value.get<long long>());
+  if (value.is_number()) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", value.get<double>());
+    return text;
+  }
+  return value.dump();
+}
+
+nlohmann::json ValueJson(const RegisteredParam& param, const simhost::EffectSettings& settings) {
+  const std::string text = SettingText(param, settings);
+  switch (param.kind) {
+    case ParamKind::Popup:
+      return settings.quality;
+    case ParamKind::FloatSlider:
+    case ParamKind::FixedSlider:
+      return std::strtod(text.c_str(), nullptr);
+    case ParamKind::Checkbox:
+      return text == "on";
+    case ParamKind::Colour:
+      return text;
+  }
+  return text;
+}
+
+}  // namespace
+
+void ReadPreset(const std::filesystem::path& path, const std::vector<RegisteredParam>& params,
+                simhost::EffectSettings* settings) {
+  std::ifstream file(path);
+  if (!file) throw BadInput("cannot read preset " + path.string());
+  nlohmann::json document;
+  try {
+    document = nlohmann::json::parse(file);
+  } catch (const nlohmann::json::exception& error) {
+    throw BadInput("preset " + path.string() + " is not valid JSON: " + error.what());
+  }
+  if (!document.is_object()) {
+    throw BadInput("preset " + path.string() + " must be a JSON object of settings");
+  }
+  for (const auto& [key, value] : document.items()) {
+    std::string known;
+    const RegisteredParam* match = nullptr;
+    for (const RegisteredParam& param : params) {
+      if (param.flag == key) match = &param;
+      known += (known.empty() ? "" : ", ") + param.flag;
+    }
+    if (match == nullptr) {
+      throw BadInput("preset " + path.string() + ": unknown setting \"" + key + "\"; known are " +
+                     known);
+    }
+    try {
+      ApplySetting(*match, ValueText(value), settings);
+    } catch (const ToolError& error) {
+      throw BadInput("preset " + path.string() + ": " + error.what());
+    }
+  }
+}
+
+void WritePreset(const std::filesystem::path& path, const std::vector<RegisteredParam>& params,
+                 const simhost::EffectSettings& settings) {
+  nlohmann::ordered_json document = nlohmann::ordered_json::object();
+  for (const RegisteredParam& param : params) document[param.flag] = ValueJson(param, settings);
+  WriteAtomically(path, [&](const std::filesystem::path& temporary) {
+    std::ofstream file(temporary);
+    file << document.dump(2) << "\n";
+    file.close();
+    if (!file) throw Failure("cannot write preset " + path.string());
+  });
+}

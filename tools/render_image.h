@@ -1,0 +1,40 @@
+// Runs one image file's pixels through the effect on a simulated host, choosing
+// the host path by the file's sample depth.
+//
+// 16-bit files: the host's 16-bit channels have white at 32768, not 65535. A file
+// value v goes in as round(v * 32768 / 65535) and a host value h comes back as
+// round(h * 65535 / 32768), both to the nearest integer; the way in never meets
+// a tie, and the one tie on the way out (h = 16384, 32767.5) rounds up. So black
+// and white survive exactly, and a neutral render returns every file value
+// within one code.
+#pragma once
+
+#include <cstdint>
+
+#include "simhost/host.h"
+#include "tools/image_io.h"
+
+enum class HostChoice {
+  Automatic,     // After Effects for 8-bit and 16-bit files, Premiere Pro for float
+  AfterEffects,  // 8-bit and 16-bit files only
+  PremierePro,   // 8-bit (BGRA) and float files only
+};
+
+struct RenderPath {
+  simhost::HostMode mode;
+  simhost::HostPixelFormat format;
+};
+
+// Throws BadInput naming the file when the host has no path for its depth.
+RenderPath ChooseRenderPath(SampleDepth depth, HostChoice host, const std::string& file);
+
+const char* PathName(const RenderPath& path);
+
+uint16_t FileToHost16(uint16_t file_value);
+uint16_t HostToFile16(uint16_t host_value);
+
+// Renders the colour channels and alpha of `image` in place; every other
+// channel is left as it was. An image without alpha is rendered opaque. Returns
+// the module's error code; on a non-zero code the image is unchanged.
+PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
+                   const RenderPath& path, Image* image);

@@ -1,0 +1,62 @@
+// The effect's twelve parameters as the tool offers them: one flag each, with the
+// kind, range and default the module itself registers. The tool keeps only the
+// flag name and the persistent id of each parameter (ids are fixed for saved
+// projects); everything else is read from the module's recorded definitions.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "simhost/effect_settings.h"
+#include "simhost/host.h"
+
+enum class ParamKind { Popup, FloatSlider, FixedSlider, Colour, Checkbox };
+
+// One parameter as the module registered it, in the units the user types:
+// choice numbers, slider values, percent for the blend, 0/1 for the checkboxes.
+struct RegisteredParam {
+  std::string flag;  // "contrast-width", without the dashes
+  std::string name;  // "Contrast width", as registered
+  A_long disk_id;
+  A_long index;  // position among the registered parameters, from 1
+  ParamKind kind;
+  PF_ParamType param_type;
+  PF_ParamFlags flags;
+  double valid_min;
+  double valid_max;
+  double default_value;
+  PF_Pixel default_colour;           // Colour only
+  std::vector<std::string> choices;  // Popup only, as the host splits the list
+  int precision;                     // shown decimals of sliders
+};
+
+// The flag names, in the module's registration order.
+const std::vector<std::string>& ParamFlags();
+
+// Pairs each flag with the recorded definition of its persistent id. Throws
+// Failure naming the id when the module registered none, or another kind.
+std::vector<RegisteredParam> ReadRegisteredParams(
+    const std::vector<simhost::RecordedParam>& recorded);
+
+const RegisteredParam& FindParam(const std::vector<RegisteredParam>& params,
+                                 const std::string& flag);
+
+// Every value at the default the module registered.
+simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& params);
+
+// Sets one value from text: numbers for sliders (blend in percent), 1..5 or the
+// first word of a label for the quality, "R,G,B" bytes or "#RRGGBB" for the
+// pivot, on/off (true/false, yes/no, 1/0) for the checkboxes. Throws BadInput
+// naming the flag, the value and what is allowed.
+void ApplySetting(const RegisteredParam& param, const std::string& text,
+                  simhost::EffectSettings* settings);
+
+// The value in the form ApplySetting reads back to the same setting.
+std::string SettingText(const RegisteredParam& param, const simhost::EffectSettings& settings);
+
+// "0 to 10", "1 to 5 (fast, fair, good, 8-bit, 10-bit)", "R,G,B or #RRGGBB", "on or off".
+std::string AllowedText(const RegisteredParam& param);
+
+// A pivot colour as "#RRGGBB".
+std::string ColourText(const PF_Pixel& colour);

@@ -1,0 +1,27 @@
+// How the tool fails: one line for the user and the exit code it ends with.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// Bad input of any kind (flags, values, files, paths): nothing was written.
+constexpr int EXIT_BAD_INPUT = 2;
+// The module or the file system failed while working; outputs already finished stay.
+constexpr int EXIT_FAILED = 1;
+
+class ToolError : public std::runtime_error {
+ public:
+  ToolError(int exit_code, const std::string& message)
+      : std::runtime_error(message), exit_code_(exit_code) {}
+  int exit_code() const { return exit_code_; }
+
+ private:
+  int exit_code_;
+};
+
+inline ToolError BadInput(const std::string& message) {
+  return ToolError(EXIT_BAD_INPUT, message);
+}
+inline ToolError Failure(const std::string& message) {
+  return ToolError(EXIT_FAILED, message);
+}

@@ -36,6 +36,8 @@ test-tsan: deps
 	cd $(BUILD)-tsan && ctest --output-on-failure -j $(JOBS) -L threaded
 
 # ---- demo --------------------------------------------------------------------------
+demo: build
+	$(BUILD)/tools/velmora demo --out out/demo
 
 # ---- Windows module ----------------------------------------------------------------
 

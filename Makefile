@@ -44,8 +44,24 @@ demo: build
 # ---- benchmarks --------------------------------------------------------------------
 
 # ---- fuzzing -----------------------------------------------------------------------
+# A clang tree of its own with libFuzzer, AddressSanitizer and UBSan. test-fuzz
+# is CI's bounded run; `make fuzz` is the long one (FUZZ_SECONDS per target).
+.PHONY: fuzz-build fuzz test-fuzz
+FUZZ_CI_SECONDS ?= 60
+FUZZ_SECONDS ?= 1800
 
-test: test-native test-asan test-tsan
+fuzz-build: deps
+	$(CMAKE_CONFIGURE) -B $(BUILD)-fuzz -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_BUILD_FUZZ=ON \
+	  -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_TOOLS=OFF
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target velmora_fuzzers
+
+test-fuzz: fuzz-build
+	./fuzz/run_fuzzers.sh $(BUILD)-fuzz $(FUZZ_CI_SECONDS)
+
+fuzz: fuzz-build
+	./fuzz/run_fuzzers.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
+
+test: test-native test-asan test-tsan test-fuzz
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-*

@@ -98,6 +98,17 @@ struct SlotFiller {
 
 }  // namespace
 
+double PreTransform(double x, const ToneCurve& curve) {
+  if (FieldIsOne(curve.gamma)) {
+    return static_cast<double>(curve.gain) * x + static_cast<double>(curve.offset);
+  }
+  const float base = static_cast<float>(x > 0.0 ? x : 0.0);
+  const float powered = SinglePow(base, curve.gamma);
+  const float scaled = powered * curve.gain;
+  const float shifted = scaled + curve.offset;
+  return static_cast<double>(shifted);
+}
+
 int32_t LutSizeForQuality(int32_t quality) {
   switch (quality) {
     case 1:

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 constexpr int32_t LUT_CAPACITY = 1024;  // floats of table storage a render provides
 
@@ -35,6 +36,70 @@ inline float SinglePow(float x, float y) {
   return static_cast<float>(std::pow(static_cast<double>(x), static_cast<double>(y)));
 }
 
+// IEEE equality of a record field with 0 and with 1, answered from the bits:
+// the same result for every value, a NaN never equal, in one integer test
+// instead of an unordered float comparison.
+inline bool FieldIsZero(float v) {
+  uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return (bits & 0x7fffffffu) == 0;  // +0 and -0
+}
+
+inline bool FieldIsOne(float v) {
+  uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits == 0x3f800000u;
+}
+
+inline bool IsNeutralPreTransform(const ToneCurve& curve) {
+  return FieldIsZero(curve.offset) && FieldIsOne(curve.gamma) && FieldIsOne(curve.gain);
+}
+
+// Step 1 of `EvaluateCurve` for a record whose pre-transform is not neutral.
+// Kept out of line: it is the rarer case, and the power's call would otherwise
+// make every pixel of the neutral case save and restore registers.
+double PreTransform(double x, const ToneCurve& curve);
+
+// Step 5 of `EvaluateCurve`, for 0 < x < 1. There m * x < m, and rounding to
+// float is monotonic with m representable, so the position lies in [0, m]:
+// truncation is its floor, and its ceiling is that floor, or the floor plus 1
+// when it is not whole. These are the values floor and ceil return, without a
+// library call (the baseline instruction set has no rounding instruction).
+inline double LookUpTable(double x, const ToneCurve& curve) {
+  const int32_t last = curve.lut_size - 1;
+  const float position = static_cast<float>(static_cast<double>(last) * x);
+  const int32_t lower_index = static_cast<int32_t>(position);
+  const float lower = static_cast<float>(lower_index);
+  if (position == lower) return static_cast<double>(curve.lut[lower_index]);
+  if (lower_index >= last) return 1.0;  // the ceiling would lie past the table
+  const float upper = lower + 1.0f;
+  const float upper_weight = upper - position;
+  const float lower_weight = position - lower;
+  const float from_lower = upper_weight * curve.lut[lower_index];
+  const float from_upper = lower_weight * curve.lut[lower_index + 1];
+  const float value = from_lower + from_upper;
+  return static_cast<double>(value);
+}
+
+// Steps 2 to 5 of `EvaluateCurve`, on the pre-transformed x. The usual case,
+// 0 < x < 1, is tested first; a NaN fails both tests and falls through to the
+// end, where it is returned as it is.
+inline double ExtendOrLookUp(double x, const ToneCurve& curve) {
+  if (x > 0.0 && x < 1.0) {
+    if (FieldIsZero(curve.contrast)) return x;
+    return LookUpTable(x, curve);
+  }
+  if (x >= 1.0) {
+    if (FieldIsZero(curve.white_slope)) return 1.0;
+    return 1.0 + static_cast<double>(curve.white_slope) * (x - 1.0);
+  }
+  if (x <= 0.0) {
+    if (FieldIsZero(curve.black_slope)) return 0.0;
+    return x * static_cast<double>(curve.black_slope);
+  }
+  return x;  // a NaN has no place in the table
+}
+
 // The curve's value at lightness x, any double:
 //   1. pre-transform, unless offset is 0, gamma 1 and gain 1: gamma 1 takes
 //      gain * x + offset in double; any other gamma limits x below at 0 (NaN to
@@ -46,40 +111,8 @@ inline float SinglePow(float x, float y) {
 //      in single precision. A NaN x yields NaN and reads no table entry.
 // Field comparisons are IEEE equality tests: a NaN field never equals anything.
 inline double EvaluateCurve(double x, const ToneCurve& curve) {
-  if (!(curve.offset == 0.0f && curve.gamma == 1.0f && curve.gain == 1.0f)) {
-    if (curve.gamma == 1.0f) {
-      x = static_cast<double>(curve.gain) * x + static_cast<double>(curve.offset);
-    } else {
-      const float base = static_cast<float>(x > 0.0 ? x : 0.0);
-      const float powered = SinglePow(base, curve.gamma);
-      const float scaled = powered * curve.gain;
-      const float shifted = scaled + curve.offset;
-      x = static_cast<double>(shifted);
-    }
-  }
-  if (x >= 1.0) {
-    if (curve.white_slope == 0.0f) return 1.0;
-    return 1.0 + static_cast<double>(curve.white_slope) * (x - 1.0);
-  }
-  if (x <= 0.0) {
-    if (curve.black_slope == 0.0f) return 0.0;
-    return x * static_cast<double>(curve.black_slope);
-  }
-  if (curve.contrast == 0.0f) return x;
-  if (x != x) return x;  // a NaN has no place in the table
-
-  const int32_t last = curve.lut_size - 1;
-  const float position = static_cast<float>(static_cast<double>(last) * x);
-  const float upper = std::ceil(position);
-  if (upper > static_cast<float>(last)) return 1.0;
-  if (position == upper) return static_cast<double>(curve.lut[static_cast<int32_t>(position)]);
-  const float lower = std::floor(position);
-  const float upper_weight = upper - position;
-  const float lower_weight = position - lower;
-  const float from_lower = upper_weight * curve.lut[static_cast<int32_t>(lower)];
-  const float from_upper = lower_weight * curve.lut[static_cast<int32_t>(upper)];
-  const float value = from_lower + from_upper;
-  return static_cast<double>(value);
+  if (__builtin_expect(!IsNeutralPreTransform(curve), 0)) x = PreTransform(x, curve);
+  return ExtendOrLookUp(x, curve);
 }
 
 // Fills `storage[0 .. N-1]` with the sampled curve of two cubic Bezier segments

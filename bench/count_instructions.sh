@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Instructions per pixel of every path and setting, counted by callgrind on a
+# 512 x 256 frame rendered once through the module. The figure is the whole
+# render call (table construction, suite calls, the host's iterate and the
+# pixel functions) divided by the pixels, so it is deterministic and a little
+# above the pure per-pixel cost.
+#
+#   bench/count_instructions.sh BUILD_DIR [MODULE]
+set -euo pipefail
+
+build=${1:?usage: $0 BUILD_DIR [MODULE]}
+module=${2:-}
+driver="$build/bench/velmora_count_frame"
+width=512
+height=256
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+paths=(ae8-t1 ae16-t1 pr8-t1 prf-t1)
+settings=(contrast gamma2.2 blend-clamps)
+
+printf '%-10s' path
+for setting in "${settings[@]}"; do printf '%14s' "$setting"; done
+printf '\n'
+for path in "${paths[@]}"; do
+  printf '%-10s' "$path"
+  for setting in "${settings[@]}"; do
+    args=("$path" "$setting" "$width" "$height")
+    if [[ -n $module ]]; then args+=("$module"); fi
+    pixels=$(valgrind --tool=callgrind --collect-atstart=no \
+      --callgrind-out-file="$out/cg.out" "$driver" "${args[@]}" 2>/dev/null)
+    total=$(awk '/^(summary|totals):/ {print $2; exit}' "$out/cg.out")
+    printf '%14s' "$(awk -v t="$total" -v p="$pixels" 'BEGIN {printf "%.1f", t / p}')"
+  done
+  printf '\n'
+done

@@ -1,0 +1,81 @@
+// Host pixels as one four-lane vector of floats in the working order alpha,
+// red, green, blue, and back.
+//
+// The lanes hold exactly the values of the scalar conversions in
+// engine/channel_conversion.h: each lane is converted by the same IEEE
+// operation (a division by 255, a multiplication by 2^-15 or by the full
+// scale), and the clamps are max and min instructions, whose choice of
+// operand is that of the scalar comparisons, a NaN included. SSE2 is the base
+// of every x86-64 processor, so every system that runs the hosts has it.
+#pragma once
+
+#include <emmintrin.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "host/host_types.h"
+
+#if !defined(__SSE2__) && !defined(_M_X64)
+#error "The pixel path is written for SSE2, the base instruction set of x86-64"
+#endif
+
+using PixelLanes = __m128;  // alpha, red, green, blue
+
+// Lane order of a BGRA pixel turned into ARGB, and back: the same reversal.
+inline __m128 ReverseLanes(__m128 v) {
+  return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3));
+}
+
+// Four 8-bit channels, in memory order, each c / 255 in single precision.
+inline __m128 LoadChannels8(const void* pixel) {
+  int32_t word;
+  std::memcpy(&word, pixel, sizeof word);
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i bytes = _mm_cvtsi32_si128(word);
+  const __m128i codes = _mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero);
+  return _mm_div_ps(_mm_cvtepi32_ps(codes), _mm_set1_ps(255.0f));
+}
+
+// trunc(clamp(v * 255, 0, 255)) per lane, NaN to 0, stored in lane order.
+inline void StoreChannels8(__m128 v, void* pixel) {
+  const __m128 full = _mm_set1_ps(255.0f);
+  __m128 scaled = _mm_mul_ps(v, full);
+  scaled = _mm_max_ps(scaled, _mm_setzero_ps());  // scaled > 0 ? scaled : 0
+  scaled = _mm_min_ps(scaled, full);              // scaled < 255 ? scaled : 255
+  const __m128i codes = _mm_cvttps_epi32(scaled);
+  const __m128i words = _mm_packs_epi32(codes, codes);
+  const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+  std::memcpy(pixel, &word, sizeof word);
+}
+
+// The same with 8-bit BGRA pixels.
+inline __m128 LoadChannels8BGRA(const void* pixel) {
+  return ReverseLanes(LoadChannels8(pixel));
+}
+
+inline void StoreChannels8BGRA(__m128 v, void* pixel) {
+  StoreChannels8(ReverseLanes(v), pixel);
+}
+
+// Four 16-bit channels, each c * 2^-15 in single precision.
+inline __m128 LoadChannels16(const PF_Pixel16* pixel) {
+  const __m128i words = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pixel));
+  const __m128i codes = _mm_unpacklo_epi16(words, _mm_setzero_si128());
+  return _mm_mul_ps(_mm_cvtepi32_ps(codes), _mm_set1_ps(0.000030517578125f));
+}
+
+// trunc(clamp(v * 32768, 0, 32768)) per lane, NaN to 0. SSE2 packs to signed
+// 16 bits only, so the codes are moved down by 32768 for the pack and back
+// by flipping the top bit.
+inline void StoreChannels16(__m128 v, PF_Pixel16* pixel) {
+  const __m128 full = _mm_set1_ps(32768.0f);
+  __m128 scaled = _mm_mul_ps(v, full);
+  scaled = _mm_max_ps(scaled, _mm_setzero_ps());
+  scaled = _mm_min_ps(scaled, full);
+  const __m128i half_range = _mm_set1_epi32(32768);
+  const __m128i centred = _mm_sub_epi32(_mm_cvttps_epi32(scaled), half_range);
+  const __m128i packed = _mm_packs_epi32(centred, centred);
+  const __m128i words = _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000)));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(pixel), words);
+}

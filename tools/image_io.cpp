@@ -28,7 +28,11 @@ std::unique_ptr<OIIO::ImageInput> OpenInput(const std::filesystem::path& path) {
   if (std::filesystem::is_directory(path, error)) {
     throw BadInput("input is a folder, not an image: " + path.string());
   }
-  auto input = OIIO::ImageInput::open(path.string());
+  // The effect sees the file's own channel values: no premultiplication on the
+  // way in (PNG and some TIFFs would otherwise be associated), none undone on the way out.
+  OIIO::ImageSpec config;
+  config.attribute("oiio:UnassociatedAlpha", 1);
+  auto input = OIIO::ImageInput::open(path.string(), &config);
   if (!input) {
     throw BadInput("cannot read input " + path.string() + ": " + OIIO::geterror());
   }

@@ -1,0 +1,165 @@
+// Bad input: one clear line, exit code 2, and no output written or touched.
+// Failures inside the module: named, with the frame, exit code 1.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tests/tools/cli_support.h"
+
+namespace {
+
+struct ErrorCase {
+  const char* name;
+  std::vector<std::string>
+      arguments;         // "IN" is a valid 8-bit input, "OUT" the output, "DIR" the folder
+  const char* mentions;  // a word the message must contain
+};
+
+class BadInputTest : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(BadInputTest, ExitsWithTwoOneLineAndLeavesTheOutputAlone) {
+  const ErrorCase& c = GetParam();
+  const auto folder = TestFolder(std::string("error-") + c.name);
+  WriteTestImage(folder / "in.png", MakeTestImage(8, 8, 3, OIIO::TypeDesc::UINT8, 1));
+  WriteTestImage(folder / "deep.tif", MakeTestImage(8, 8, 3, OIIO::TypeDesc::UINT16, 1));
+  WriteTestImage(folder / "wide.tif", MakeTestImage(8, 8, 3, OIIO::TypeDesc::UINT32, 1));
+  {
+    std::ofstream garbage(folder / "garbage.png");
+    garbage << "not an image at all";
+  }
+  {
+    std::ofstream preset(folder / "unknown.json");
+    preset << R"({"contrast": 10, "sharpness": 3})";
+  }
+  {
+    std::ofstream preset(folder / "range.json");
+    preset << R"({"gamma": 11})";
+  }
+  {
+    std::ofstream existing(folder / "out.png");
+    existing << "earlier output";
+  }
+
+  std::vector<std::string> arguments;
+  for (const std::string& argument : c.arguments) {
+    std::string expanded = argument;
+    for (const auto& [key, value] :
+         {std::pair<std::string, std::string>{"IN", (folder / "in.png").string()},
+          {"OUT", (folder / "out.png").string()},
+          {"DIR", folder.string()}}) {
+      if (expanded.rfind(key, 0) == 0) expanded = value + expanded.substr(key.size());
+    }
+    arguments.push_back(expanded);
+  }
+  const RunResult run = RunVelmora(arguments);
+  EXPECT_EQ(run.exit_code, 2) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  EXPECT_EQ(run.err.rfind("velmora: ", 0), 0u) << run.err;
+  EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
+  EXPECT_EQ(FileBytes(folder / "out.png"), "earlier output");
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    EXPECT_EQ(entry.path().filename().string().find(".velmora-"), std::string::npos)
+        << "temporary left behind: " << entry.path();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, BadInputTest,
+    testing::Values(
+        ErrorCase{"gamma_above_range", {"apply", "IN", "OUT", "--gamma", "12"}, "0 to 10"},
+        ErrorCase{
+            "contrast_below_range", {"apply", "IN", "OUT", "--contrast", "-100.5"}, "-100 to 100"},
+        ErrorCase{"width_below_range",
+                  {"apply", "IN", "OUT", "--contrast-width", "0.0005"},
+                  "0.001 to 1"},
+        ErrorCase{"not_a_number", {"apply", "IN", "OUT", "--gain", "nan"}, "--gain nan"},
+        ErrorCase{"text_for_number", {"apply", "IN", "OUT", "--offset", "half"}, "-5 to 5"},
+        ErrorCase{"blend_above", {"apply", "IN", "OUT", "--blend", "100.01"}, "0 to 100"},
+        ErrorCase{"quality_word",
+                  {"apply", "IN", "OUT", "--quality", "best"},
+                  "fast, fair, good, 8-bit, 10-bit"},
+        ErrorCase{"quality_number", {"apply", "IN", "OUT", "--quality", "6"}, "1 to 5"},
+        ErrorCase{"pivot_byte", {"apply", "IN", "OUT", "--pivot", "10,300,20"}, "#RRGGBB"},
+        ErrorCase{"pivot_hex", {"apply", "IN", "OUT", "--pivot", "#12345"}, "#RRGGBB"},
+        ErrorCase{"unknown_flag", {"apply", "IN", "OUT", "--sharpness", "3"}, "--sharpness"},
+        ErrorCase{"missing_input", {"apply", "DIR/nothing.png", "OUT"}, "input not found"},
+        ErrorCase{"unreadable_input", {"apply", "DIR/garbage.png", "OUT"}, "cannot read input"},
+        ErrorCase{"unsupported_samples",
+                  {"apply", "DIR/wide.tif", "OUT"},
+                  "supported are 8-bit, 16-bit, half and float"},
+        ErrorCase{"missing_output_folder",
+                  {"apply", "IN", "DIR/no/such/out.png"},
+                  "output folder does not exist"},
+        ErrorCase{
+            "unknown_output_format", {"apply", "IN", "DIR/out.xyz"}, "unsupported output format"},
+        ErrorCase{"overwrite_input", {"apply", "IN", "IN"}, "--force"},
+        ErrorCase{"sixteen_bit_in_premiere",
+                  {"apply", "DIR/deep.tif", "OUT", "--host", "premiere"},
+                  "16-bit"},
+        ErrorCase{
+            "unknown_host", {"apply", "IN", "OUT", "--host", "nuke"}, "aftereffects or premiere"},
+        ErrorCase{"pattern_without_frames",
+                  {"apply", "DIR/shot.%04d.png", "DIR/out.%04d.png"},
+                  "--frames"},
+        ErrorCase{"missing_frame",
+                  {"apply", "DIR/in%d.png", "DIR/o.%04d.png", "--frames", "1-2"},
+                  "input not found"},
+        ErrorCase{"backwards_frames",
+                  {"apply", "DIR/in%d.png", "DIR/o.%04d.png", "--frames", "9-2"},
+                  "backwards"},
+        ErrorCase{"preset_unknown_key",
+                  {"apply", "IN", "OUT", "--preset", "DIR/unknown.json"},
+                  "sharpness"},
+        ErrorCase{
+            "preset_out_of_range", {"apply", "IN", "OUT", "--preset", "DIR/range.json"}, "0 to 10"},
+        ErrorCase{"preset_missing",
+                  {"apply", "IN", "OUT", "--preset", "DIR/none.json"},
+                  "cannot read preset"},
+        ErrorCase{"unloadable_module",
+                  {"apply", "IN", "OUT", "--module", "DIR/in.png"},
+                  "cannot load module"},
+        ErrorCase{
+            "curve_out_of_range", {"curve", "--shadows-rolloff", "2", "-o", "OUT"}, "0 to 1"}),
+    [](const testing::TestParamInfo<ErrorCase>& case_info) {
+      return std::string(case_info.param.name);
+    });
+
+TEST(Overwrite, ForceAllowsAnOutputToReplaceItsInput) {
+  const auto folder = TestFolder("force");
+  WriteTestImage(folder / "in.png", MakeTestImage(8, 8, 3, OIIO::TypeDesc::UINT8, 1));
+  const std::string before = FileBytes(folder / "in.png");
+  const RunResult run = RunVelmora({"apply", (folder / "in.png").string(),
+                                    (folder / "in.png").string(), "--contrast", "50", "--force"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_NE(FileBytes(folder / "in.png"), before);
+}
+
+TEST(ModuleFailure, IsNamedWithTheFrameAndLaterFramesAreNotWritten) {
+  const auto folder = TestFolder("module-failure");
+  for (int frame = 1001; frame <= 1004; ++frame) {
+    TestImage image = MakeTestImage(4, 4, 3, OIIO::TypeDesc::UINT8, frame);
+    if (frame == 1003) {
+      for (int k = 0; k < 3; ++k) image.samples[k] = 13.0f / 255.0f;  // the failing module's marker
+    }
+    WriteTestImage(folder / ("f." + std::to_string(frame) + ".png"), image);
+  }
+  const RunResult run =
+      RunVelmora({"apply", (folder / "f.%04d.png").string(), (folder / "g.%04d.png").string(),
+                  "--frames", "1001-1004", "--jobs", "1", "--module", VELMORA_FAILING_MODULE});
+  EXPECT_EQ(run.exit_code, 1) << run.err;
+  EXPECT_NE(run.err.find("514"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("PF_Err_UNRECOGNIZED_PARAM_TYPE"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("frame 1003"), std::string::npos) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(folder / "g.1002.png"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "g.1003.png"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "g.1004.png"));
+}
+
+TEST(Help, PrintsTheModulesRangesAndExitsZero) {
+  const RunResult run = RunVelmora({"apply", "--help"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_NE(run.out.find("--contrast-width"), std::string::npos);
+  EXPECT_NE(run.out.find("0.001 to 1"), std::string::npos);
+}
+
+}  // namespace

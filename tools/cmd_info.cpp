@@ -72,10 +72,13 @@ void PrintParams(const Effect& effect) {
   std::printf("\n");
 }
 
-void PrintPropertyList(const std::string& path) {
+std::vector<uint8_t> ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                                   std::istreambuf_iterator<char>());
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void PrintPropertyList(const std::string& path) {
+  const std::vector<uint8_t> bytes = ReadFile(path);
   if (!IsPeFile(bytes)) {
     std::printf(
         "Property list: none (a native module; the property list is a resource of the "
@@ -106,6 +109,20 @@ void AddInfoCommand(CLI::App& app, const ToolContext& context) {
   CLI::App* command = app.add_subcommand(
       "info", "The module's about text, version, flags, parameters and property list");
   command->callback([&context] {
+    // A Windows module cannot be loaded here, but its property list can still be read.
+    const bool windows_module = IsPeFile(ReadFile(context.ModulePath()));
+    if (windows_module) {
+      try {
+        context.RequireEffect();
+      } catch (const ToolError&) {
+        std::printf(
+            "Module:   %s\n\nA Windows module: its about text, flags and parameters are "
+            "read by running it, which needs Windows or wine.\n\n",
+            context.ModulePath().c_str());
+        PrintPropertyList(context.ModulePath());
+        return;
+      }
+    }
     const Effect& effect = context.RequireEffect();
     PrintAbout(effect);
     PrintParams(effect);

@@ -22,6 +22,13 @@
 
 using PixelLanes = __m128;  // alpha, red, green, blue
 
+// Four-lane constants read straight from memory by the instruction that uses
+// them, rather than broadcast from a scalar for every pixel.
+alignas(16) inline constexpr float kLanes255[4] = {255.0f, 255.0f, 255.0f, 255.0f};
+alignas(16) inline constexpr float kLanes32768[4] = {32768.0f, 32768.0f, 32768.0f, 32768.0f};
+alignas(16) inline constexpr float kLanesTwoToMinus15[4] = {0.000030517578125f, 0.000030517578125f,
+                                                            0.000030517578125f, 0.000030517578125f};
+
 // Lane order of a BGRA pixel turned into ARGB, and back: the same reversal.
 inline __m128 ReverseLanes(__m128 v) {
   return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3));
@@ -34,12 +41,12 @@ inline __m128 LoadChannels8(const void* pixel) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i bytes = _mm_cvtsi32_si128(word);
   const __m128i codes = _mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero);
-  return _mm_div_ps(_mm_cvtepi32_ps(codes), _mm_set1_ps(255.0f));
+  return _mm_div_ps(_mm_cvtepi32_ps(codes), _mm_load_ps(kLanes255));
 }
 
 // trunc(clamp(v * 255, 0, 255)) per lane, NaN to 0, stored in lane order.
 inline void StoreChannels8(__m128 v, void* pixel) {
-  const __m128 full = _mm_set1_ps(255.0f);
+  const __m128 full = _mm_load_ps(kLanes255);
   __m128 scaled = _mm_mul_ps(v, full);
   scaled = _mm_max_ps(scaled, _mm_setzero_ps());  // scaled > 0 ? scaled : 0
   scaled = _mm_min_ps(scaled, full);              // scaled < 255 ? scaled : 255
@@ -62,14 +69,14 @@ inline void StoreChannels8BGRA(__m128 v, void* pixel) {
 inline __m128 LoadChannels16(const PF_Pixel16* pixel) {
   const __m128i words = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pixel));
   const __m128i codes = _mm_unpacklo_epi16(words, _mm_setzero_si128());
-  return _mm_mul_ps(_mm_cvtepi32_ps(codes), _mm_set1_ps(0.000030517578125f));
+  return _mm_mul_ps(_mm_cvtepi32_ps(codes), _mm_load_ps(kLanesTwoToMinus15));
 }
 
 // trunc(clamp(v * 32768, 0, 32768)) per lane, NaN to 0. SSE2 packs to signed
 // 16 bits only, so the codes are moved down by 32768 for the pack and back
 // by flipping the top bit.
 inline void StoreChannels16(__m128 v, PF_Pixel16* pixel) {
-  const __m128 full = _mm_set1_ps(32768.0f);
+  const __m128 full = _mm_load_ps(kLanes32768);
   __m128 scaled = _mm_mul_ps(v, full);
   scaled = _mm_max_ps(scaled, _mm_setzero_ps());
   scaled = _mm_min_ps(scaled, full);

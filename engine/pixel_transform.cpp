@@ -11,10 +11,17 @@ namespace {
 // and after a monotonic multiplication, so for them the clamps change no code.
 enum class Clamps { Apply, LeftToOutput };
 
-// Whether the record's pre-transform is neutral, decided once per pixel (or
+// Whether the record's pre-transform is neutral (or known not to be, or not
+// yet looked at), decided once per pixel (or
 // once per frame in the float walk) so that the neutral case, by far the most
 // common, carries no power call and no registers saved for one.
-enum class Pre { Neutral, Any };
+enum class Pre { Neutral, Active, Any };
+
+// Lane n of v in every lane; an integer shuffle leaves v itself in place.
+template <int n>
+inline __m128 Lane(__m128 v) {
+  return _mm_castsi128_ps(_mm_shuffle_epi32(_mm_castps_si128(v), _MM_SHUFFLE(n, n, n, n)));
+}
 
 // The whole correction of one pixel's colour channels, on the lanes alpha,
 // red, green, blue. Every path goes through this one function, so their
@@ -25,21 +32,27 @@ enum class Pre { Neutral, Any };
 // steps. What the alpha lane computes on the way is discarded.
 template <Clamps kClamps, Pre kPre>
 inline __m128 CorrectChannels(const ToneCurve& curve, __m128 argb) {
-  const float red = _mm_cvtss_f32(_mm_shuffle_ps(argb, argb, _MM_SHUFFLE(1, 1, 1, 1)));
-  const float green = _mm_cvtss_f32(_mm_movehl_ps(argb, argb));
-  const float blue = _mm_cvtss_f32(_mm_shuffle_ps(argb, argb, _MM_SHUFFLE(3, 3, 3, 3)));
+  const __m128 red = Lane<1>(argb);
+  const __m128 green = Lane<2>(argb);
+  const __m128 blue = Lane<3>(argb);
 
-  // The order of the comparisons decides what a NaN channel does.
-  float largest = red > green ? red : green;
-  largest = largest > blue ? largest : blue;
-  float smallest = red < green ? red : green;
-  smallest = smallest < blue ? smallest : blue;
+  // The order of the comparisons decides what a NaN channel does: max(a, b)
+  // is a > b ? a : b, and min(a, b) is a < b ? a : b, as written out in full
+  // in the transform's description.
+  const float largest = _mm_cvtss_f32(_mm_max_ss(_mm_max_ss(red, green), blue));
+  const float smallest = _mm_cvtss_f32(_mm_min_ss(_mm_min_ss(red, green), blue));
 
   const double lightness = (static_cast<double>(smallest) + static_cast<double>(largest)) * 0.5;
   // Evaluated before the offsets are formed, so that little is held across the
   // power function's call.
-  const double level =
-      kPre == Pre::Neutral ? ExtendOrLookUp(lightness, curve) : EvaluateCurve(lightness, curve);
+  double level;
+  if (kPre == Pre::Neutral) {
+    level = ExtendOrLookUp(lightness, curve);
+  } else if (kPre == Pre::Active) {
+    level = ExtendOrLookUp(PreTransform(lightness, curve), curve);
+  } else {
+    level = EvaluateCurve(lightness, curve);
+  }
 
   const __m128d input_ar = _mm_cvtps_pd(argb);
   const __m128d input_gb = _mm_cvtps_pd(_mm_movehl_ps(argb, argb));
@@ -107,22 +120,22 @@ void CorrectBGRA(const ToneCurve& curve, const FloatPixelBGRA* in, FloatPixelBGR
 // neutral case's function.
 [[gnu::noinline]] PF_Err Correct8General(const ToneCurve& curve, const PF_Pixel8* in,
                                          PF_Pixel8* out) {
-  return Correct8<Pre::Any>(curve, in, out);
+  return Correct8<Pre::Active>(curve, in, out);
 }
 
 [[gnu::noinline]] PF_Err Correct16General(const ToneCurve& curve, const PF_Pixel16* in,
                                           PF_Pixel16* out) {
-  return Correct16<Pre::Any>(curve, in, out);
+  return Correct16<Pre::Active>(curve, in, out);
 }
 
 [[gnu::noinline]] PF_Err Correct8BGRAGeneral(const ToneCurve& curve, const PF_Pixel8* in,
                                              PF_Pixel8* out) {
-  return Correct8BGRA<Pre::Any>(curve, in, out);
+  return Correct8BGRA<Pre::Active>(curve, in, out);
 }
 
 [[gnu::noinline]] void CorrectBGRAGeneral(const ToneCurve& curve, const FloatPixelBGRA* in,
                                           FloatPixelBGRA* out) {
-  CorrectBGRA<Pre::Any>(curve, in, out);
+  CorrectBGRA<Pre::Active>(curve, in, out);
 }
 
 }  // namespace
@@ -181,7 +194,7 @@ void TransformRowsBGRA(const ToneCurve& curve, const PF_EffectWorld& source,
     if (neutral) {
       for (A_long x = 0; x < width; ++x) CorrectBGRA<Pre::Neutral>(frame, in + x, out + x);
     } else {
-      for (A_long x = 0; x < width; ++x) CorrectBGRA<Pre::Any>(frame, in + x, out + x);
+      for (A_long x = 0; x < width; ++x) CorrectBGRA<Pre::Active>(frame, in + x, out + x);
     }
     source_row += static_cast<std::ptrdiff_t>(source.rowbytes);
     destination_row += static_cast<std::ptrdiff_t>(destination.rowbytes);

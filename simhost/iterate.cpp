@@ -41,15 +41,26 @@ IterateOutcome IterateArea(int threads, const PF_EffectWorld* src, const PF_LRec
     bands[static_cast<std::size_t>(b)].bottom = BandEdge(area.top, rows, b + 1, band_count);
   }
 
-  auto run_band = [&](Band& band) {
+  // Everything the pixel loop reads is held in locals and each row's start is
+  // found once, as a host's own loop does: the pixel function is an opaque
+  // call, after which the compiler would otherwise reload every captured value
+  // and recompute both addresses for each pixel.
+  auto run_band = [&, src, dst, refcon, pixel_fn](Band& band) {
+    const A_long left = area.left;
+    const A_long right = area.right;
+    PF_Err first_error = 0;
     for (A_long y = band.top; y < band.bottom; ++y) {
-      for (A_long x = area.left; x < area.right; ++x) {
-        Pixel* in = src != nullptr ? PixelAt<Pixel>(src, x, y) : nullptr;
-        const PF_Err err = pixel_fn(refcon, x, y, in, PixelAt<Pixel>(dst, x, y));
-        if (err != 0 && band.first_error == 0) band.first_error = err;
-        ++band.visited;
+      Pixel* in = src != nullptr ? PixelAt<Pixel>(src, left, y) : nullptr;
+      Pixel* out = PixelAt<Pixel>(dst, left, y);
+      for (A_long x = left; x < right; ++x) {
+        const PF_Err err = pixel_fn(refcon, x, y, in, out);
+        if (err != 0 && first_error == 0) first_error = err;
+        if (in != nullptr) ++in;
+        ++out;
       }
     }
+    band.first_error = first_error;
+    band.visited = static_cast<std::int64_t>(band.bottom - band.top) * (right - left);
   };
 
   // The calling thread takes the first band, as a host's own render thread

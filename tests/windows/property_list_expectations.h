@@ -49,9 +49,9 @@ inline std::string PropertyEntryPointName(const PropertyList& list) {
   const PropertyRecord* record = FindProperty(list, "8664");
   if (record == nullptr) return {};
   std::string name;
-  for (uint8_t byte : record->data) {
-    if (byte == 0) break;
-    name.push_back(static_cast<char>(byte));
+  for (uint8_t character : record->data) {
+    if (character == 0) break;
+    name.push_back(static_cast<char>(character));
   }
   return name;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "simhost/host.h"
 #include "tests/windows/property_list_expectations.h"
 #include "tests/windows/property_list_reader.h"
 
@@ -137,6 +138,22 @@ TEST(PropertyListTest, ReaderRefusesATruncatedList) {
   const std::vector<uint8_t> bytes = PropertyListBytes();
   for (std::size_t cut : {std::size_t{0}, std::size_t{9}, std::size_t{10 + 15}, bytes.size() - 1}) {
     EXPECT_NE(ReadPropertyList(bytes.data(), cut).error, "") << "cut at " << cut;
+  }
+}
+
+// The words GlobalSetup stores at run time, read from the native module built
+// from the same sources, equal the list's.
+TEST(PropertyListTest, WordsEqualWhatTheModulesGlobalSetupStores) {
+  const simhost::LoadedModule module(VELMORA_NATIVE_MODULE);
+  ASSERT_TRUE(module.IsLoaded()) << module.Error();
+  const std::vector<uint8_t> bytes = PropertyListBytes();
+  const PropertyList list = ReadPropertyList(bytes.data(), bytes.size());
+  for (simhost::HostMode mode : {simhost::HostMode::AfterEffects, simhost::HostMode::PremierePro}) {
+    simhost::SimulatedHost host(mode, module.Entry());
+    ASSERT_EQ(host.GlobalSetup(), 0);
+    EXPECT_EQ(host.OutData().my_version, PropertyValue32(list, "eVER"));
+    EXPECT_EQ(static_cast<uint32_t>(host.OutData().out_flags), PropertyValue32(list, "eGLO"));
+    EXPECT_EQ(static_cast<uint32_t>(host.OutData().out_flags2), PropertyValue32(list, "eGL2"));
   }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/effect_identity.h"
+#include "simhost/host.h"
 #include "tests/windows/property_list_reader.h"
 
 inline const std::vector<std::string>& ExpectedPropertyKeys() {
@@ -98,4 +99,18 @@ inline void ExpectPropertyListAsPublished(const std::vector<uint8_t>& bytes) {
   EXPECT_EQ(PropertyValue32(list, "eVER"), EFFECT_VERSION);
   EXPECT_EQ(PropertyValue32(list, "eGLO"), static_cast<uint32_t>(EFFECT_OUT_FLAGS));
   EXPECT_EQ(PropertyValue32(list, "eGL2"), static_cast<uint32_t>(EFFECT_OUT_FLAGS2));
+}
+
+// The words GlobalSetup stores at run time, in both hosts, are the list's.
+inline void ExpectGlobalSetupStoresTheListsWords(simhost::EntryPointFunction entry,
+                                                 const std::vector<uint8_t>& bytes) {
+  const PropertyList list = ReadPropertyList(bytes.data(), bytes.size());
+  for (simhost::HostMode mode : {simhost::HostMode::AfterEffects, simhost::HostMode::PremierePro}) {
+    simhost::SimulatedHost host(mode, entry);
+    ASSERT_EQ(host.GlobalSetup(), 0);
+    EXPECT_EQ(host.OutData().my_version, PropertyValue32(list, "eVER"));
+    EXPECT_EQ(static_cast<uint32_t>(host.OutData().out_flags), PropertyValue32(list, "eGLO"));
+    EXPECT_EQ(static_cast<uint32_t>(host.OutData().out_flags2), PropertyValue32(list, "eGL2"));
+    EXPECT_TRUE(host.Ledger().Balanced()) << host.Ledger().Describe();
+  }
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "simhost/host.h"
+#include "simhost/module.h"
 #include "tests/windows/property_list_expectations.h"
 #include "tests/windows/property_list_reader.h"
 
@@ -146,15 +146,7 @@ TEST(PropertyListTest, ReaderRefusesATruncatedList) {
 TEST(PropertyListTest, WordsEqualWhatTheModulesGlobalSetupStores) {
   const simhost::LoadedModule module(VELMORA_NATIVE_MODULE);
   ASSERT_TRUE(module.IsLoaded()) << module.Error();
-  const std::vector<uint8_t> bytes = PropertyListBytes();
-  const PropertyList list = ReadPropertyList(bytes.data(), bytes.size());
-  for (simhost::HostMode mode : {simhost::HostMode::AfterEffects, simhost::HostMode::PremierePro}) {
-    simhost::SimulatedHost host(mode, module.Entry());
-    ASSERT_EQ(host.GlobalSetup(), 0);
-    EXPECT_EQ(host.OutData().my_version, PropertyValue32(list, "eVER"));
-    EXPECT_EQ(static_cast<uint32_t>(host.OutData().out_flags), PropertyValue32(list, "eGLO"));
-    EXPECT_EQ(static_cast<uint32_t>(host.OutData().out_flags2), PropertyValue32(list, "eGL2"));
-  }
+  ExpectGlobalSetupStoresTheListsWords(module.Entry(), PropertyListBytes());
 }
 
 }  // namespace

@@ -16,10 +16,6 @@ class WindowsModuleTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(module_.IsLoaded()) << module_.Error(); }
 
-  PropertyList ReadList() const {
-    return ReadPropertyList(module_.PropertyListBytes().data(), module_.PropertyListBytes().size());
-  }
-
   ResourceModule module_{VELMORA_WINDOWS_MODULE};
 };
 
@@ -36,15 +32,7 @@ TEST_F(WindowsModuleTest, EntryNamedByThePropertyListIsTheExportedEntry) {
 }
 
 TEST_F(WindowsModuleTest, GlobalSetupReportsTheWordsOfThePropertyList) {
-  const PropertyList list = ReadList();
-  for (simhost::HostMode mode : {simhost::HostMode::AfterEffects, simhost::HostMode::PremierePro}) {
-    simhost::SimulatedHost host(mode, module_.Entry());
-    ASSERT_EQ(host.GlobalSetup(), 0);
-    EXPECT_EQ(host.OutData().my_version, PropertyValue32(list, "eVER"));
-    EXPECT_EQ(static_cast<uint32_t>(host.OutData().out_flags), PropertyValue32(list, "eGLO"));
-    EXPECT_EQ(static_cast<uint32_t>(host.OutData().out_flags2), PropertyValue32(list, "eGL2"));
-    EXPECT_TRUE(host.Ledger().Balanced()) << host.Ledger().Describe();
-  }
+  ExpectGlobalSetupStoresTheListsWords(module_.Entry(), module_.PropertyListBytes());
 }
 
 TEST_F(WindowsModuleTest, PremiereProGetsBothFormatsFromTheWindowsModule) {

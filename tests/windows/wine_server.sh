@@ -15,9 +15,9 @@ case "$action" in
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       echo "creating the wine prefix $WINEPREFIX (once per build tree)"
       "$wine" wineboot --init </dev/null >/dev/null 2>&1
-      # The server of that first run would linger and refuse a persistent one.
-      "$wineserver" -k || true
     fi
+    # A server left by an interrupted run of this tree would refuse a new one.
+    "$wineserver" -k </dev/null >/dev/null 2>&1 || true
     # The server detaches; its output must not hold the test's pipes open.
     "$wineserver" -p </dev/null >/dev/null 2>&1
     # The first program of a session starts wine's background services, which

@@ -86,3 +86,28 @@ inline void StoreChannels16(__m128 v, PF_Pixel16* pixel) {
   const __m128i words = _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000)));
   _mm_storel_epi64(reinterpret_cast<__m128i*>(pixel), words);
 }
+
+// StoreChannels8 for values known to lie in (-1, 511], as the short route's
+// channels do: the truncation gives 0..511 without the clamps, and the
+// saturating pack brings 256..511 to 255, the code the clamp would have given.
+inline void StoreChannels8InRange(__m128 v, void* pixel) {
+  const __m128i codes = _mm_cvttps_epi32(_mm_mul_ps(v, _mm_load_ps(kLanes255)));
+  const __m128i words = _mm_packs_epi32(codes, codes);
+  const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+  std::memcpy(pixel, &word, sizeof word);
+}
+
+inline void StoreChannels8BGRAInRange(__m128 v, void* pixel) {
+  StoreChannels8InRange(ReverseLanes(v), pixel);
+}
+
+// StoreChannels16 for values known to lie in (-1, 2^16): the clamp at full
+// scale stays; below it the truncation gives 0..32768 without the clamp at 0.
+inline void StoreChannels16InRange(__m128 v, PF_Pixel16* pixel) {
+  const __m128 full = _mm_load_ps(kLanes32768);
+  const __m128 scaled = _mm_min_ps(_mm_mul_ps(v, full), full);
+  const __m128i centred = _mm_sub_epi32(_mm_cvttps_epi32(scaled), _mm_set1_epi32(32768));
+  const __m128i packed = _mm_packs_epi32(centred, centred);
+  const __m128i words = _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000)));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(pixel), words);
+}

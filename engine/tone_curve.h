@@ -60,6 +60,19 @@ inline bool IsNeutralPreTransform(const ToneCurve& curve) {
 // make every pixel of the neutral case save and restore registers.
 double PreTransform(double x, const ToneCurve& curve);
 
+// The interpolation of step 5 at a position e that is not whole, between
+// points g = floor(e) (the given index) and f = g + 1: (f - e) * t[g] +
+// (e - g) * t[f], both weights, both products and the sum in single precision.
+inline float InterpolateAbove(const float* lut, float position, int64_t lower_index) {
+  const float lower = static_cast<float>(lower_index);
+  const float upper = lower + 1.0f;
+  const float upper_weight = upper - position;
+  const float lower_weight = position - lower;
+  const float from_lower = upper_weight * lut[lower_index];
+  const float from_upper = lower_weight * lut[lower_index + 1];
+  return from_lower + from_upper;
+}
+
 // Step 5 of `EvaluateCurve`, for 0 < x < 1. There m * x < m, and rounding to
 // float is monotonic with m representable, so the position lies in [0, m]:
 // truncation is its floor, and its ceiling is that floor, or the floor plus 1
@@ -69,16 +82,11 @@ inline double LookUpTable(double x, const ToneCurve& curve) {
   const int32_t last = curve.lut_size - 1;
   const float position = static_cast<float>(static_cast<double>(last) * x);
   const int32_t lower_index = static_cast<int32_t>(position);
-  const float lower = static_cast<float>(lower_index);
-  if (position == lower) return static_cast<double>(curve.lut[lower_index]);
+  if (position == static_cast<float>(lower_index)) {
+    return static_cast<double>(curve.lut[lower_index]);
+  }
   if (lower_index >= last) return 1.0;  // the ceiling would lie past the table
-  const float upper = lower + 1.0f;
-  const float upper_weight = upper - position;
-  const float lower_weight = position - lower;
-  const float from_lower = upper_weight * curve.lut[lower_index];
-  const float from_upper = lower_weight * curve.lut[lower_index + 1];
-  const float value = from_lower + from_upper;
-  return static_cast<double>(value);
+  return static_cast<double>(InterpolateAbove(curve.lut, position, lower_index));
 }
 
 // Steps 2 to 5 of `EvaluateCurve`, on the pre-transformed x. The usual case,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "engine/pixel_frame.h"
 #include "engine/pixel_transform.h"
 #include "engine/tone_curve.h"
 #include "host/host_constants.h"
@@ -46,15 +47,15 @@ PF_Err CopyInput(PF_InData* in_data, SuiteHandler& suites, PF_EffectWorld* input
   return transform->copy(in_data->effect_ref, input, output, nullptr, nullptr);
 }
 
-PF_Err IterateAfterEffects(PF_InData* in_data, SuiteHandler& suites, ToneCurve* curve,
+PF_Err IterateAfterEffects(PF_InData* in_data, SuiteHandler& suites, PixelFrame* frame,
                            PF_EffectWorld* input, PF_LayerDef* output, A_long rows) {
   // The output alone decides the depth; the input layer's flags are not read.
   if ((output->world_flags & PF_WorldFlag_DEEP) != 0) {
-    return suites.Iterate16Suite()->iterate(in_data, 0, rows, input, nullptr, curve,
-                                            TransformPixel16, output);
+    return suites.Iterate16Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
+                                            TransformFramePixel16, output);
   }
-  return suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, curve, TransformPixel8,
-                                         output);
+  return suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
+                                         TransformFramePixel8, output);
 }
 
 // The walk starts at the first pixel of both buffers; it is limited to what
@@ -69,7 +70,7 @@ void WalkFloatFrame(const ToneCurve& curve, const PF_EffectWorld& input, const P
 }
 
 PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandler& suites,
-                            ToneCurve* curve, PF_EffectWorld* input, PF_LayerDef* output,
+                            PixelFrame* frame, PF_EffectWorld* input, PF_LayerDef* output,
                             A_long rows) {
   const void* acquired = nullptr;
   if (AcquireSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1,
@@ -84,11 +85,11 @@ PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandl
 
   PF_Err err = PF_Err_NONE;
   if (format == PrPixelFormat_BGRA_4444_32f) {
-    WalkFloatFrame(*curve, *input, *output, rows);
+    WalkFloatFrame(frame->curve, *input, *output, rows);
   } else if (format == PrPixelFormat_BGRA_4444_8u) {
     try {
-      err = suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, curve,
-                                            TransformPixel8BGRA, output);
+      err = suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
+                                            TransformFramePixel8BGRA, output);
     } catch (...) {
       ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
       throw;
@@ -143,8 +144,12 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
 
   PF_EffectWorld* input = &params[PARAM_INPUT]->u.ld;
   if (curve.mix == 0.0f) return CopyInput(in_data, suites, input, output);
+  // The pixel functions read the record through the frame, which adds what is
+  // decided once for the frame.
+  PixelFrame frame;
+  PreparePixelFrame(curve, &frame);
   if (IsPremierePro(in_data)) {
-    return TransformPremierePro(in_data, out_data, suites, &curve, input, output, rows);
+    return TransformPremierePro(in_data, out_data, suites, &frame, input, output, rows);
   }
-  return IterateAfterEffects(in_data, suites, &curve, input, output, rows);
+  return IterateAfterEffects(in_data, suites, &frame, input, output, rows);
 }

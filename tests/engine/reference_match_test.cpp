@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/pixel_frame.h"
 #include "engine/pixel_transform.h"
 #include "engine/tone_curve.h"
 #include "tests/engine/reference_transform.h"
@@ -78,8 +79,21 @@ std::vector<NamedCurve> Curves() {
   NamedCurve nan_contrast = curves.front();
   nan_contrast.name = "nan contrast";
   nan_contrast.built.curve.contrast = nan;
-  nan_contrast.built.curve.lut = nan_contrast.built.table.data();
   curves.push_back(nan_contrast);
+  // Tables no build makes, which must keep a frame off the short route: a -0
+  // point, a point above 1, a NaN point.
+  NamedCurve odd_points = curves.front();
+  odd_points.name = "table with -0 and 1.5";
+  odd_points.built.table[0] = -0.0f;
+  odd_points.built.table[64] = 1.5f;
+  curves.push_back(odd_points);
+  NamedCurve nan_point = curves[2];
+  nan_point.name = "gamma 2.2, table with a NaN point";
+  nan_point.built.table[40] = nan;
+  curves.push_back(nan_point);
+  CurveSettings quarter = grey;
+  quarter.size = 256;
+  add("256 points, whole positions", quarter, 0.0f, 1.0f, 1.0f, 1.0f);
   for (NamedCurve& named : curves) named.built.curve.lut = named.built.table.data();
   return curves;
 }
@@ -89,24 +103,50 @@ std::string Describe(const PF_Pixel8& p) {
          "," + std::to_string(p.blue);
 }
 
-// Runs both 8-bit adapters on one pixel and reports the first difference.
-::testing::AssertionResult Same8(const ToneCurve& curve, PF_Pixel8 in) {
-  const PF_Pixel8 expected = velmora_reference::TransformPixel8(curve, in);
-  PF_Pixel8 argb{};
-  TransformPixel8(const_cast<ToneCurve*>(&curve), 0, 0, &in, &argb);
-  const A_u_char bgra_in[4] = {in.blue, in.green, in.red, in.alpha};
+PixelFrame FrameOf(const ToneCurve& curve) {
+  PixelFrame frame;
+  PreparePixelFrame(curve, &frame);
+  return frame;
+}
+
+bool Same(const PF_Pixel8& a, const PF_Pixel8& b) {
+  return a.alpha == b.alpha && a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
+
+bool Same(const PF_Pixel16& a, const PF_Pixel16& b) {
+  return a.alpha == b.alpha && a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
+
+// An ARGB pixel through a BGRA pixel function, back in ARGB order.
+PF_Pixel8 ThroughBgra(PF_Err (*function)(void*, A_long, A_long, PF_Pixel8*, PF_Pixel8*),
+                      void* refcon, const PF_Pixel8& in) {
+  A_u_char bgra_in[4] = {in.blue, in.green, in.red, in.alpha};
   A_u_char bgra_out[4] = {};
-  TransformPixel8BGRA(const_cast<ToneCurve*>(&curve), 0, 0,
-                      reinterpret_cast<PF_Pixel8*>(const_cast<A_u_char*>(bgra_in)),
-                      reinterpret_cast<PF_Pixel8*>(bgra_out));
-  const PF_Pixel8 bgra{bgra_out[3], bgra_out[2], bgra_out[1], bgra_out[0]};
-  auto same = [](const PF_Pixel8& a, const PF_Pixel8& b) {
-    return a.alpha == b.alpha && a.red == b.red && a.green == b.green && a.blue == b.blue;
-  };
-  if (same(argb, expected) && same(bgra, expected)) return ::testing::AssertionSuccess();
+  function(refcon, 0, 0, reinterpret_cast<PF_Pixel8*>(bgra_in),
+           reinterpret_cast<PF_Pixel8*>(bgra_out));
+  return {bgra_out[3], bgra_out[2], bgra_out[1], bgra_out[0]};
+}
+
+// Runs every 8-bit pixel function, with the plain record and with the frame,
+// on one pixel and reports the first difference.
+::testing::AssertionResult Same8(const ToneCurve& curve, const PixelFrame& frame, PF_Pixel8 in) {
+  const PF_Pixel8 expected = velmora_reference::TransformPixel8(curve, in);
+  void* curve_refcon = const_cast<ToneCurve*>(&curve);
+  void* frame_refcon = const_cast<PixelFrame*>(&frame);
+  PF_Pixel8 argb{};
+  PF_Pixel8 frame_argb{};
+  TransformPixel8(curve_refcon, 0, 0, &in, &argb);
+  TransformFramePixel8(frame_refcon, 0, 0, &in, &frame_argb);
+  const PF_Pixel8 bgra = ThroughBgra(TransformPixel8BGRA, curve_refcon, in);
+  const PF_Pixel8 frame_bgra = ThroughBgra(TransformFramePixel8BGRA, frame_refcon, in);
+  if (Same(argb, expected) && Same(bgra, expected) && Same(frame_argb, expected) &&
+      Same(frame_bgra, expected)) {
+    return ::testing::AssertionSuccess();
+  }
   return ::testing::AssertionFailure()
          << "in " << Describe(in) << ": expected " << Describe(expected) << ", ARGB "
-         << Describe(argb) << ", BGRA " << Describe(bgra);
+         << Describe(argb) << ", BGRA " << Describe(bgra) << ", frame ARGB " << Describe(frame_argb)
+         << ", frame BGRA " << Describe(frame_bgra);
 }
 
 TEST(ReferenceMatch, EveryEightBitTripleOnGreyAndColourPivots) {
@@ -114,21 +154,24 @@ TEST(ReferenceMatch, EveryEightBitTripleOnGreyAndColourPivots) {
   for (size_t c = 0; c < 2; ++c) {
     SCOPED_TRACE(curves[c].name);
     const ToneCurve& curve = curves[c].built.curve;
+    PixelFrame frame = FrameOf(curve);
+    ASSERT_EQ(frame.route, FrameRoute::Neutral);
     for (int red = 0; red < 256; ++red) {
       for (int green = 0; green < 256; ++green) {
         for (int blue = 0; blue < 256; ++blue) {
           const PF_Pixel8 in{static_cast<A_u_char>(red ^ green ^ blue), static_cast<A_u_char>(red),
                              static_cast<A_u_char>(green), static_cast<A_u_char>(blue)};
           // The reference alone would make this loop too slow under the
-          // sanitizers; the tuned path is compared on the ARGB adapter here.
+          // sanitizers; the tuned path is compared on the ARGB adapters here.
           const PF_Pixel8 expected = velmora_reference::TransformPixel8(curve, in);
           PF_Pixel8 out{};
+          PF_Pixel8 frame_out{};
           PF_Pixel8 source = in;
           TransformPixel8(const_cast<ToneCurve*>(&curve), 0, 0, &source, &out);
-          if (out.alpha != expected.alpha || out.red != expected.red ||
-              out.green != expected.green || out.blue != expected.blue) {
+          TransformFramePixel8(&frame, 0, 0, &source, &frame_out);
+          if (!Same(out, expected) || !Same(frame_out, expected)) {
             FAIL() << "in " << Describe(in) << ": expected " << Describe(expected) << ", got "
-                   << Describe(out);
+                   << Describe(out) << ", through the frame " << Describe(frame_out);
           }
         }
       }
@@ -139,18 +182,19 @@ TEST(ReferenceMatch, EveryEightBitTripleOnGreyAndColourPivots) {
 TEST(ReferenceMatch, EightBitSampleOnEverySetting) {
   for (const NamedCurve& named : Curves()) {
     SCOPED_TRACE(named.name);
+    const PixelFrame frame = FrameOf(named.built.curve);
     for (int red = 0; red < 256; red += 5) {
       for (int green = 0; green < 256; green += 5) {
         for (int blue = 0; blue < 256; blue += 5) {
           const PF_Pixel8 in{static_cast<A_u_char>(255 - red), static_cast<A_u_char>(red),
                              static_cast<A_u_char>(green), static_cast<A_u_char>(blue)};
-          ASSERT_TRUE(Same8(named.built.curve, in));
+          ASSERT_TRUE(Same8(named.built.curve, frame, in));
         }
       }
     }
     for (int level = 0; level < 256; ++level) {  // greys, every level
       const auto c = static_cast<A_u_char>(level);
-      ASSERT_TRUE(Same8(named.built.curve, {c, c, c, c}));
+      ASSERT_TRUE(Same8(named.built.curve, frame, {c, c, c, c}));
     }
   }
 }
@@ -163,12 +207,14 @@ TEST(ReferenceMatch, SixteenBitCodesIncludingAboveFullScale) {
   for (const NamedCurve& named : Curves()) {
     SCOPED_TRACE(named.name);
     const ToneCurve& curve = named.built.curve;
+    PixelFrame frame = FrameOf(curve);
     auto check = [&](PF_Pixel16 in) {
       const PF_Pixel16 expected = velmora_reference::TransformPixel16(curve, in);
       PF_Pixel16 out{};
+      PF_Pixel16 frame_out{};
       TransformPixel16(const_cast<ToneCurve*>(&curve), 0, 0, &in, &out);
-      ASSERT_TRUE(out.alpha == expected.alpha && out.red == expected.red &&
-                  out.green == expected.green && out.blue == expected.blue)
+      TransformFramePixel16(&frame, 0, 0, &in, &frame_out);
+      ASSERT_TRUE(Same(out, expected) && Same(frame_out, expected))
           << in.alpha << "," << in.red << "," << in.green << "," << in.blue;
     };
     for (A_u_short a : edges) {

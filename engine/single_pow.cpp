@@ -61,9 +61,8 @@ constexpr double kLog5 = 0x1.2776c50ef9bfep-2;
 constexpr double kLn2Over128 = 0x1.62e42fefa39efp-8;  // ln 2 / 128
 constexpr double kRoundingShift = 0x1.8p52;           // adding it rounds |v| < 2^51 to a whole
 
-}  // namespace
-
-double ApproximatePower(float x, float y) {
+// ApproximatePower's body, inlined into SinglePow.
+inline double Approximate(float x, float y) {
   uint32_t x_bits;
   uint32_t y_bits;
   std::memcpy(&x_bits, &x, sizeof x_bits);
@@ -101,8 +100,14 @@ double ApproximatePower(float x, float y) {
   return approximation;
 }
 
+}  // namespace
+
+double ApproximatePower(float x, float y) {
+  return Approximate(x, y);
+}
+
 float SinglePow(float x, float y) {
-  const double approximation = ApproximatePower(x, y);
+  const double approximation = Approximate(x, y);
   uint64_t bits;
   std::memcpy(&bits, &approximation, sizeof bits);
   // A NaN's low bits are 0, far from 2^28: it is caught by its own test.

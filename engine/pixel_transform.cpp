@@ -167,7 +167,9 @@ inline bool TakesShortRoute(PlainTable table, float position, double lightness) 
   std::memcpy(&bits, &position, sizeof bits);
   const bool inside = bits - 1u < table.position_bound;  // 0 < e < m; NaN and -0 fail
   if (kPre == Pre::Neutral) return inside;
-  return inside && lightness != 0.0;
+  // A pre-transform can move a NaN lightness into the table; the short route's
+  // arithmetic assumes a number, and the general one keeps the NaN channels.
+  return inside && lightness != 0.0 && lightness == lightness;
 }
 
 // Step 5 for 0 < e < m: truncation is floor(e), and floor(e) + 1 <= m an index

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <random>
 #include <vector>
@@ -195,6 +196,49 @@ TEST(TransformPixel, KeepsTheRatiosBetweenChannels) {
                 kRatioTolerance * static_cast<double>(r) / g);
     ASSERT_NEAR(static_cast<double>(out.blue) / out.green, static_cast<double>(b) / g,
                 kRatioTolerance * static_cast<double>(b) / g);
+  }
+}
+
+// A pixel whose lightness is NaN keeps NaN colour channels in the float row
+// walk as in the per-pixel function, also where the pre-transform turns the NaN
+// into a place inside the table (any gamma but 1 first limits it to 0, and an
+// offset moves it up). Found by the tone engine fuzzer: the walk gave 0.
+TEST(TransformRowsBGRA, NaNLightnessGivesNaNChannelsLikeThePerPixelTransform) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (float gamma : {1.0f, 2.2f}) {
+    for (float offset : {0.0f, std::numeric_limits<float>::denorm_min(), 0.25f}) {
+      for (int clamps : {0, 1}) {
+        SCOPED_TRACE(::testing::Message()
+                     << "gamma " << gamma << ", offset " << offset << (clamps ? ", clamped" : ""));
+        BuiltCurve built;
+        CurveSettings s;
+        s.contrast = 40;
+        s.shadows = s.highlights = 1.0;  // the table starts at exactly 0
+        s.clamp_white = s.clamp_black = clamps;
+        Build(s, &built);
+        built.curve.gamma = gamma;
+        built.curve.offset = offset;
+        FloatPixelBGRA source[3] = {
+            {nan, nan, nan, nan}, {0.2f, 0.4f, nan, 1.0f}, {nan, 0.3f, 0.6f, 1.0f}};
+        FloatPixelBGRA target[3] = {};
+        PF_EffectWorld in{};
+        PF_EffectWorld out{};
+        in.data = reinterpret_cast<PF_PixelPtr>(source);
+        out.data = reinterpret_cast<PF_PixelPtr>(target);
+        in.rowbytes = out.rowbytes = static_cast<A_long>(sizeof source);
+        in.width = out.width = 3;
+        TransformRowsBGRA(built.curve, in, out, 1);
+        for (int x = 0; x < 3; ++x) {
+          FloatPixelBGRA expected{};
+          TransformPixelBGRA(&built.curve, x, 0, &source[x], &expected);
+          EXPECT_TRUE(SameFloat(target[x].blue, expected.blue)) << "pixel " << x;
+          EXPECT_TRUE(SameFloat(target[x].green, expected.green)) << "pixel " << x;
+          EXPECT_TRUE(SameFloat(target[x].red, expected.red)) << "pixel " << x;
+        }
+        EXPECT_TRUE(std::isnan(target[0].red) && std::isnan(target[0].green) &&
+                    std::isnan(target[0].blue));
+      }
+    }
   }
 }
 

@@ -251,7 +251,9 @@ void RunSetupCommand(SimulatedHost& host, PF_Cmd cmd) {
     FUZZ_CHECK(err == PF_Err_NONE || err == PF_Err_BAD_CALLBACK_PARAM ||
                host_codes.count(err) != 0);
   }
-  if (err == PF_Err_BAD_CALLBACK_PARAM) FUZZ_CHECK(AnyFault(host.Faults()));
+  if (err == PF_Err_BAD_CALLBACK_PARAM && HostCodes(host).count(err) == 0) {
+    FUZZ_CHECK(AnyFault(host.Faults()));
+  }
   FUZZ_CHECK(Terminated(host.OutData()));
   CheckLedger(host);
 }

@@ -54,6 +54,6 @@ OIIO::ImageSpec ReadImageSpec(const std::filesystem::path& path);
 // extension that OpenImageIO can write.
 void CheckWritableOutput(const std::filesystem::path& path);
 
-// Writes `image` with its spec (formats and metadata kept where the file format
+// Writes `image` with its image description (formats and metadata kept where the file format
 // allows), through a temporary file renamed into place.
 void WriteImage(const std::filesystem::path& path, const Image& image);

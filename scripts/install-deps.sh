@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev llvm valgrind
   libopenimageio-dev openimageio-tools libcli11-dev nlohmann-json3-dev
   libopencolorio-dev

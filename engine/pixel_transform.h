@@ -7,6 +7,23 @@
 // stay. A pixel whose new lightness e is <= 0 or >= 1 becomes a grey of level e.
 // Then the result is blended with the input by the record's `mix` and, where a
 // slope is 0, clamped at that end. Alpha is copied and never clamped.
+//
+// The steps, with R, G, B the input's colour channels (the implementation
+// refers to them by number):
+//   1. The output alpha is the input alpha, bit for bit.
+//   2. max and min of R, G, B in float: max = R > G ? R : G, then max > B ? max
+//      : B; min likewise with <. This order decides what a NaN channel does.
+//   3. d = (min + max) * 0.5, in double.
+//   4. Offsets dR = R - d, dG = G - d, dB = B - d, in double.
+//   5. e = EvaluateCurve(d).
+//   6. If e <= 0 or e >= 1 the offsets become 0 (a NaN e keeps them).
+//   7. Ratio l = e / d where d != 0 (a NaN d divides too), else 0.
+//   8. Each channel K = l * dX + e, in double.
+//   9. If mix != 1: K * mix + (1 - mix) * X, in double. Each channel is then
+//      narrowed to float, once.
+//  10. If white_slope == 0, a stored channel above 1 becomes 1.
+//  11. If black_slope == 0, a stored channel below 0 becomes 0.
+//  12. The status is 0.
 #pragma once
 
 #include <cstdint>

@@ -54,6 +54,17 @@ add_test(NAME windows_pe_structure
   COMMAND ${VELMORA_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/check_module_pe.py
           $<TARGET_FILE:velmora_module> ${VELMORA_PROPERTY_LIST_FILE})
 
+# A rebuild in another tree gives the same bytes.
+get_filename_component(toolchain_file ${CMAKE_TOOLCHAIN_FILE} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
+add_test(NAME windows_rebuild_identical
+  COMMAND ${CMAKE_COMMAND}
+          -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+          -DTOOLCHAIN=${toolchain_file}
+          -DBUILD_TYPE=${CMAKE_BUILD_TYPE}
+          -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/rebuild
+          -DMODULE=$<TARGET_FILE:velmora_module>
+          -P ${CMAKE_CURRENT_SOURCE_DIR}/rebuild_identical.cmake)
+
 # The module as a host finds it: its property list read through the resource
 # functions and walked record by record, its entry resolved by the list's name,
 # and GlobalSetup's words equal to the list's.

@@ -13,8 +13,11 @@
 //    is plain (below). Pixels whose lightness lies inside the table take the
 //    short path; the rest take the general one.
 //  - Active: the same with a pre-transform that is not neutral.
+//  - NeutralBlended, ActiveBlended: the same two with a blend whose mix lies
+//    in [0, 1], which keeps every blended integer channel within the range the
+//    short path's stores take.
 //  - General: every other frame, every pixel on the general path.
-enum class FrameRoute : int32_t { Neutral, Active, General };
+enum class FrameRoute : int32_t { Neutral, Active, NeutralBlended, ActiveBlended, General };
 
 struct PixelFrame {
   ToneCurve curve;  // first: the frame's record, exactly as the render filled it

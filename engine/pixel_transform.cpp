@@ -62,19 +62,38 @@ inline double LightnessOf(WideLanes wide) {
 }
 
 // Steps 4 and 6 to 9, with the curve's value `level` at `lightness`. On the
-// short route (below) the lightness is known not to be 0 and the blend not to
-// apply. The result is each channel narrowed once to float, in the lanes
-// alpha, red, green, blue, the alpha lane still to be restored.
-enum class Path { General, Short };
+// short route (below) the lightness is known not to be 0, and whether the
+// blend applies is known for the frame. The result is each channel narrowed
+// once to float, in the lanes alpha, red, green, blue, the alpha lane still to
+// be restored.
+enum class Path { General, Short, ShortBlended };
+
+// Step 8, the blend, when it applies, and step 9's one narrowing of each
+// channel to float.
+inline __m128 BlendAndNarrow(const ToneCurve& curve, bool blend, WideLanes input, __m128d new_ar,
+                             __m128d new_gb) {
+  if (blend) {
+    const double mix = static_cast<double>(curve.mix);
+    const __m128d mix_lanes = _mm_set1_pd(mix);
+    const __m128d keep_lanes = _mm_set1_pd(1.0 - mix);
+    new_ar = _mm_add_pd(_mm_mul_pd(new_ar, mix_lanes), _mm_mul_pd(keep_lanes, input.ar));
+    new_gb = _mm_add_pd(_mm_mul_pd(new_gb, mix_lanes), _mm_mul_pd(keep_lanes, input.gb));
+  }
+  return _mm_movelh_ps(_mm_cvtpd_ps(new_ar), _mm_cvtpd_ps(new_gb));
+}
 
 template <Path kPath>
 inline __m128 MoveChannels(const ToneCurve& curve, WideLanes input, double lightness,
                            double level) {
-  if (kPath == Path::Short && !(level > 0.0 && level < 1.0)) {
+  constexpr bool kShort = kPath != Path::General;
+  const bool blend = kPath == Path::General ? !FieldIsOne(curve.mix) : kPath == Path::ShortBlended;
+  if (kShort && !(level > 0.0 && level < 1.0)) {
     // Every offset becomes 0, and each channel ratio * 0 + e is e itself: the
     // ratio is finite (d is not 0, e is a table value) and the sum is +0 only
     // where e is +0 (a plain table holds no -0).
-    return _mm_set1_ps(static_cast<float>(level));
+    if (!blend) return _mm_set1_ps(static_cast<float>(level));
+    const __m128d level_lanes = _mm_set1_pd(level);
+    return BlendAndNarrow(curve, true, input, level_lanes, level_lanes);
   }
   const __m128d lightness_lanes = _mm_set1_pd(lightness);
   __m128d offset_ar = _mm_sub_pd(input.ar, lightness_lanes);
@@ -83,23 +102,13 @@ inline __m128 MoveChannels(const ToneCurve& curve, WideLanes input, double light
     offset_ar = _mm_setzero_pd();
     offset_gb = _mm_setzero_pd();
   }
-  const double ratio = kPath == Path::Short || lightness != 0.0 ? level / lightness : 0.0;
+  const double ratio = kShort || lightness != 0.0 ? level / lightness : 0.0;
 
   const __m128d ratio_lanes = _mm_set1_pd(ratio);
   const __m128d level_lanes = _mm_set1_pd(level);
-  __m128d new_ar = _mm_add_pd(_mm_mul_pd(ratio_lanes, offset_ar), level_lanes);
-  __m128d new_gb = _mm_add_pd(_mm_mul_pd(ratio_lanes, offset_gb), level_lanes);
-
-  if (kPath == Path::General && !FieldIsOne(curve.mix)) {
-    const double mix = static_cast<double>(curve.mix);
-    const __m128d mix_lanes = _mm_set1_pd(mix);
-    const __m128d keep_lanes = _mm_set1_pd(1.0 - mix);
-    new_ar = _mm_add_pd(_mm_mul_pd(new_ar, mix_lanes), _mm_mul_pd(keep_lanes, input.ar));
-    new_gb = _mm_add_pd(_mm_mul_pd(new_gb, mix_lanes), _mm_mul_pd(keep_lanes, input.gb));
-  }
-
-  // The one narrowing of each channel to float.
-  return _mm_movelh_ps(_mm_cvtpd_ps(new_ar), _mm_cvtpd_ps(new_gb));
+  const __m128d new_ar = _mm_add_pd(_mm_mul_pd(ratio_lanes, offset_ar), level_lanes);
+  const __m128d new_gb = _mm_add_pd(_mm_mul_pd(ratio_lanes, offset_gb), level_lanes);
+  return BlendAndNarrow(curve, blend, input, new_ar, new_gb);
 }
 
 // Steps 6 to 11 on the general path. Every path ends here or on the short
@@ -139,14 +148,15 @@ inline __m128 CorrectChannels(const ToneCurve& curve, __m128 argb) {
 
 // ---- the short route ------------------------------------------------------------
 //
-// A frame on the Neutral or Active route has a table that applies, no blend
-// and a plain table (PixelFrame). A pixel whose table position e = m * x lies
-// strictly between 0 and m (x the pre-transformed lightness), with a lightness
-// d other than 0, then needs none of the curve's other steps: 0 < e < m holds
-// exactly when 0 < x < 1 (the product and both roundings are monotonic, and m
-// is exact), so steps 2 to 4 do not apply; step 5 is the interpolation below;
-// the ratio's test of d is decided and the blend is skipped. What is left is
-// computed exactly as on the general path.
+// A frame on any route but General has a table that applies, a plain table
+// and either no blend or a mix in [0, 1] (PixelFrame). A pixel whose table
+// position e = m * x lies strictly between 0 and m (x the pre-transformed
+// lightness), with a lightness d other than 0, then needs none of the curve's
+// other steps: 0 < e < m holds exactly when 0 < x < 1 (the product and both
+// roundings are monotonic, and m is exact), so steps 2 to 4 do not apply; step
+// 5 is the interpolation below; the ratio's test of d is decided, and so is
+// whether the blend applies. What is left is computed exactly as on the
+// general path.
 
 // The table as the short route reads it.
 struct PlainTable {
@@ -191,8 +201,10 @@ inline PlainTable PlainTableOf(const PixelFrame& frame) {
 // Each format's load, its store, and its store for the short route. On the
 // short route of an integer frame every channel is at least 0, so 0 <= d and
 // every channel X lies within d of it: with a plain table the level e lies in
-// [0, 1 + 2^-22], and e / d * (X - d) + e in [0, 2e] up to a few roundings,
-// which is well inside the range the InRange stores take.
+// [0, 1 + 2^-22], and e / d * (X - d) + e in [0, 2e] up to a few roundings.
+// A blend with a mix in [0, 1] weighs that against the input channel, at
+// most 2, with weights that are both at least 0 and add up to 1: the result
+// stays in the same range, well inside the one the InRange stores take.
 
 struct Argb8 {
   using Pixel = PF_Pixel8;
@@ -251,7 +263,7 @@ template <class Format>
   return 0;
 }
 
-template <class Format, Pre kPre>
+template <class Format, Pre kPre, Path kPath>
 inline PF_Err CorrectOnRoute(const PixelFrame& frame, const typename Format::Pixel* in,
                              typename Format::Pixel* out) {
   const __m128 argb = Format::Load(in);
@@ -262,7 +274,7 @@ inline PF_Err CorrectOnRoute(const PixelFrame& frame, const typename Format::Pix
   const float position = TablePosition(table, x);
   if (TakesShortRoute<kPre>(table, position, lightness)) {
     const double level = Interpolate(table, position);
-    const __m128 moved = MoveChannels<Path::Short>(frame.curve, input, lightness, level);
+    const __m128 moved = MoveChannels<kPath>(frame.curve, input, lightness, level);
     Format::StoreInRange(_mm_move_ss(moved, argb), out);
     return 0;
   }
@@ -272,18 +284,22 @@ inline PF_Err CorrectOnRoute(const PixelFrame& frame, const typename Format::Pix
 // The frames off the neutral route, out of line with the pixel function's own
 // arguments, so that the neutral route's function reaches them by a jump and
 // holds nothing for them.
-template <class Format>
-OUT_OF_LINE_AS_IS PF_Err TransformOnActiveRoute(void* refcon, A_long /*x*/, A_long /*y*/,
-                                                typename Format::Pixel* in,
-                                                typename Format::Pixel* out) {
-  return CorrectOnRoute<Format, Pre::Active>(*static_cast<const PixelFrame*>(refcon), in, out);
+template <class Format, Pre kPre, Path kPath>
+OUT_OF_LINE_AS_IS PF_Err TransformOnRoute(void* refcon, A_long /*x*/, A_long /*y*/,
+                                          typename Format::Pixel* in, typename Format::Pixel* out) {
+  return CorrectOnRoute<Format, kPre, kPath>(*static_cast<const PixelFrame*>(refcon), in, out);
 }
 
 template <class Format>
-OUT_OF_LINE_AS_IS PF_Err TransformOffRoute(void* refcon, A_long /*x*/, A_long /*y*/,
+OUT_OF_LINE_AS_IS PF_Err TransformOffRoute(void* refcon, A_long x, A_long y,
                                            typename Format::Pixel* in,
                                            typename Format::Pixel* out) {
-  return TransformWithCurve<Format>(&static_cast<const PixelFrame*>(refcon)->curve, in, out);
+  const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
+  if (frame.route == FrameRoute::NeutralBlended)
+    return TransformOnRoute<Format, Pre::Neutral, Path::ShortBlended>(refcon, x, y, in, out);
+  if (frame.route == FrameRoute::ActiveBlended)
+    return TransformOnRoute<Format, Pre::Active, Path::ShortBlended>(refcon, x, y, in, out);
+  return TransformWithCurve<Format>(&frame.curve, in, out);
 }
 
 // A pixel function whose refcon is the PixelFrame.
@@ -292,9 +308,9 @@ PF_Err TransformWithFrame(void* refcon, A_long x, A_long y, typename Format::Pix
                           typename Format::Pixel* out) {
   const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
   if (frame.route == FrameRoute::Neutral)
-    return CorrectOnRoute<Format, Pre::Neutral>(frame, in, out);
+    return CorrectOnRoute<Format, Pre::Neutral, Path::Short>(frame, in, out);
   if (frame.route == FrameRoute::Active)
-    return TransformOnActiveRoute<Format>(refcon, x, y, in, out);
+    return TransformOnRoute<Format, Pre::Active, Path::Short>(refcon, x, y, in, out);
   return TransformOffRoute<Format>(refcon, x, y, in, out);
 }
 
@@ -326,7 +342,7 @@ struct FloatRoute {
   __m128 black_limit;
 };
 
-template <Pre kPre>
+template <Pre kPre, Path kPath>
 inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route,
                                const FloatPixelBGRA* in, FloatPixelBGRA* out) {
   const __m128 argb = ReverseLanes(_mm_loadu_ps(&in->blue));
@@ -337,7 +353,7 @@ inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route,
   __m128 result;
   if (TakesShortRoute<kPre>(route.table, position, lightness)) {
     const double level = Interpolate(route.table, position);
-    const __m128 moved = MoveChannels<Path::Short>(curve, input, lightness, level);
+    const __m128 moved = MoveChannels<kPath>(curve, input, lightness, level);
     // The clamps as in Recolour; a limit of +-infinity changes nothing.
     const __m128 clamped = _mm_max_ps(route.black_limit, _mm_min_ps(route.white_limit, moved));
     result = _mm_move_ss(clamped, argb);
@@ -363,6 +379,18 @@ void WalkRows(const PF_EffectWorld& source, const PF_EffectWorld& destination, A
     source_row += static_cast<std::ptrdiff_t>(source.rowbytes);
     destination_row += static_cast<std::ptrdiff_t>(destination.rowbytes);
   }
+}
+
+// The blended routes' walks, out of line so that their loops do not weigh on
+// the registers of the unblended ones; the record and the route are copies
+// the pixel stores cannot alias, held in registers across the frame.
+template <Pre kPre>
+[[gnu::noinline]] void WalkBlended(const ToneCurve curve, const FloatRoute route,
+                                   const PF_EffectWorld& source, const PF_EffectWorld& destination,
+                                   A_long rows) {
+  WalkRows(source, destination, rows, [&](const FloatPixelBGRA* in, FloatPixelBGRA* out) {
+    CorrectBGRAOnRoute<kPre, Path::ShortBlended>(curve, route, in, out);
+  });
 }
 
 }  // namespace
@@ -422,11 +450,17 @@ void TransformRowsBGRA(const ToneCurve& curve, const PF_EffectWorld& source,
     const FloatRoute route{PlainTableOf(frame), _mm_set1_ps(frame.white_limit),
                            _mm_set1_ps(frame.black_limit)};
     if (frame.route == FrameRoute::Neutral) {
-      WalkRows(source, destination, rows,
-               [&](In in, Out out) { CorrectBGRAOnRoute<Pre::Neutral>(curve, route, in, out); });
+      WalkRows(source, destination, rows, [&](In in, Out out) {
+        CorrectBGRAOnRoute<Pre::Neutral, Path::Short>(curve, route, in, out);
+      });
+    } else if (frame.route == FrameRoute::Active) {
+      WalkRows(source, destination, rows, [&](In in, Out out) {
+        CorrectBGRAOnRoute<Pre::Active, Path::Short>(curve, route, in, out);
+      });
+    } else if (frame.route == FrameRoute::NeutralBlended) {
+      WalkBlended<Pre::Neutral>(curve, route, source, destination, rows);
     } else {
-      WalkRows(source, destination, rows,
-               [&](In in, Out out) { CorrectBGRAOnRoute<Pre::Active>(curve, route, in, out); });
+      WalkBlended<Pre::Active>(curve, route, source, destination, rows);
     }
     return;
   }
@@ -460,14 +494,17 @@ void PreparePixelFrame(const ToneCurve& curve, PixelFrame* frame) {
   const float last = static_cast<float>(curve.lut_size - 1);
   std::memcpy(&frame->position_bound, &last, sizeof last);
   frame->position_bound -= 1u;
-  const bool short_route =
-      !FieldIsZero(curve.contrast) && FieldIsOne(curve.mix) && TableIsPlain(curve);
+  const bool blended = !FieldIsOne(curve.mix);
+  // A NaN mix fails the range test and keeps the frame on the general route.
+  const bool mix_in_range = curve.mix >= 0.0f && curve.mix <= 1.0f;
+  const bool short_route = !FieldIsZero(curve.contrast) && mix_in_range && TableIsPlain(curve);
+  const bool neutral = IsNeutralPreTransform(curve);
   if (!short_route) {
     frame->route = FrameRoute::General;
-  } else if (IsNeutralPreTransform(curve)) {
-    frame->route = FrameRoute::Neutral;
+  } else if (blended) {
+    frame->route = neutral ? FrameRoute::NeutralBlended : FrameRoute::ActiveBlended;
   } else {
-    frame->route = FrameRoute::Active;
+    frame->route = neutral ? FrameRoute::Neutral : FrameRoute::Active;
   }
   const float infinity = std::numeric_limits<float>::infinity();
   frame->white_limit = FieldIsZero(curve.white_slope) ? 1.0f : infinity;

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "engine/pixel_transform.h"
@@ -55,11 +56,23 @@ TEST(PixelFrame, RouteFollowsThePreTransformTheTableAndTheBlend) {
   ToneCurve nan_contrast = curve;
   nan_contrast.contrast = kNaN;  // not 0: the table applies
   EXPECT_EQ(FrameOf(nan_contrast).route, FrameRoute::Neutral);
-  for (float mix : {0.5f, 0.0f, kNaN}) {
+  // A blend keeps the short route while the mix lies in [0, 1], where the
+  // blended integer channels stay within the short route's stores.
+  for (float mix : {0.5f, 0.0f, -0.0f, 0.99999994f}) {
+    ToneCurve blended = curve;
+    blended.mix = mix;
+    EXPECT_EQ(FrameOf(blended).route, FrameRoute::NeutralBlended) << mix;
+    blended.gamma = 2.2f;
+    EXPECT_EQ(FrameOf(blended).route, FrameRoute::ActiveBlended) << mix;
+  }
+  for (float mix : {1.0000001f, 1.5f, -1e-30f, -0.5f, kInf, kNaN}) {
     ToneCurve blended = curve;
     blended.mix = mix;
     EXPECT_EQ(FrameOf(blended).route, FrameRoute::General) << mix;
   }
+  ToneCurve blended_flat = flat;
+  blended_flat.mix = 0.5f;
+  EXPECT_EQ(FrameOf(blended_flat).route, FrameRoute::General);
 }
 
 TEST(PixelFrame, OnlyAPlainTableTakesTheShortRoute) {
@@ -100,9 +113,10 @@ TEST(PixelFrame, ClampLimitsFollowTheSlopes) {
 // the float walk and the 16-bit frame function.
 TEST(PixelFrame, ShortRouteEdgesMatchThePlainArithmetic) {
   for (int32_t size : {32, 64, 128, 256, 1024}) {
-    for (float gamma : {1.0f, 2.2f}) {
+    for (auto [gamma, mix] : {std::pair{1.0f, 1.0f}, {2.2f, 1.0f}, {1.0f, 0.4f}, {2.2f, 0.7f}}) {
       BuiltCurve built = GreyContrast(size);
       built.curve.gamma = gamma;
+      built.curve.mix = mix;
       built.curve.white_slope = 0.0f;  // the float walk's clamp as well
       const ToneCurve& curve = built.curve;
       std::vector<float> levels = {
@@ -132,7 +146,8 @@ TEST(PixelFrame, ShortRouteEdgesMatchThePlainArithmetic) {
         ASSERT_TRUE(SameFloat(walked[i].red, expected.red) &&
                     SameFloat(walked[i].green, expected.green) &&
                     SameFloat(walked[i].blue, expected.blue))
-            << "size " << size << ", gamma " << gamma << ", pixel " << i << " level " << s.red;
+            << "size " << size << ", gamma " << gamma << ", mix " << mix << ", pixel " << i
+            << " level " << s.red;
 
         const float level = s.green;
         if (!(level >= 0.0f && level <= 2.0f)) continue;
@@ -143,7 +158,7 @@ TEST(PixelFrame, ShortRouteEdgesMatchThePlainArithmetic) {
         const PF_Pixel16 want = velmora_reference::TransformPixel16(curve, pixel);
         ASSERT_TRUE(got.alpha == want.alpha && got.red == want.red && got.green == want.green &&
                     got.blue == want.blue)
-            << "size " << size << ", gamma " << gamma << ", code " << code;
+            << "size " << size << ", gamma " << gamma << ", mix " << mix << ", code " << code;
       }
     }
   }

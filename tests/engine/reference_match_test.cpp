@@ -2,10 +2,12 @@
 // reference_transform.h, at zero tolerance: every output bit, every code.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/pixel_frame.h"
@@ -58,6 +60,9 @@ std::vector<NamedCurve> Curves() {
   clamped.clamp_black = 1;
   CurveSettings flat = grey;
   flat.contrast = 0.0;
+  CurveSettings colour_clamped = colour;
+  colour_clamped.clamp_white = 1;
+  colour_clamped.clamp_black = 1;
   CurveSettings steep = colour;
   steep.size = 64;
   steep.contrast = 95.0;
@@ -72,6 +77,11 @@ std::vector<NamedCurve> Curves() {
   add("negative offset", grey, -0.0f, 1.0f, 1.0f, 1.0f);
   add("blend 50 both clamps", clamped, 0.0f, 1.0f, 1.0f, 0.5f);
   add("blend 99.9 gamma", clamped, 0.1f, 2.2f, 1.0f, 0.001f);
+  add("colour pivot blend 30, clamps", colour_clamped, 0.0f, 1.0f, 1.0f, 0.3f);
+  add("blend 100 gamma", colour, 0.0f, 2.2f, 1.0f, 0.0f);
+  add("blend -0 linear", steep, 0.05f, 1.0f, 1.7f, -0.0f);
+  add("mix above 1", grey, 0.0f, 1.0f, 1.0f, 1.5f);
+  add("negative mix", colour_clamped, 0.0f, 1.0f, 1.0f, -0.25f);
   add("contrast 0 extensions", flat, 0.0f, 1.0f, 1.0f, 1.0f);
   add("contrast 0 gain", flat, 0.0f, 1.0f, 2.0f, 0.75f);
   add("nan gain", grey, 0.0f, 1.0f, nan, 1.0f);
@@ -149,13 +159,20 @@ PF_Pixel8 ThroughBgra(PF_Err (*function)(void*, A_long, A_long, PF_Pixel8*, PF_P
          << ", frame BGRA " << Describe(frame_bgra);
 }
 
-TEST(ReferenceMatch, EveryEightBitTripleOnGreyAndColourPivots) {
+TEST(ReferenceMatch, EveryEightBitTripleOnGreyAndColourPivotsAndABlend) {
   const std::vector<NamedCurve> curves = Curves();
-  for (size_t c = 0; c < 2; ++c) {
-    SCOPED_TRACE(curves[c].name);
-    const ToneCurve& curve = curves[c].built.curve;
+  const std::pair<std::string, FrameRoute> chosen[] = {
+      {"grey contrast 50", FrameRoute::Neutral},
+      {"colour pivot contrast -40", FrameRoute::Neutral},
+      {"colour pivot blend 30, clamps", FrameRoute::NeutralBlended}};
+  for (const auto& [name, route] : chosen) {
+    SCOPED_TRACE(name);
+    const auto named = std::find_if(curves.begin(), curves.end(),
+                                    [&](const NamedCurve& c) { return c.name == name; });
+    ASSERT_NE(named, curves.end());
+    const ToneCurve& curve = named->built.curve;
     PixelFrame frame = FrameOf(curve);
-    ASSERT_EQ(frame.route, FrameRoute::Neutral);
+    ASSERT_EQ(frame.route, route);
     for (int red = 0; red < 256; ++red) {
       for (int green = 0; green < 256; ++green) {
         for (int blue = 0; blue < 256; ++blue) {

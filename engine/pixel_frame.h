@@ -33,6 +33,11 @@ struct PixelFrame {
   // it is, as a skipped clamp does.
   float white_limit;
   float black_limit;
+  // The integer conversions' constants (engine/pixel_lanes.h), read from here
+  // by the instructions that use them.
+  alignas(16) float lanes_255[4];
+  alignas(16) float lanes_32768[4];
+  alignas(16) float lanes_two_to_minus_15[4];
 };
 
 // Fills `frame` from the completed record. The table's storage must outlive

@@ -22,8 +22,11 @@
 
 using PixelLanes = __m128;  // alpha, red, green, blue
 
-// Four-lane constants read straight from memory by the instruction that uses
-// them, rather than broadcast from a scalar for every pixel.
+// Four-lane constants. Where the compiler can see their values it rebuilds them
+// from one float (a load and a shuffle) in every call; the functions below
+// therefore also take them as arguments, which the pixel functions of a frame
+// load from the frame's record, so that each instruction reads its constant
+// straight from memory.
 alignas(16) inline constexpr float kLanes255[4] = {255.0f, 255.0f, 255.0f, 255.0f};
 alignas(16) inline constexpr float kLanes32768[4] = {32768.0f, 32768.0f, 32768.0f, 32768.0f};
 alignas(16) inline constexpr float kLanesTwoToMinus15[4] = {0.000030517578125f, 0.000030517578125f,
@@ -34,14 +37,16 @@ inline __m128 ReverseLanes(__m128 v) {
   return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3));
 }
 
-// Four 8-bit channels, in memory order, each c / 255 in single precision.
-inline __m128 LoadChannels8(const void* pixel) {
+// Four 8-bit channels, in memory order, each c / 255 in single precision. Each
+// byte is copied into all four bytes of its lane and shifted down, which needs
+// no zero register.
+inline __m128 LoadChannels8(const void* pixel, __m128 lanes255 = _mm_load_ps(kLanes255)) {
   int32_t word;
   std::memcpy(&word, pixel, sizeof word);
-  const __m128i zero = _mm_setzero_si128();
   const __m128i bytes = _mm_cvtsi32_si128(word);
-  const __m128i codes = _mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero);
-  return _mm_div_ps(_mm_cvtepi32_ps(codes), _mm_load_ps(kLanes255));
+  const __m128i doubled = _mm_unpacklo_epi8(bytes, bytes);
+  const __m128i codes = _mm_srli_epi32(_mm_unpacklo_epi16(doubled, doubled), 24);
+  return _mm_div_ps(_mm_cvtepi32_ps(codes), lanes255);
 }
 
 // trunc(clamp(v * 255, 0, 255)) per lane, NaN to 0, stored in lane order.
@@ -57,8 +62,8 @@ inline void StoreChannels8(__m128 v, void* pixel) {
 }
 
 // The same with 8-bit BGRA pixels.
-inline __m128 LoadChannels8BGRA(const void* pixel) {
-  return ReverseLanes(LoadChannels8(pixel));
+inline __m128 LoadChannels8BGRA(const void* pixel, __m128 lanes255 = _mm_load_ps(kLanes255)) {
+  return ReverseLanes(LoadChannels8(pixel, lanes255));
 }
 
 inline void StoreChannels8BGRA(__m128 v, void* pixel) {
@@ -66,10 +71,11 @@ inline void StoreChannels8BGRA(__m128 v, void* pixel) {
 }
 
 // Four 16-bit channels, each c * 2^-15 in single precision.
-inline __m128 LoadChannels16(const PF_Pixel16* pixel) {
+inline __m128 LoadChannels16(const PF_Pixel16* pixel,
+                             __m128 two_to_minus_15 = _mm_load_ps(kLanesTwoToMinus15)) {
   const __m128i words = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pixel));
   const __m128i codes = _mm_unpacklo_epi16(words, _mm_setzero_si128());
-  return _mm_mul_ps(_mm_cvtepi32_ps(codes), _mm_load_ps(kLanesTwoToMinus15));
+  return _mm_mul_ps(_mm_cvtepi32_ps(codes), two_to_minus_15);
 }
 
 // trunc(clamp(v * 32768, 0, 32768)) per lane, NaN to 0. SSE2 packs to signed
@@ -90,21 +96,20 @@ inline void StoreChannels16(__m128 v, PF_Pixel16* pixel) {
 // StoreChannels8 for values known to lie in (-1, 511], as the short route's
 // channels do: the truncation gives 0..511 without the clamps, and the
 // saturating pack brings 256..511 to 255, the code the clamp would have given.
-inline void StoreChannels8InRange(__m128 v, void* pixel) {
-  const __m128i codes = _mm_cvttps_epi32(_mm_mul_ps(v, _mm_load_ps(kLanes255)));
+inline void StoreChannels8InRange(__m128 v, void* pixel, __m128 lanes255) {
+  const __m128i codes = _mm_cvttps_epi32(_mm_mul_ps(v, lanes255));
   const __m128i words = _mm_packs_epi32(codes, codes);
   const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
   std::memcpy(pixel, &word, sizeof word);
 }
 
-inline void StoreChannels8BGRAInRange(__m128 v, void* pixel) {
-  StoreChannels8InRange(ReverseLanes(v), pixel);
+inline void StoreChannels8BGRAInRange(__m128 v, void* pixel, __m128 lanes255) {
+  StoreChannels8InRange(ReverseLanes(v), pixel, lanes255);
 }
 
 // StoreChannels16 for values known to lie in (-1, 2^16): the clamp at full
 // scale stays; below it the truncation gives 0..32768 without the clamp at 0.
-inline void StoreChannels16InRange(__m128 v, PF_Pixel16* pixel) {
-  const __m128 full = _mm_load_ps(kLanes32768);
+inline void StoreChannels16InRange(__m128 v, PF_Pixel16* pixel, __m128 full) {
   const __m128 scaled = _mm_min_ps(_mm_mul_ps(v, full), full);
   const __m128i centred = _mm_sub_epi32(_mm_cvttps_epi32(scaled), _mm_set1_epi32(32768));
   const __m128i packed = _mm_packs_epi32(centred, centred);

@@ -61,11 +61,13 @@ inline double LightnessOf(WideLanes wide) {
   return (_mm_cvtsd_f64(smallest) + _mm_cvtsd_f64(largest)) * 0.5;
 }
 
-// Steps 4 and 6 to 9, with the curve's value `level` at `lightness`. On the
-// short route (below) the lightness is known not to be 0, and whether the
-// blend applies is known for the frame. The result is each channel narrowed
-// once to float, in the lanes alpha, red, green, blue, the alpha lane still to
-// be restored.
+// Steps 4 and 6 to 9, with the curve's value `level` at `lightness`, and
+// whether the offsets stay (the level is neither at most 0 nor at least 1; the
+// caller answers that in the cheapest way its level allows). On the short
+// route (below) the lightness is known not to be 0, and whether the blend
+// applies is known for the frame. The result is each channel narrowed once to
+// float, in the lanes alpha, red, green, blue, the alpha lane still to be
+// restored.
 enum class Path { General, Short, ShortBlended };
 
 // Step 8, the blend, when it applies, and step 9's one narrowing of each
@@ -83,11 +85,11 @@ inline __m128 BlendAndNarrow(const ToneCurve& curve, bool blend, WideLanes input
 }
 
 template <Path kPath>
-inline __m128 MoveChannels(const ToneCurve& curve, WideLanes input, double lightness,
-                           double level) {
+inline __m128 MoveChannels(const ToneCurve& curve, WideLanes input, double lightness, double level,
+                           bool offsets_stay) {
   constexpr bool kShort = kPath != Path::General;
   const bool blend = kPath == Path::General ? !FieldIsOne(curve.mix) : kPath == Path::ShortBlended;
-  if (kShort && !(level > 0.0 && level < 1.0)) {
+  if (kShort && !offsets_stay) {
     // Every offset becomes 0, and each channel ratio * 0 + e is e itself: the
     // ratio is finite (d is not 0, e is a table value) and the sum is +0 only
     // where e is +0 (a plain table holds no -0).
@@ -98,14 +100,14 @@ inline __m128 MoveChannels(const ToneCurve& curve, WideLanes input, double light
   const __m128d lightness_lanes = _mm_set1_pd(lightness);
   __m128d offset_ar = _mm_sub_pd(input.ar, lightness_lanes);
   __m128d offset_gb = _mm_sub_pd(input.gb, lightness_lanes);
-  if (level <= 0.0 || level >= 1.0) {
+  if (!offsets_stay) {
     offset_ar = _mm_setzero_pd();
     offset_gb = _mm_setzero_pd();
   }
-  const double ratio = kShort || lightness != 0.0 ? level / lightness : 0.0;
-
-  const __m128d ratio_lanes = _mm_set1_pd(ratio);
   const __m128d level_lanes = _mm_set1_pd(level);
+  // The short route divides in both lanes at once: the same division in each.
+  const __m128d ratio_lanes = kShort ? _mm_div_pd(level_lanes, lightness_lanes)
+                                     : _mm_set1_pd(lightness != 0.0 ? level / lightness : 0.0);
   const __m128d new_ar = _mm_add_pd(_mm_mul_pd(ratio_lanes, offset_ar), level_lanes);
   const __m128d new_gb = _mm_add_pd(_mm_mul_pd(ratio_lanes, offset_gb), level_lanes);
   return BlendAndNarrow(curve, blend, input, new_ar, new_gb);
@@ -117,7 +119,8 @@ inline __m128 MoveChannels(const ToneCurve& curve, WideLanes input, double light
 template <Clamps kClamps>
 inline __m128 Recolour(const ToneCurve& curve, __m128 argb, WideLanes input, double lightness,
                        double level) {
-  __m128 out = MoveChannels<Path::General>(curve, input, lightness, level);
+  __m128 out =
+      MoveChannels<Path::General>(curve, input, lightness, level, !(level <= 0.0 || level >= 1.0));
   if (kClamps == Clamps::Apply) {
     // min(1, v) is 1 when 1 < v, else v: a NaN stays, like `if (v > 1) v = 1`.
     if (FieldIsZero(curve.white_slope)) out = _mm_min_ps(_mm_set1_ps(1.0f), out);
@@ -187,9 +190,19 @@ inline bool TakesShortRoute(PlainTable table, float position, double lightness) 
 // is InterpolateAbove; a whole e has the weights exactly 1 and +0, and with
 // a plain table 1 * t[e] + 0 * t[e + 1] is t[e] to the last bit (t[e] is not
 // -0, t[e + 1] is finite): the value step 5 returns without interpolating.
-inline double Interpolate(PlainTable table, float position) {
+inline float Interpolate(PlainTable table, float position) {
   const int64_t lower_index = static_cast<int64_t>(position);
-  return static_cast<double>(InterpolateAbove(table.points, position, lower_index));
+  return InterpolateAbove(table.points, position, lower_index);
+}
+
+// Whether a level from the plain table lies strictly between 0 and 1, from its
+// bits: those of the floats in (0, 1) less 1 are exactly the numbers below
+// 0x3f7fffff, unsigned (+0, -0, 1 and above, negatives and NaN fail). The
+// widening to double keeps the value, so this is the general path's test.
+inline bool InsideUnit(float level) {
+  uint32_t bits;
+  std::memcpy(&bits, &level, sizeof bits);
+  return bits - 1u < 0x3f7fffffu;
 }
 
 inline PlainTable PlainTableOf(const PixelFrame& frame) {
@@ -210,14 +223,24 @@ struct Argb8 {
   using Pixel = PF_Pixel8;
   static __m128 Load(const Pixel* p) { return LoadChannels8(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels8(v, p); }
-  static void StoreInRange(__m128 v, Pixel* p) { StoreChannels8InRange(v, p); }
+  static __m128 Load(const Pixel* p, const PixelFrame& frame) {
+    return LoadChannels8(p, _mm_load_ps(frame.lanes_255));
+  }
+  static void StoreInRange(__m128 v, Pixel* p, const PixelFrame& frame) {
+    StoreChannels8InRange(v, p, _mm_load_ps(frame.lanes_255));
+  }
 };
 
 struct Argb16 {
   using Pixel = PF_Pixel16;
   static __m128 Load(const Pixel* p) { return LoadChannels16(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels16(v, p); }
-  static void StoreInRange(__m128 v, Pixel* p) { StoreChannels16InRange(v, p); }
+  static __m128 Load(const Pixel* p, const PixelFrame& frame) {
+    return LoadChannels16(p, _mm_load_ps(frame.lanes_two_to_minus_15));
+  }
+  static void StoreInRange(__m128 v, Pixel* p, const PixelFrame& frame) {
+    StoreChannels16InRange(v, p, _mm_load_ps(frame.lanes_32768));
+  }
 };
 
 // Premiere Pro's 8-bit BGRA pixels, typed as PF_Pixel8: byte 0 is blue, 1
@@ -226,7 +249,12 @@ struct Bgra8 {
   using Pixel = PF_Pixel8;
   static __m128 Load(const Pixel* p) { return LoadChannels8BGRA(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels8BGRA(v, p); }
-  static void StoreInRange(__m128 v, Pixel* p) { StoreChannels8BGRAInRange(v, p); }
+  static __m128 Load(const Pixel* p, const PixelFrame& frame) {
+    return LoadChannels8BGRA(p, _mm_load_ps(frame.lanes_255));
+  }
+  static void StoreInRange(__m128 v, Pixel* p, const PixelFrame& frame) {
+    StoreChannels8BGRAInRange(v, p, _mm_load_ps(frame.lanes_255));
+  }
 };
 
 template <class Format, Pre kPre>
@@ -266,16 +294,17 @@ template <class Format>
 template <class Format, Pre kPre, Path kPath>
 inline PF_Err CorrectOnRoute(const PixelFrame& frame, const typename Format::Pixel* in,
                              typename Format::Pixel* out) {
-  const __m128 argb = Format::Load(in);
+  const __m128 argb = Format::Load(in, frame);
   const WideLanes input = Widen(argb);
   const double lightness = LightnessOf(input);
   const double x = kPre == Pre::Neutral ? lightness : PreTransform(lightness, frame.curve);
   const PlainTable table = PlainTableOf(frame);
   const float position = TablePosition(table, x);
   if (TakesShortRoute<kPre>(table, position, lightness)) {
-    const double level = Interpolate(table, position);
-    const __m128 moved = MoveChannels<kPath>(frame.curve, input, lightness, level);
-    Format::StoreInRange(_mm_move_ss(moved, argb), out);
+    const float level = Interpolate(table, position);
+    const __m128 moved = MoveChannels<kPath>(frame.curve, input, lightness,
+                                             static_cast<double>(level), InsideUnit(level));
+    Format::StoreInRange(_mm_move_ss(moved, argb), out, frame);
     return 0;
   }
   return FinishGeneral<Format>(frame.curve, argb, lightness, x, out);
@@ -352,8 +381,9 @@ inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route,
   const float position = TablePosition(route.table, x);
   __m128 result;
   if (TakesShortRoute<kPre>(route.table, position, lightness)) {
-    const double level = Interpolate(route.table, position);
-    const __m128 moved = MoveChannels<kPath>(curve, input, lightness, level);
+    const float level = Interpolate(route.table, position);
+    const __m128 moved =
+        MoveChannels<kPath>(curve, input, lightness, static_cast<double>(level), InsideUnit(level));
     // The clamps as in Recolour; a limit of +-infinity changes nothing.
     const __m128 clamped = _mm_max_ps(route.black_limit, _mm_min_ps(route.white_limit, moved));
     result = _mm_move_ss(clamped, argb);
@@ -509,4 +539,7 @@ void PreparePixelFrame(const ToneCurve& curve, PixelFrame* frame) {
   const float infinity = std::numeric_limits<float>::infinity();
   frame->white_limit = FieldIsZero(curve.white_slope) ? 1.0f : infinity;
   frame->black_limit = FieldIsZero(curve.black_slope) ? 0.0f : -infinity;
+  std::memcpy(frame->lanes_255, kLanes255, sizeof kLanes255);
+  std::memcpy(frame->lanes_32768, kLanes32768, sizeof kLanes32768);
+  std::memcpy(frame->lanes_two_to_minus_15, kLanesTwoToMinus15, sizeof kLanesTwoToMinus15);
 }

@@ -57,3 +57,14 @@ bool TableIsPlain(const ToneCurve& curve);
 PF_Err TransformFramePixel8(void* frame, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out);
 PF_Err TransformFramePixel16(void* frame, A_long x, A_long y, PF_Pixel16* in, PF_Pixel16* out);
 PF_Err TransformFramePixel8BGRA(void* frame, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out);
+
+// The pixel function of the frame's own route: the results of the functions
+// above, without their choice of route for every pixel. For the render, which
+// hands it to the host's iterate with the frame as the refcon.
+using FramePixelFunction8 = PF_Err (*)(void* frame, A_long x, A_long y, PF_Pixel8* in,
+                                       PF_Pixel8* out);
+using FramePixelFunction16 = PF_Err (*)(void* frame, A_long x, A_long y, PF_Pixel16* in,
+                                        PF_Pixel16* out);
+FramePixelFunction8 PixelFunction8For(const PixelFrame& frame);
+FramePixelFunction16 PixelFunction16For(const PixelFrame& frame);
+FramePixelFunction8 PixelFunction8BGRAFor(const PixelFrame& frame);

@@ -320,6 +320,13 @@ OUT_OF_LINE_AS_IS PF_Err TransformOnRoute(void* refcon, A_long /*x*/, A_long /*y
 }
 
 template <class Format>
+OUT_OF_LINE_AS_IS PF_Err TransformOnGeneralRoute(void* refcon, A_long /*x*/, A_long /*y*/,
+                                                 typename Format::Pixel* in,
+                                                 typename Format::Pixel* out) {
+  return TransformWithCurve<Format>(&static_cast<const PixelFrame*>(refcon)->curve, in, out);
+}
+
+template <class Format>
 OUT_OF_LINE_AS_IS PF_Err TransformOffRoute(void* refcon, A_long x, A_long y,
                                            typename Format::Pixel* in,
                                            typename Format::Pixel* out) {
@@ -328,7 +335,24 @@ OUT_OF_LINE_AS_IS PF_Err TransformOffRoute(void* refcon, A_long x, A_long y,
     return TransformOnRoute<Format, Pre::Neutral, Path::ShortBlended>(refcon, x, y, in, out);
   if (frame.route == FrameRoute::ActiveBlended)
     return TransformOnRoute<Format, Pre::Active, Path::ShortBlended>(refcon, x, y, in, out);
-  return TransformWithCurve<Format>(&frame.curve, in, out);
+  return TransformOnGeneralRoute<Format>(refcon, x, y, in, out);
+}
+
+// The pixel function of each route, for a frame whose route is decided.
+template <class Format>
+auto PixelFunctionFor(const PixelFrame& frame) {
+  switch (frame.route) {
+    case FrameRoute::Neutral:
+      return TransformOnRoute<Format, Pre::Neutral, Path::Short>;
+    case FrameRoute::Active:
+      return TransformOnRoute<Format, Pre::Active, Path::Short>;
+    case FrameRoute::NeutralBlended:
+      return TransformOnRoute<Format, Pre::Neutral, Path::ShortBlended>;
+    case FrameRoute::ActiveBlended:
+      return TransformOnRoute<Format, Pre::Active, Path::ShortBlended>;
+    default:
+      return TransformOnGeneralRoute<Format>;
+  }
 }
 
 // A pixel function whose refcon is the PixelFrame.
@@ -466,6 +490,18 @@ PF_Err TransformFramePixel16(void* frame, A_long x, A_long y, PF_Pixel16* in, PF
 
 PF_Err TransformFramePixel8BGRA(void* frame, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out) {
   return TransformWithFrame<Bgra8>(frame, x, y, in, out);
+}
+
+FramePixelFunction8 PixelFunction8For(const PixelFrame& frame) {
+  return PixelFunctionFor<Argb8>(frame);
+}
+
+FramePixelFunction16 PixelFunction16For(const PixelFrame& frame) {
+  return PixelFunctionFor<Argb16>(frame);
+}
+
+FramePixelFunction8 PixelFunction8BGRAFor(const PixelFrame& frame) {
+  return PixelFunctionFor<Bgra8>(frame);
 }
 
 void TransformRowsBGRA(const ToneCurve& curve, const PF_EffectWorld& source,

@@ -52,10 +52,10 @@ PF_Err IterateAfterEffects(PF_InData* in_data, SuiteHandler& suites, PixelFrame*
   // The output alone decides the depth; the input layer's flags are not read.
   if ((output->world_flags & PF_WorldFlag_DEEP) != 0) {
     return suites.Iterate16Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
-                                            TransformFramePixel16, output);
+                                            PixelFunction16For(*frame), output);
   }
   return suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
-                                         TransformFramePixel8, output);
+                                         PixelFunction8For(*frame), output);
 }
 
 // The walk starts at the first pixel of both buffers; it is limited to what
@@ -89,7 +89,7 @@ PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandl
   } else if (format == PrPixelFormat_BGRA_4444_8u) {
     try {
       err = suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
-                                            TransformFramePixel8BGRA, output);
+                                            PixelFunction8BGRAFor(*frame), output);
     } catch (...) {
       ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
       throw;

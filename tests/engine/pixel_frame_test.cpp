@@ -154,10 +154,15 @@ TEST(PixelFrame, ShortRouteEdgesMatchThePlainArithmetic) {
         const auto code = static_cast<A_u_short>(level * 32768.0f);
         PF_Pixel16 pixel{32768, code, code, code};
         PF_Pixel16 got{};
+        PF_Pixel16 through_route{};
         TransformFramePixel16(&frame, 0, 0, &pixel, &got);
+        PixelFunction16For(frame)(&frame, 0, 0, &pixel, &through_route);
         const PF_Pixel16 want = velmora_reference::TransformPixel16(curve, pixel);
-        ASSERT_TRUE(got.alpha == want.alpha && got.red == want.red && got.green == want.green &&
-                    got.blue == want.blue)
+        const auto same = [&](const PF_Pixel16& p) {
+          return p.alpha == want.alpha && p.red == want.red && p.green == want.green &&
+                 p.blue == want.blue;
+        };
+        ASSERT_TRUE(same(got) && same(through_route))
             << "size " << size << ", gamma " << gamma << ", mix " << mix << ", code " << code;
       }
     }

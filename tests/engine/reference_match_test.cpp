@@ -137,8 +137,9 @@ PF_Pixel8 ThroughBgra(PF_Err (*function)(void*, A_long, A_long, PF_Pixel8*, PF_P
   return {bgra_out[3], bgra_out[2], bgra_out[1], bgra_out[0]};
 }
 
-// Runs every 8-bit pixel function, with the plain record and with the frame,
-// on one pixel and reports the first difference.
+// Runs every 8-bit pixel function, with the plain record, with the frame and
+// the frame's own route function, on one pixel and reports the first
+// difference.
 ::testing::AssertionResult Same8(const ToneCurve& curve, const PixelFrame& frame, PF_Pixel8 in) {
   const PF_Pixel8 expected = velmora_reference::TransformPixel8(curve, in);
   void* curve_refcon = const_cast<ToneCurve*>(&curve);
@@ -149,14 +150,18 @@ PF_Pixel8 ThroughBgra(PF_Err (*function)(void*, A_long, A_long, PF_Pixel8*, PF_P
   TransformFramePixel8(frame_refcon, 0, 0, &in, &frame_argb);
   const PF_Pixel8 bgra = ThroughBgra(TransformPixel8BGRA, curve_refcon, in);
   const PF_Pixel8 frame_bgra = ThroughBgra(TransformFramePixel8BGRA, frame_refcon, in);
+  PF_Pixel8 route_argb{};
+  PixelFunction8For(frame)(frame_refcon, 0, 0, &in, &route_argb);
+  const PF_Pixel8 route_bgra = ThroughBgra(PixelFunction8BGRAFor(frame), frame_refcon, in);
   if (Same(argb, expected) && Same(bgra, expected) && Same(frame_argb, expected) &&
-      Same(frame_bgra, expected)) {
+      Same(frame_bgra, expected) && Same(route_argb, expected) && Same(route_bgra, expected)) {
     return ::testing::AssertionSuccess();
   }
   return ::testing::AssertionFailure()
          << "in " << Describe(in) << ": expected " << Describe(expected) << ", ARGB "
          << Describe(argb) << ", BGRA " << Describe(bgra) << ", frame ARGB " << Describe(frame_argb)
-         << ", frame BGRA " << Describe(frame_bgra);
+         << ", frame BGRA " << Describe(frame_bgra) << ", route ARGB " << Describe(route_argb)
+         << ", route BGRA " << Describe(route_bgra);
 }
 
 TEST(ReferenceMatch, EveryEightBitTripleOnGreyAndColourPivotsAndABlend) {
@@ -173,6 +178,7 @@ TEST(ReferenceMatch, EveryEightBitTripleOnGreyAndColourPivotsAndABlend) {
     const ToneCurve& curve = named->built.curve;
     PixelFrame frame = FrameOf(curve);
     ASSERT_EQ(frame.route, route);
+    const FramePixelFunction8 route_function = PixelFunction8For(frame);
     for (int red = 0; red < 256; ++red) {
       for (int green = 0; green < 256; ++green) {
         for (int blue = 0; blue < 256; ++blue) {
@@ -183,12 +189,15 @@ TEST(ReferenceMatch, EveryEightBitTripleOnGreyAndColourPivotsAndABlend) {
           const PF_Pixel8 expected = velmora_reference::TransformPixel8(curve, in);
           PF_Pixel8 out{};
           PF_Pixel8 frame_out{};
+          PF_Pixel8 route_out{};
           PF_Pixel8 source = in;
           TransformPixel8(const_cast<ToneCurve*>(&curve), 0, 0, &source, &out);
           TransformFramePixel8(&frame, 0, 0, &source, &frame_out);
-          if (!Same(out, expected) || !Same(frame_out, expected)) {
+          route_function(&frame, 0, 0, &source, &route_out);
+          if (!Same(out, expected) || !Same(frame_out, expected) || !Same(route_out, expected)) {
             FAIL() << "in " << Describe(in) << ": expected " << Describe(expected) << ", got "
-                   << Describe(out) << ", through the frame " << Describe(frame_out);
+                   << Describe(out) << ", through the frame " << Describe(frame_out)
+                   << ", through the route's function " << Describe(route_out);
           }
         }
       }
@@ -229,9 +238,11 @@ TEST(ReferenceMatch, SixteenBitCodesIncludingAboveFullScale) {
       const PF_Pixel16 expected = velmora_reference::TransformPixel16(curve, in);
       PF_Pixel16 out{};
       PF_Pixel16 frame_out{};
+      PF_Pixel16 route_out{};
       TransformPixel16(const_cast<ToneCurve*>(&curve), 0, 0, &in, &out);
       TransformFramePixel16(&frame, 0, 0, &in, &frame_out);
-      ASSERT_TRUE(Same(out, expected) && Same(frame_out, expected))
+      PixelFunction16For(frame)(&frame, 0, 0, &in, &route_out);
+      ASSERT_TRUE(Same(out, expected) && Same(frame_out, expected) && Same(route_out, expected))
           << in.alpha << "," << in.red << "," << in.green << "," << in.blue;
     };
     for (A_u_short a : edges) {

@@ -223,9 +223,7 @@ struct Argb8 {
   using Pixel = PF_Pixel8;
   static __m128 Load(const Pixel* p) { return LoadChannels8(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels8(v, p); }
-  static __m128 Load(const Pixel* p, const PixelFrame& frame) {
-    return LoadChannels8(p, _mm_load_ps(frame.lanes_255));
-  }
+  static __m128 Load(const Pixel* p, const PixelFrame& /*frame*/) { return LoadChannels8(p); }
   static void StoreInRange(__m128 v, Pixel* p, const PixelFrame& frame) {
     StoreChannels8InRange(v, p, _mm_load_ps(frame.lanes_255));
   }
@@ -249,9 +247,7 @@ struct Bgra8 {
   using Pixel = PF_Pixel8;
   static __m128 Load(const Pixel* p) { return LoadChannels8BGRA(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels8BGRA(v, p); }
-  static __m128 Load(const Pixel* p, const PixelFrame& frame) {
-    return LoadChannels8BGRA(p, _mm_load_ps(frame.lanes_255));
-  }
+  static __m128 Load(const Pixel* p, const PixelFrame& /*frame*/) { return LoadChannels8BGRA(p); }
   static void StoreInRange(__m128 v, Pixel* p, const PixelFrame& frame) {
     StoreChannels8BGRAInRange(v, p, _mm_load_ps(frame.lanes_255));
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/pixel_frame.h"
+#include "engine/pixel_lanes.h"
 #include "engine/pixel_transform.h"
 #include "engine/tone_curve.h"
 #include "tests/engine/reference_transform.h"
@@ -222,6 +223,18 @@ TEST(ReferenceMatch, EightBitSampleOnEverySetting) {
       const auto c = static_cast<A_u_char>(level);
       ASSERT_TRUE(Same8(named.built.curve, frame, {c, c, c, c}));
     }
+  }
+}
+
+// The 8-bit loads read c / 255 from a table the compiler fills; every entry
+// must be the quotient the division gives at run time.
+TEST(ReferenceMatch, EightBitCodeTableHoldsTheRunTimeQuotients) {
+  volatile float divisor = 255.0f;  // keeps this division at run time
+  for (int code = 0; code < 256; ++code) {
+    const float quotient = static_cast<float>(code) / divisor;
+    ASSERT_EQ(velmora_test::FloatBits(kUnitOf8BitCodes.values[code]),
+              velmora_test::FloatBits(quotient))
+        << code;
   }
 }
 

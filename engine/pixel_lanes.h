@@ -56,6 +56,22 @@ constexpr UnitOf8BitCodes MakeUnitOf8BitCodes() {
 
 alignas(64) inline constexpr UnitOf8BitCodes kUnitOf8BitCodes = MakeUnitOf8BitCodes();
 
+// The same floats widened to double, exactly, for the pixel functions that
+// take the channels into double precision straight away.
+struct WideUnitOf8BitCodes {
+  double values[256];
+};
+
+constexpr WideUnitOf8BitCodes MakeWideUnitOf8BitCodes() {
+  WideUnitOf8BitCodes table{};
+  for (int code = 0; code < 256; ++code) {
+    table.values[code] = static_cast<double>(kUnitOf8BitCodes.values[code]);
+  }
+  return table;
+}
+
+alignas(64) inline constexpr WideUnitOf8BitCodes kWideUnitOf8BitCodes = MakeWideUnitOf8BitCodes();
+
 // Four 8-bit channels, in memory order, each c / 255 in single precision.
 inline __m128 LoadChannels8(const void* pixel) {
   const auto* codes = static_cast<const uint8_t*>(pixel);

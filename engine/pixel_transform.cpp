@@ -53,12 +53,45 @@ inline WideLanes Widen(__m128 argb) {
 // The order of the comparisons decides what a NaN channel does: max(a, b) is
 // a > b ? a : b, and min(a, b) is a < b ? a : b, as written out in full in the
 // transform's description.
-inline double LightnessOf(WideLanes wide) {
-  const __m128d red = _mm_unpackhi_pd(wide.ar, wide.ar);
-  const __m128d blue = _mm_unpackhi_pd(wide.gb, wide.gb);
-  const __m128d largest = _mm_max_sd(_mm_max_sd(red, wide.gb), blue);
-  const __m128d smallest = _mm_min_sd(_mm_min_sd(red, wide.gb), blue);
+// Red, green and blue each in the low lane.
+inline double LightnessOfChannels(__m128d red, __m128d green, __m128d blue) {
+  const __m128d largest = _mm_max_sd(_mm_max_sd(red, green), blue);
+  const __m128d smallest = _mm_min_sd(_mm_min_sd(red, green), blue);
   return (_mm_cvtsd_f64(smallest) + _mm_cvtsd_f64(largest)) * 0.5;
+}
+
+inline double LightnessOf(WideLanes wide) {
+  return LightnessOfChannels(_mm_unpackhi_pd(wide.ar, wide.ar), wide.gb,
+                             _mm_unpackhi_pd(wide.gb, wide.gb));
+}
+
+// The widened lanes back in float: exact, each holds a float's value.
+inline __m128 NarrowLanes(WideLanes wide) {
+  return _mm_movelh_ps(_mm_cvtpd_ps(wide.ar), _mm_cvtpd_ps(wide.gb));
+}
+
+// A pixel as the short route starts from it: the channels widened, their
+// lightness, and the alpha channel as a float in lane 0 of `alpha` (the
+// other lanes are the format's business).
+struct RouteLanes {
+  __m128 alpha;
+  WideLanes wide;
+  double lightness;
+};
+
+// 8-bit codes at the given byte positions, read from the table of their
+// values in double precision: the same values as the float lanes widened,
+// without the conversions and the shuffles.
+template <int kAlpha, int kRed, int kGreen, int kBlue>
+inline RouteLanes LoadRouteLanes8(const void* pixel) {
+  const auto* codes = static_cast<const uint8_t*>(pixel);
+  const double* unit = kWideUnitOf8BitCodes.values;
+  const __m128d red = _mm_load_sd(&unit[codes[kRed]]);
+  const __m128d green = _mm_load_sd(&unit[codes[kGreen]]);
+  const __m128d blue = _mm_load_sd(&unit[codes[kBlue]]);
+  const WideLanes wide{_mm_unpacklo_pd(_mm_load_sd(&unit[codes[kAlpha]]), red),
+                       _mm_unpacklo_pd(green, blue)};
+  return {_mm_cvtpd_ps(wide.ar), wide, LightnessOfChannels(red, green, blue)};
 }
 
 // Steps 4 and 6 to 9, with the curve's value `level` at `lightness`, and
@@ -223,7 +256,10 @@ struct Argb8 {
   using Pixel = PF_Pixel8;
   static __m128 Load(const Pixel* p) { return LoadChannels8(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels8(v, p); }
-  static __m128 Load(const Pixel* p, const PixelFrame& /*frame*/) { return LoadChannels8(p); }
+  static RouteLanes LoadOnRoute(const Pixel* p, const PixelFrame& /*frame*/) {
+    return LoadRouteLanes8<0, 1, 2, 3>(p);
+  }
+  static __m128 Lanes(const RouteLanes& pixel) { return NarrowLanes(pixel.wide); }
   static void StoreInRange(__m128 v, Pixel* p, const PixelFrame& frame) {
     StoreChannels8InRange(v, p, _mm_load_ps(frame.lanes_255));
   }
@@ -233,9 +269,13 @@ struct Argb16 {
   using Pixel = PF_Pixel16;
   static __m128 Load(const Pixel* p) { return LoadChannels16(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels16(v, p); }
-  static __m128 Load(const Pixel* p, const PixelFrame& frame) {
-    return LoadChannels16(p, _mm_load_ps(frame.lanes_two_to_minus_15));
+  // All four lanes of `alpha` are the pixel's.
+  static RouteLanes LoadOnRoute(const Pixel* p, const PixelFrame& frame) {
+    const __m128 argb = LoadChannels16(p, _mm_load_ps(frame.lanes_two_to_minus_15));
+    const WideLanes wide = Widen(argb);
+    return {argb, wide, LightnessOf(wide)};
   }
+  static __m128 Lanes(const RouteLanes& pixel) { return pixel.alpha; }
   static void StoreInRange(__m128 v, Pixel* p, const PixelFrame& frame) {
     StoreChannels16InRange(v, p, _mm_load_ps(frame.lanes_32768));
   }
@@ -247,7 +287,10 @@ struct Bgra8 {
   using Pixel = PF_Pixel8;
   static __m128 Load(const Pixel* p) { return LoadChannels8BGRA(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels8BGRA(v, p); }
-  static __m128 Load(const Pixel* p, const PixelFrame& /*frame*/) { return LoadChannels8BGRA(p); }
+  static RouteLanes LoadOnRoute(const Pixel* p, const PixelFrame& /*frame*/) {
+    return LoadRouteLanes8<3, 2, 1, 0>(p);
+  }
+  static __m128 Lanes(const RouteLanes& pixel) { return NarrowLanes(pixel.wide); }
   static void StoreInRange(__m128 v, Pixel* p, const PixelFrame& frame) {
     StoreChannels8BGRAInRange(v, p, _mm_load_ps(frame.lanes_255));
   }
@@ -290,20 +333,19 @@ template <class Format>
 template <class Format, Pre kPre, Path kPath>
 inline PF_Err CorrectOnRoute(const PixelFrame& frame, const typename Format::Pixel* in,
                              typename Format::Pixel* out) {
-  const __m128 argb = Format::Load(in, frame);
-  const WideLanes input = Widen(argb);
-  const double lightness = LightnessOf(input);
+  const RouteLanes pixel = Format::LoadOnRoute(in, frame);
+  const double lightness = pixel.lightness;
   const double x = kPre == Pre::Neutral ? lightness : PreTransform(lightness, frame.curve);
   const PlainTable table = PlainTableOf(frame);
   const float position = TablePosition(table, x);
   if (TakesShortRoute<kPre>(table, position, lightness)) {
     const float level = Interpolate(table, position);
-    const __m128 moved = MoveChannels<kPath>(frame.curve, input, lightness,
+    const __m128 moved = MoveChannels<kPath>(frame.curve, pixel.wide, lightness,
                                              static_cast<double>(level), InsideUnit(level));
-    Format::StoreInRange(_mm_move_ss(moved, argb), out, frame);
+    Format::StoreInRange(_mm_move_ss(moved, pixel.alpha), out, frame);
     return 0;
   }
-  return FinishGeneral<Format>(frame.curve, argb, lightness, x, out);
+  return FinishGeneral<Format>(frame.curve, Format::Lanes(pixel), lightness, x, out);
 }
 
 // The frames off the neutral route, out of line with the pixel function's own

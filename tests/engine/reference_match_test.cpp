@@ -226,14 +226,18 @@ TEST(ReferenceMatch, EightBitSampleOnEverySetting) {
   }
 }
 
-// The 8-bit loads read c / 255 from a table the compiler fills; every entry
-// must be the quotient the division gives at run time.
-TEST(ReferenceMatch, EightBitCodeTableHoldsTheRunTimeQuotients) {
+// The 8-bit loads read c / 255 from tables the compiler fills, in float and
+// widened to double; every entry must be the quotient the division gives at
+// run time.
+TEST(ReferenceMatch, EightBitCodeTablesHoldTheRunTimeQuotients) {
   volatile float divisor = 255.0f;  // keeps this division at run time
   for (int code = 0; code < 256; ++code) {
     const float quotient = static_cast<float>(code) / divisor;
     ASSERT_EQ(velmora_test::FloatBits(kUnitOf8BitCodes.values[code]),
               velmora_test::FloatBits(quotient))
+        << code;
+    ASSERT_EQ(velmora_test::DoubleBits(kWideUnitOf8BitCodes.values[code]),
+              velmora_test::DoubleBits(static_cast<double>(quotient)))
         << code;
   }
 }

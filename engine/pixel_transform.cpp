@@ -244,8 +244,10 @@ inline PlainTable PlainTableOf(const PixelFrame& frame) {
 
 // ---- integer formats --------------------------------------------------------------
 //
-// Each format's load, its store, and its store for the short route. On the
-// short route of an integer frame every channel is at least 0, so 0 <= d and
+// Each format's load and store; for the Neutral and Active routes, its load
+// into RouteLanes, the four float lanes again for a pixel that leaves the
+// short route (Lanes), and its store for the short route. On the short route
+// of an integer frame every channel is at least 0, so 0 <= d and
 // every channel X lies within d of it: with a plain table the level e lies in
 // [0, 1 + 2^-22], and e / d * (X - d) + e in [0, 2e] up to a few roundings.
 // A blend with a mix in [0, 1] weighs that against the input channel, at

@@ -76,7 +76,7 @@ Rgb ChartColour(int x, int y, int width, int height) {
 
 Image MakeChart(int width, int height) {
   Image chart;
-  chart.spec = OIIO::ImageSpec(width, height, 3, OIIO::TypeDesc::FLOAT);
+  chart.header = OIIO::ImageSpec(width, height, 3, OIIO::TypeDesc::FLOAT);
   chart.depth = SampleDepth::Float;
   chart.samples_float.resize(static_cast<std::size_t>(width) * height * 3);
   for (int y = 0; y < height; ++y) {

@@ -46,8 +46,8 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
 std::vector<RenderPath> CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force) {
   std::vector<RenderPath> paths;
   for (const FileJob& job : jobs) {
-    const OIIO::ImageSpec spec = ReadImageSpec(job.input);
-    paths.push_back(ChooseRenderPath(DepthOf(job.input, spec.format), host, job.input.string()));
+    const OIIO::ImageSpec header = ReadImageSpec(job.input);
+    paths.push_back(ChooseRenderPath(DepthOf(job.input, header.format), host, job.input.string()));
     CheckWritableOutput(job.output);
   }
   if (!force) {

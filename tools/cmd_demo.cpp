@@ -26,8 +26,8 @@ void ApplyDemoGrade(const std::vector<RegisteredParam>& params, simhost::EffectS
 }
 
 void WriteBeforeAfter(const Image& before, const Image& after, const std::string& path) {
-  const int width = before.spec.width;
-  const int height = before.spec.height;
+  const int width = before.header.width;
+  const int height = before.header.height;
   Canvas canvas(2 * width + 3 * GAP, height + LABEL_BAND + GAP, {0.08f, 0.08f, 0.09f});
   const Colour text{0.9f, 0.9f, 0.9f};
   canvas.DrawText(GAP, 14, "BEFORE", 3, text);

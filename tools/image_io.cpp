@@ -15,9 +15,9 @@ std::string Lowercase(std::string text) {
   return text;
 }
 
-int ChannelNamed(const OIIO::ImageSpec& spec, const std::string& name) {
-  for (int i = 0; i < spec.nchannels; ++i) {
-    if (Lowercase(spec.channel_name(i)) == name) return i;
+int ChannelNamed(const OIIO::ImageSpec& header, const std::string& name) {
+  for (int i = 0; i < header.nchannels; ++i) {
+    if (Lowercase(header.channel_name(i)) == name) return i;
   }
   return -1;
 }
@@ -36,40 +36,40 @@ std::unique_ptr<OIIO::ImageInput> OpenInput(const std::filesystem::path& path) {
   if (!input) {
     throw BadInput("cannot read input " + path.string() + ": " + OIIO::geterror());
   }
-  const OIIO::ImageSpec& spec = input->spec();
-  if (spec.deep) throw BadInput("unsupported image " + path.string() + ": deep images");
-  if (spec.depth > 1) throw BadInput("unsupported image " + path.string() + ": volume images");
-  if (spec.nchannels < 1 || spec.width < 1 || spec.height < 1) {
+  const OIIO::ImageSpec& header = input->spec();
+  if (header.deep) throw BadInput("unsupported image " + path.string() + ": deep images");
+  if (header.depth > 1) throw BadInput("unsupported image " + path.string() + ": volume images");
+  if (header.nchannels < 1 || header.width < 1 || header.height < 1) {
     throw BadInput("unsupported image " + path.string() + ": no pixels");
   }
-  DepthOf(path, spec.format);
+  DepthOf(path, header.format);
   return input;
 }
 
 template <typename Sample>
 void ReadSamples(OIIO::ImageInput& input, const std::filesystem::path& path, OIIO::TypeDesc type,
                  std::vector<Sample>* samples) {
-  const OIIO::ImageSpec& spec = input.spec();
-  samples->resize(static_cast<std::size_t>(spec.width) * static_cast<std::size_t>(spec.height) *
-                  static_cast<std::size_t>(spec.nchannels));
-  if (!input.read_image(0, 0, 0, spec.nchannels, type, samples->data())) {
+  const OIIO::ImageSpec& header = input.spec();
+  samples->resize(static_cast<std::size_t>(header.width) * static_cast<std::size_t>(header.height) *
+                  static_cast<std::size_t>(header.nchannels));
+  if (!input.read_image(0, 0, 0, header.nchannels, type, samples->data())) {
     throw BadInput("cannot read input " + path.string() + ": " + input.geterror());
   }
 }
 
 }  // namespace
 
-ColourChannels FindColourChannels(const OIIO::ImageSpec& spec) {
+ColourChannels FindColourChannels(const OIIO::ImageSpec& header) {
   ColourChannels channels{};
-  channels.alpha = spec.alpha_channel >= 0 ? spec.alpha_channel : ChannelNamed(spec, "a");
-  if (spec.nchannels < 3) {
+  channels.alpha = header.alpha_channel >= 0 ? header.alpha_channel : ChannelNamed(header, "a");
+  if (header.nchannels < 3) {
     channels.red = channels.green = channels.blue = 0;
-    if (channels.alpha == 0) channels.alpha = spec.nchannels == 2 ? 1 : -1;
+    if (channels.alpha == 0) channels.alpha = header.nchannels == 2 ? 1 : -1;
     return channels;
   }
-  channels.red = ChannelNamed(spec, "r");
-  channels.green = ChannelNamed(spec, "g");
-  channels.blue = ChannelNamed(spec, "b");
+  channels.red = ChannelNamed(header, "r");
+  channels.green = ChannelNamed(header, "g");
+  channels.blue = ChannelNamed(header, "b");
   if (channels.red < 0 || channels.green < 0 || channels.blue < 0) {
     channels.red = 0;
     channels.green = 1;
@@ -109,8 +109,8 @@ OIIO::ImageSpec ReadImageSpec(const std::filesystem::path& path) {
 Image ReadImage(const std::filesystem::path& path) {
   auto input = OpenInput(path);
   Image image;
-  image.spec = input->spec();
-  image.depth = DepthOf(path, image.spec.format);
+  image.header = input->spec();
+  image.depth = DepthOf(path, image.header.format);
   switch (image.depth) {
     case SampleDepth::Bits8:
       ReadSamples(*input, path, OIIO::TypeDesc::UINT8, &image.samples8);
@@ -146,7 +146,7 @@ void WriteImage(const std::filesystem::path& path, const Image& image) {
   WriteAtomically(path, [&](const std::filesystem::path& temporary) {
     auto output = OIIO::ImageOutput::create(path.string());
     if (!output) throw BadInput("unsupported output format: " + path.string());
-    if (!output->open(temporary.string(), image.spec)) {
+    if (!output->open(temporary.string(), image.header)) {
       throw Failure("cannot write " + path.string() + ": " + output->geterror());
     }
     bool written = false;

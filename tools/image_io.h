@@ -18,7 +18,7 @@ enum class SampleDepth {
 // One image, interleaved in the file's channel order. Only the vector that
 // matches `depth` holds samples.
 struct Image {
-  OIIO::ImageSpec spec;  // resolution, channel names and order, formats and metadata as read
+  OIIO::ImageSpec header;  // resolution, channel names and order, formats and metadata as read
   SampleDepth depth = SampleDepth::Bits8;
   std::vector<uint8_t> samples8;
   std::vector<uint16_t> samples16;
@@ -35,7 +35,7 @@ struct ColourChannels {
   int alpha;
 };
 
-ColourChannels FindColourChannels(const OIIO::ImageSpec& spec);
+ColourChannels FindColourChannels(const OIIO::ImageSpec& header);
 
 const char* DepthName(SampleDepth depth);
 

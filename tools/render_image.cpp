@@ -47,15 +47,15 @@ Rgba<Sample> FromHost(const HostPixel& pixel) {
 template <typename HostPixel, typename Sample, typename In, typename Out>
 PF_Err RenderThrough(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                      simhost::HostPixelFormat format, Sample opaque, In in, Out out,
-                     std::vector<Sample>* samples, const OIIO::ImageSpec& spec) {
-  const ColourChannels channels = FindColourChannels(spec);
-  const std::size_t stride = static_cast<std::size_t>(spec.nchannels);
-  simhost::HostImage source(format, spec.width, spec.height);
-  simhost::HostImage destination(format, spec.width, spec.height);
-  for (A_long y = 0; y < spec.height; ++y) {
-    for (A_long x = 0; x < spec.width; ++x) {
+                     std::vector<Sample>* samples, const OIIO::ImageSpec& header) {
+  const ColourChannels channels = FindColourChannels(header);
+  const std::size_t stride = static_cast<std::size_t>(header.nchannels);
+  simhost::HostImage source(format, header.width, header.height);
+  simhost::HostImage destination(format, header.width, header.height);
+  for (A_long y = 0; y < header.height; ++y) {
+    for (A_long x = 0; x < header.width; ++x) {
       const Sample* pixel =
-          samples->data() + (static_cast<std::size_t>(y) * spec.width + x) * stride;
+          samples->data() + (static_cast<std::size_t>(y) * header.width + x) * stride;
       const Rgba<Sample> value{in(pixel[channels.red]), in(pixel[channels.green]),
                                in(pixel[channels.blue]),
                                channels.alpha >= 0 ? in(pixel[channels.alpha]) : opaque};
@@ -64,9 +64,9 @@ PF_Err RenderThrough(simhost::SimulatedHost& host, const simhost::EffectSettings
   }
   const PF_Err error = host.Render(settings, source, destination);
   if (error != 0) return error;
-  for (A_long y = 0; y < spec.height; ++y) {
-    for (A_long x = 0; x < spec.width; ++x) {
-      Sample* pixel = samples->data() + (static_cast<std::size_t>(y) * spec.width + x) * stride;
+  for (A_long y = 0; y < header.height; ++y) {
+    for (A_long x = 0; x < header.width; ++x) {
+      Sample* pixel = samples->data() + (static_cast<std::size_t>(y) * header.width + x) * stride;
       const Rgba<Sample> value = FromHost<HostPixel, Sample>(destination.At<HostPixel>(x, y));
       // A grey file keeps one channel; the effect keeps grey pixels grey.
       pixel[channels.blue] = out(value.blue);
@@ -139,17 +139,17 @@ PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& 
   switch (path.format) {
     case HostPixelFormat::ARGB8:
       return RenderThrough<PF_Pixel>(host, settings, path.format, uint8_t{255}, Unchanged<uint8_t>,
-                                     Unchanged<uint8_t>, &image->samples8, image->spec);
+                                     Unchanged<uint8_t>, &image->samples8, image->header);
     case HostPixelFormat::BGRA8:
       return RenderThrough<PixelBGRA8>(host, settings, path.format, uint8_t{255},
                                        Unchanged<uint8_t>, Unchanged<uint8_t>, &image->samples8,
-                                       image->spec);
+                                       image->header);
     case HostPixelFormat::ARGB16:
       return RenderThrough<PF_Pixel16>(host, settings, path.format, uint16_t{32768}, FileToHost16,
-                                       HostToFile16, &image->samples16, image->spec);
+                                       HostToFile16, &image->samples16, image->header);
     case HostPixelFormat::BGRAFloat:
       return RenderThrough<PixelBGRAFloat>(host, settings, path.format, 1.0f, Unchanged<float>,
-                                           Unchanged<float>, &image->samples_float, image->spec);
+                                           Unchanged<float>, &image->samples_float, image->header);
   }
   return 0;
 }

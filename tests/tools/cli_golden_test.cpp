@@ -159,10 +159,10 @@ TEST_P(GoldenTest, OutputEqualsTheModuleOnTheSamePixels) {
       RenderDirect(c.mode, c.pixel_format, GradeSettings(), width, height, host_rgba);
 
   const TestImage output = ReadTestImage(output_path);
-  ASSERT_EQ(output.spec.width, width);
-  ASSERT_EQ(output.spec.height, height);
-  ASSERT_EQ(output.spec.nchannels, c.channels);
-  ASSERT_EQ(output.spec.format, c.format);
+  ASSERT_EQ(output.header.width, width);
+  ASSERT_EQ(output.header.height, height);
+  ASSERT_EQ(output.header.nchannels, c.channels);
+  ASSERT_EQ(output.header.format, c.format);
   std::size_t mismatches = 0;
   for (std::size_t p = 0; p < static_cast<std::size_t>(width * height); ++p) {
     for (int channel = 0; channel < c.channels; ++channel) {
@@ -220,23 +220,23 @@ TEST(Golden, JpegIsReadAndWrittenWithItsResolution) {
       {"apply", (folder / "in.jpg").string(), (folder / "out.jpg").string(), "--contrast", "20"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
   const TestImage output = ReadTestImage(folder / "out.jpg");
-  EXPECT_EQ(output.spec.width, 40);
-  EXPECT_EQ(output.spec.height, 30);
-  EXPECT_EQ(output.spec.nchannels, 3);
+  EXPECT_EQ(output.header.width, 40);
+  EXPECT_EQ(output.header.height, 30);
+  EXPECT_EQ(output.header.nchannels, 3);
 }
 
 TEST(Golden, MetadataOfTheInputIsKept) {
   const auto folder = TestFolder("metadata");
   TestImage input = MakeTestImage(8, 8, 3, OIIO::TypeDesc::UINT16, 2);
-  input.spec.attribute("ImageDescription", "plate 12 take 3");
-  input.spec.attribute("Artist", "grading test");
+  input.header.attribute("ImageDescription", "plate 12 take 3");
+  input.header.attribute("Artist", "grading test");
   WriteTestImage(folder / "in.tif", input);
   ASSERT_EQ(
       RunVelmora({"apply", (folder / "in.tif").string(), (folder / "out.tif").string()}).exit_code,
       0);
   const TestImage output = ReadTestImage(folder / "out.tif");
-  EXPECT_EQ(output.spec.get_string_attribute("ImageDescription"), "plate 12 take 3");
-  EXPECT_EQ(output.spec.get_string_attribute("Artist"), "grading test");
+  EXPECT_EQ(output.header.get_string_attribute("ImageDescription"), "plate 12 take 3");
+  EXPECT_EQ(output.header.get_string_attribute("Artist"), "grading test");
 }
 
 TEST(Sequence, EveryFrameIsRenderedAndReportedOnAPlainLine) {
@@ -285,7 +285,7 @@ TEST(Sequence, AListOfFilesGoesIntoAFolder) {
                   (folder / "graded").string(), "--contrast", "10"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_TRUE(std::filesystem::exists(folder / "graded" / "a.png"));
-  EXPECT_EQ(ReadTestImage(folder / "graded" / "b.exr").spec.format, OIIO::TypeDesc::HALF);
+  EXPECT_EQ(ReadTestImage(folder / "graded" / "b.exr").header.format, OIIO::TypeDesc::HALF);
 }
 
 TEST(Presets, ASavedPresetRendersExactlyAsTheFlagsDid) {
@@ -344,8 +344,8 @@ TEST(Curve, WritesAPlotAndItsSettingsAreChecked) {
       {"curve", "--contrast", "-60", "--pivot", "#406080", "-o", (folder / "c.png").string()});
   ASSERT_EQ(run.exit_code, 0) << run.err;
   const TestImage plot = ReadTestImage(folder / "c.png");
-  EXPECT_GT(plot.spec.width, 600);
-  EXPECT_EQ(plot.spec.nchannels, 3);
+  EXPECT_GT(plot.header.width, 600);
+  EXPECT_EQ(plot.header.nchannels, 3);
 }
 
 TEST(Info, ShowsTheModulesOwnParameterTable) {

@@ -44,7 +44,7 @@ std::filesystem::path TestFolder(const std::string& name) {
 
 TestImage MakeTestImage(int width, int height, int channels, OIIO::TypeDesc format, int seed) {
   TestImage image;
-  image.spec = OIIO::ImageSpec(width, height, channels, format);
+  image.header = OIIO::ImageSpec(width, height, channels, format);
   const bool is_float = format == OIIO::TypeDesc::FLOAT || format == OIIO::TypeDesc::HALF;
   const double top = format == OIIO::TypeDesc::UINT8 ? 255.0 : 65535.0;
   for (int y = 0; y < height; ++y) {
@@ -66,9 +66,9 @@ TestImage MakeTestImage(int width, int height, int channels, OIIO::TypeDesc form
 
 void WriteTestImage(const std::filesystem::path& path, const TestImage& image) {
   auto output = OIIO::ImageOutput::create(path.string());
-  OIIO::ImageSpec spec = image.spec;
-  spec.attribute("oiio:UnassociatedAlpha", 1);
-  if (!output || !output->open(path.string(), spec) ||
+  OIIO::ImageSpec header = image.header;
+  header.attribute("oiio:UnassociatedAlpha", 1);
+  if (!output || !output->open(path.string(), header) ||
       !output->write_image(OIIO::TypeDesc::FLOAT, image.samples.data()) || !output->close()) {
     throw std::runtime_error("cannot write test image " + path.string());
   }
@@ -80,8 +80,9 @@ TestImage ReadTestImage(const std::filesystem::path& path) {
   auto input = OIIO::ImageInput::open(path.string(), &config);
   if (!input) throw std::runtime_error("cannot read " + path.string());
   TestImage image;
-  image.spec = input->spec();
-  image.samples.resize(image.spec.image_pixels() * static_cast<std::size_t>(image.spec.nchannels));
-  input->read_image(0, 0, 0, image.spec.nchannels, OIIO::TypeDesc::FLOAT, image.samples.data());
+  image.header = input->spec();
+  image.samples.resize(image.header.image_pixels() *
+                       static_cast<std::size_t>(image.header.nchannels));
+  input->read_image(0, 0, 0, image.header.nchannels, OIIO::TypeDesc::FLOAT, image.samples.data());
   return image;
 }

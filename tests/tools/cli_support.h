@@ -26,7 +26,7 @@ std::filesystem::path TestFolder(const std::string& name);
 // through the whole range of the format (floats from -0.25 to 2.0), varying
 // per pixel and channel; `seed` makes images differ.
 struct TestImage {
-  OIIO::ImageSpec spec;
+  OIIO::ImageSpec header;
   std::vector<float> samples;  // as the file holds them, in float
 };
 TestImage MakeTestImage(int width, int height, int channels, OIIO::TypeDesc format, int seed);

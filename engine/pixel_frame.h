@@ -51,6 +51,10 @@ void PreparePixelFrame(const ToneCurve& curve, PixelFrame* frame);
 // conversions take without their clamps.
 bool TableIsPlain(const ToneCurve& curve);
 
+// TransformRowsBGRA on a frame already prepared, to the last bit the same.
+void TransformFrameRowsBGRA(const PixelFrame& frame, const PF_EffectWorld& source,
+                            const PF_EffectWorld& destination, A_long rows);
+
 // The host's iterate callbacks for a frame; the refcon is the PixelFrame.
 // Results are those of TransformPixel8, TransformPixel16 and
 // TransformPixel8BGRA with the frame's curve, to the last bit.

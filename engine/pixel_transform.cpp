@@ -548,6 +548,12 @@ void TransformRowsBGRA(const ToneCurve& curve, const PF_EffectWorld& source,
                        const PF_EffectWorld& destination, A_long rows) {
   PixelFrame frame;
   PreparePixelFrame(curve, &frame);
+  TransformFrameRowsBGRA(frame, source, destination, rows);
+}
+
+void TransformFrameRowsBGRA(const PixelFrame& frame, const PF_EffectWorld& source,
+                            const PF_EffectWorld& destination, A_long rows) {
+  const ToneCurve& curve = frame.curve;
   using In = const FloatPixelBGRA*;
   using Out = FloatPixelBGRA*;
   if (frame.route != FrameRoute::General) {

@@ -61,12 +61,12 @@ PF_Err IterateAfterEffects(PF_InData* in_data, SuiteHandler& suites, PixelFrame*
 // The walk starts at the first pixel of both buffers; it is limited to what
 // both worlds hold, so an extent hint larger than the frame, or an input layer
 // smaller than the output, never takes it outside either image.
-void WalkFloatFrame(const ToneCurve& curve, const PF_EffectWorld& input, const PF_LayerDef& output,
+void WalkFloatFrame(const PixelFrame& frame, const PF_EffectWorld& input, const PF_LayerDef& output,
                     A_long rows) {
   PF_LayerDef destination = output;
   destination.width = std::min(output.width, input.width);
   const A_long bounded_rows = std::min({rows, output.height, input.height});
-  TransformRowsBGRA(curve, input, destination, bounded_rows);
+  TransformFrameRowsBGRA(frame, input, destination, bounded_rows);
 }
 
 PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandler& suites,
@@ -85,7 +85,7 @@ PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandl
 
   PF_Err err = PF_Err_NONE;
   if (format == PrPixelFormat_BGRA_4444_32f) {
-    WalkFloatFrame(frame->curve, *input, *output, rows);
+    WalkFloatFrame(*frame, *input, *output, rows);
   } else if (format == PrPixelFormat_BGRA_4444_8u) {
     try {
       err = suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,

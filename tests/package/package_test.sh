@@ -110,6 +110,29 @@ entry_is_complete() {
 }
 expect "the entry gives the version, publisher, size and uninstaller" entry_is_complete
 
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# A running host holds the module: a silent install gives up with nothing changed.
+x86_64-w64-mingw32-g++-posix -std=c++17 -Wall -Wextra -Werror -static \
+  -o "$scratch/hold_module.exe" "$root/tests/package/hold_module.cpp"
+install_while_held_gives_up() {
+  local marker="$scratch/held" code=0 holder
+  "$wine" "$scratch/hold_module.exe" "$(windows_path "$folder/Trevane_Velmora.aex")" \
+    "$(windows_path "$marker")" &
+  holder=$!
+  for _ in $(seq 1 120); do
+    test -e "$marker" && break
+    sleep 0.5
+  done
+  install "$scratch/earlier/Velmora-0.9.0-win64-setup.exe" || code=$?
+  rm -f "$marker"
+  wait "$holder"
+  test "$code" = 2 && cmp -s "$module" "$folder/Trevane_Velmora.aex" &&
+    test "$(registry_value DisplayVersion)" = "$version"
+}
+expect "an install while a host holds the module exits with 2 and changes nothing" \
+  install_while_held_gives_up
+
 other="$folder/Another effect.aex"
 touch "$other"
 expect "a silent uninstall through the entry removes the entry" uninstall_through_the_entry

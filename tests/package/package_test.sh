@@ -10,7 +10,8 @@ set -euo pipefail
 
 dist=$(realpath "$1")
 module=$(realpath "$2")
-export WINEPREFIX=$(realpath -m "$3") WINEDEBUG=-all
+WINEPREFIX=$(realpath -m "$3")
+export WINEPREFIX WINEDEBUG=-all
 root=$(realpath "$(dirname "$0")/../..")
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
@@ -25,8 +26,8 @@ uninstall_list_32='HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Un
 key="$uninstall_list\\Trevane Velmora"
 
 mkdir -p "$(dirname "$WINEPREFIX")"
-"$root/tests/windows/wine_server.sh" start "$wine" "$wineserver"
 trap '"$root/tests/windows/wine_server.sh" stop "$wine" "$wineserver"; rm -rf "$scratch"' EXIT
+"$root/tests/windows/wine_server.sh" start "$wine" "$wineserver"
 
 failures=0
 expect() {
@@ -96,7 +97,7 @@ expect "the installed module is the built one, in the 64-bit Program Files" \
 expect "one module remains: the earlier one and the copy by hand are replaced" \
   test "$(modules_in_program_files)" = 1
 expect "the folder holds the module and the uninstaller, nothing else" \
-  test "$(ls "$folder" | tr '\n' /)" = "Trevane_Velmora.aex/Uninstall Velmora.exe/"
+  test "$(cd "$folder" && printf '%s/' *)" = "Trevane_Velmora.aex/Uninstall Velmora.exe/"
 expect "one uninstall entry in either registry view" test "$(velmora_entries | wc -l)" = 1
 
 entry_is_complete() {

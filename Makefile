@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 CMAKE_CONFIGURE = cmake -S . -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: deps configure build demo test clean bench bench-build bench-instructions \
-        test-native test-asan test-tsan windows test-windows
+        test-native test-asan test-tsan windows test-windows package test-package
 
 deps:
 	./scripts/install-deps.sh
@@ -57,6 +57,19 @@ test-windows: build windows
 	cmake --build $(BUILD)-windows -j $(JOBS)
 	cd $(BUILD)-windows && ctest --output-on-failure -j $(JOBS)
 
+# ---- release -----------------------------------------------------------------------
+# package: dist/Velmora-<version>-win64-setup.exe (NSIS), dist/Velmora-<version>-win64.zip
+#          and dist/SHA256SUMS, from the Windows module; the version is the module's own.
+# test-package: the release under wine, in a prefix of its own: silent install,
+#          upgrade, uninstall, the zip's module and the checksums.
+WINDOWS_MODULE = $(abspath $(BUILD)-windows/resources/Trevane_Velmora.aex)
+
+package: windows
+	cmake -DMODULE=$(WINDOWS_MODULE) -DDIST=$(abspath dist) -P packaging/package.cmake
+
+test-package: package
+	tests/package/package_test.sh dist $(WINDOWS_MODULE) $(BUILD)-package/wineprefix
+
 # ---- benchmarks --------------------------------------------------------------------
 # bench: frame throughput of every path beside a plain copy and OpenColorIO
 #        (BENCH_ARGS, for example --repetitions 15 --sizes uhd);
@@ -92,7 +105,7 @@ test-fuzz: fuzz-build
 fuzz: fuzz-build
 	./fuzz/run_fuzzers.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
-test: test-native test-asan test-tsan test-fuzz test-windows
+test: test-native test-asan test-tsan test-fuzz test-windows test-package
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-*
+	rm -rf $(BUILD) $(BUILD)-* dist

@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev llvm valgrind
   libopenimageio-dev openimageio-tools libcli11-dev nlohmann-json3-dev
   libopencolorio-dev
+  libcairo2-dev fonts-dejavu-core fontconfig
   g++-mingw-w64-x86-64 wine64 python3 python3-pefile nsis
 )
 

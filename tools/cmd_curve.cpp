@@ -1,4 +1,5 @@
 // velmora curve [values] -o curve.png
+#include <cstdarg>
 #include <cstdio>
 
 #include "tools/commands.h"
@@ -13,29 +14,34 @@ struct CurveOptions {
   SettingFlags settings;
 };
 
+__attribute__((format(printf, 1, 2))) std::string Format(const char* pattern, ...) {
+  char text[96];
+  va_list values;
+  va_start(values, pattern);
+  std::vsnprintf(text, sizeof text, pattern, values);
+  va_end(values);
+  return text;
+}
+
 }  // namespace
 
-std::vector<std::string> CurveCaption(const simhost::EffectSettings& settings,
-                                      const CurveModel& model) {
-  char lines[4][96];
-  std::snprintf(lines[0], sizeof lines[0], "CONTRAST %g  WIDTH %g  %d POINTS", settings.contrast,
-                settings.width, model.curve.lut_size);
-  std::snprintf(lines[1], sizeof lines[1], "PIVOT %s  LIGHTNESS %.4f",
-                ColourText(settings.pivot).c_str(), model.pivot_lightness);
-  std::snprintf(lines[2], sizeof lines[2], "OFFSET %g  GAMMA %g  GAIN %g  ROLLOFF %g / %g",
-                settings.offset, settings.gamma, settings.gain, settings.shadows_rolloff,
-                settings.highlights_rolloff);
-  std::snprintf(lines[3], sizeof lines[3], "CLAMP BLACK %s  WHITE %s  END SLOPES %.4g / %.4g",
-                settings.clamp_black != 0 ? "ON" : "OFF", settings.clamp_white != 0 ? "ON" : "OFF",
-                static_cast<double>(model.curve.black_slope),
-                static_cast<double>(model.curve.white_slope));
-  return {lines[0], lines[1], lines[2], lines[3]};
+Caption CurveCaption(const simhost::EffectSettings& settings, const CurveModel& model) {
+  return {{Format("contrast %g", settings.contrast), Format("width %g", settings.width),
+           Format("%d points", model.curve.lut_size)},
+          {"pivot " + ColourText(settings.pivot), Format("lightness %.4f", model.pivot_lightness)},
+          {Format("offset %g", settings.offset), Format("gamma %g", settings.gamma),
+           Format("gain %g", settings.gain),
+           Format("roll-off %g / %g", settings.shadows_rolloff, settings.highlights_rolloff)},
+          {Format("clamp black %s", settings.clamp_black != 0 ? "on" : "off"),
+           Format("clamp white %s", settings.clamp_white != 0 ? "on" : "off"),
+           Format("end slopes %.4g / %.4g", static_cast<double>(model.curve.black_slope),
+                  static_cast<double>(model.curve.white_slope))}};
 }
 
 void WriteCurvePlot(const simhost::EffectSettings& settings, const std::string& output) {
   auto model = std::make_unique<CurveModel>();
   BuildCurveModel(settings, model.get());
-  PlotCurve(*model, CurveCaption(settings, *model)).Write(output);
+  WriteImage(output, PlotCurve(*model, CurveCaption(settings, *model)).image);
 }
 
 namespace {

@@ -2,15 +2,17 @@
 #include <cstdio>
 #include <thread>
 
-#include "tools/canvas.h"
 #include "tools/chart.h"
 #include "tools/commands.h"
+#include "tools/picture.h"
 #include "tools/render_image.h"
 
 namespace {
 
 constexpr int GAP = 16;
 constexpr int LABEL_BAND = 44;
+constexpr double LABEL_SIZE = 22.0;
+constexpr double LABEL_BASELINE = 32.0;
 
 // A grade that shows what the effect does on the chart: more contrast about
 // mid grey, with the ends rolled off so shadows and highlights keep detail.
@@ -28,13 +30,15 @@ void ApplyDemoGrade(const std::vector<RegisteredParam>& params, simhost::EffectS
 void WriteBeforeAfter(const Image& before, const Image& after, const std::string& path) {
   const int width = before.header.width;
   const int height = before.header.height;
-  Canvas canvas(2 * width + 3 * GAP, height + LABEL_BAND + GAP, {0.08f, 0.08f, 0.09f});
-  const Colour text{0.9f, 0.9f, 0.9f};
-  canvas.DrawText(GAP, 14, "BEFORE", 3, text);
-  canvas.DrawText(2 * GAP + width, 14, "AFTER", 3, text);
-  canvas.Paste(GAP, LABEL_BAND, width, height, before.samples_float);
-  canvas.Paste(2 * GAP + width, LABEL_BAND, width, height, after.samples_float);
-  canvas.Write(path);
+  Picture picture(2 * width + 3 * GAP, height + LABEL_BAND + GAP, {0.08, 0.08, 0.09});
+  picture.PasteRgb(GAP, LABEL_BAND, width, height, before.samples_float);
+  picture.PasteRgb(2 * GAP + width, LABEL_BAND, width, height, after.samples_float);
+  cairo_t* cairo = picture.cairo();
+  SetColour(cairo, {0.9, 0.9, 0.9});
+  UseFont(cairo, LABEL_SIZE, true);
+  ShowText(cairo, GAP, LABEL_BASELINE, "Before");
+  ShowText(cairo, 2 * GAP + width, LABEL_BASELINE, "After");
+  WriteImage(path, picture.ToImage());
 }
 
 void RunDemo(const ToolContext& context, const std::string& out) {

@@ -1,138 +1,229 @@
 #include "tools/curve_plot.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
+
+#include "tools/picture.h"
 
 namespace {
 
+constexpr double PI = 3.14159265358979323846;
 constexpr int PLOT_SIZE = 600;
 constexpr int MARGIN_LEFT = 90;
-constexpr int MARGIN_TOP = 140;
 constexpr int MARGIN_RIGHT = 30;
-constexpr int MARGIN_BOTTOM = 80;
+constexpr int PICTURE_WIDTH = MARGIN_LEFT + PLOT_SIZE + MARGIN_RIGHT;
 constexpr int SAMPLES_PER_PIXEL = 2;
 
-constexpr Colour BACKGROUND{0.10f, 0.10f, 0.11f};
-constexpr Colour PLOT_AREA{0.15f, 0.15f, 0.16f};
-constexpr Colour GRID{0.24f, 0.24f, 0.26f};
-constexpr Colour UNIT_SQUARE{0.45f, 0.45f, 0.47f};
-constexpr Colour DIAGONAL{0.40f, 0.40f, 0.42f};
-constexpr Colour CURVE{0.95f, 0.95f, 0.95f};
-constexpr Colour EXTENSION{1.00f, 0.55f, 0.15f};
-constexpr Colour TABLE_POINT{0.30f, 0.75f, 1.00f};
-constexpr Colour PIVOT{1.00f, 0.85f, 0.20f};
-constexpr Colour TEXT{0.85f, 0.85f, 0.85f};
+constexpr double TITLE_SIZE = 24.0;
+constexpr double TITLE_BASELINE = 38.0;
+constexpr double CAPTION_SIZE = 15.0;
+constexpr double CAPTION_LEADING = 1.4;  // row pitch as a multiple of the font size
+constexpr const char* CAPTION_SEPARATOR = "    ";
+constexpr double LABEL_SIZE = 14.0;
+constexpr double LEGEND_SIZE = 13.0;
+constexpr double BELOW_PLOT = 100.0;
 
-double ToPixelX(double x) {
-  return MARGIN_LEFT + (x - PLOT_LOW) / (PLOT_HIGH - PLOT_LOW) * PLOT_SIZE;
+constexpr double CURVE_WIDTH = 1.75;
+// The table's dots shrink with their spacing so the curve drawn over them
+// stays visible, yet never below a size that shows around the curve.
+constexpr double DOT_SPACING_SHARE = 0.3;
+constexpr double DOT_RADIUS_MIN = 1.6;
+constexpr double DOT_RADIUS_MAX = 3.5;
+constexpr double PIVOT_RADIUS = 5.0;
+
+constexpr Rgb BACKGROUND{0.10, 0.10, 0.11};
+constexpr Rgb PLOT_BACKGROUND{0.15, 0.15, 0.16};
+constexpr Rgb GRID{0.24, 0.24, 0.26};
+constexpr Rgb UNIT_SQUARE{0.45, 0.45, 0.47};
+constexpr Rgb DIAGONAL{0.40, 0.40, 0.42};
+constexpr Rgb CURVE{0.95, 0.95, 0.95};
+constexpr Rgb EXTENSION{1.00, 0.55, 0.15};
+constexpr Rgb TABLE_POINT{0.30, 0.75, 1.00};
+constexpr Rgb PIVOT{1.00, 0.85, 0.20};
+constexpr Rgb TEXT{0.85, 0.85, 0.85};
+
+// The caption's rows, a line of items continuing on the next row where it is
+// too long for `width`.
+std::vector<std::string> LayOutCaption(const Caption& caption, double width) {
+  Picture scratch(1, 1, BACKGROUND);
+  UseFont(scratch.cairo(), CAPTION_SIZE, false);
+  std::vector<std::string> rows;
+  for (const auto& line : caption) {
+    for (std::string& row : PackIntoRows(scratch.cairo(), line, CAPTION_SEPARATOR, width)) {
+      rows.push_back(std::move(row));
+    }
+  }
+  return rows;
 }
 
-double ToPixelY(double y) {
-  return MARGIN_TOP + (PLOT_HIGH - y) / (PLOT_HIGH - PLOT_LOW) * PLOT_SIZE;
+void Line(cairo_t* cairo, double x0, double y0, double x1, double y1) {
+  cairo_move_to(cairo, x0, y0);
+  cairo_line_to(cairo, x1, y1);
+  cairo_stroke(cairo);
 }
 
-std::string TickText(double value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
+void Dot(cairo_t* cairo, double x, double y, double radius) {
+  cairo_new_sub_path(cairo);
+  cairo_arc(cairo, x, y, radius, 0.0, 2.0 * PI);
+  cairo_fill(cairo);
 }
 
-void DrawAxes(Canvas& canvas) {
+void DrawAxes(cairo_t* cairo, const PlotArea& area) {
+  const double first = area.left;
+  const double last = area.left + area.size;
+  cairo_set_line_width(cairo, 1.0);
+  UseFont(cairo, LABEL_SIZE, false);
   for (int tick = 0; tick <= 6; ++tick) {
     const double value = PLOT_LOW + 0.25 * tick;
-    const bool unit_edge = value == 0.0 || value == 1.0;
-    const Colour colour = unit_edge ? UNIT_SQUARE : GRID;
-    canvas.DrawLine(ToPixelX(value), ToPixelY(PLOT_LOW), ToPixelX(value), ToPixelY(PLOT_HIGH), 1.0,
-                    colour);
-    canvas.DrawLine(ToPixelX(PLOT_LOW), ToPixelY(value), ToPixelX(PLOT_HIGH), ToPixelY(value), 1.0,
-                    colour);
-    const std::string label = TickText(value);
-    canvas.DrawText(static_cast<int>(ToPixelX(value)) - Canvas::TextWidth(label, 2) / 2,
-                    MARGIN_TOP + PLOT_SIZE + 10, label, 2, TEXT);
-    canvas.DrawText(MARGIN_LEFT - 10 - Canvas::TextWidth(label, 2),
-                    static_cast<int>(ToPixelY(value)) - 7, label, 2, TEXT);
+    // Grid lines through pixel centres stay one pixel wide.
+    const double column = std::round(area.Column(value)) + 0.5;
+    const double row = std::round(area.Row(value)) + 0.5;
+    SetColour(cairo, value == 0.0 || value == 1.0 ? UNIT_SQUARE : GRID);
+    Line(cairo, column, area.top, column, area.top + area.size);
+    Line(cairo, first, row, last, row);
+
+    char label[16];
+    std::snprintf(label, sizeof label, "%g", value);
+    const double label_width = TextWidth(cairo, label);
+    SetColour(cairo, TEXT);
+    ShowText(cairo, area.Column(value) - label_width / 2.0, area.top + area.size + 22.0, label);
+    ShowText(cairo, area.left - 10.0 - label_width, area.Row(value) + LABEL_SIZE * 0.35, label);
   }
-  const std::string x_title = "INPUT LIGHTNESS";
-  canvas.DrawText(MARGIN_LEFT + PLOT_SIZE / 2 - Canvas::TextWidth(x_title, 2) / 2,
-                  MARGIN_TOP + PLOT_SIZE + 40, x_title, 2, TEXT);
-  const std::string y_title = "OUTPUT LIGHTNESS";
-  canvas.DrawTextUp(12, MARGIN_TOP + PLOT_SIZE / 2 + Canvas::TextWidth(y_title, 2) / 2, y_title, 2,
-                    TEXT);
+  const std::string x_title = "Input lightness";
+  ShowText(cairo, area.left + (area.size - TextWidth(cairo, x_title)) / 2.0,
+           area.top + area.size + 48.0, x_title);
+  const std::string y_title = "Output lightness";
+  cairo_save(cairo);
+  cairo_translate(cairo, 28.0, area.top + area.size / 2.0);
+  cairo_rotate(cairo, -PI / 2.0);
+  ShowText(cairo, -TextWidth(cairo, y_title) / 2.0, 0.0, y_title);
+  cairo_restore(cairo);
 }
 
-void DrawCurve(Canvas& canvas, const ToneCurve& curve) {
-  const int steps = PLOT_SIZE * SAMPLES_PER_PIXEL;
-  double previous_x = PLOT_LOW;
-  double previous_y = EvaluateCurve(previous_x, curve);
-  for (int step = 1; step <= steps; ++step) {
-    const double x = PLOT_LOW + (PLOT_HIGH - PLOT_LOW) * step / steps;
-    const double y = EvaluateCurve(x, curve);
-    const double middle = 0.5 * (previous_x + x);
-    const Colour colour = middle < 0.0 || middle > 1.0 ? EXTENSION : CURVE;
-    if (std::isfinite(y) && std::isfinite(previous_y)) {
-      canvas.DrawLine(ToPixelX(previous_x), ToPixelY(previous_y), ToPixelX(x), ToPixelY(y), 2.0,
-                      colour);
-    }
-    previous_x = x;
-    previous_y = y;
-  }
-}
-
-void DrawTable(Canvas& canvas, const ToneCurve& curve) {
-  const double radius = curve.lut_size > 256 ? 1.2 : (curve.lut_size > 64 ? 2.0 : 3.0);
+void DrawTable(cairo_t* cairo, const PlotArea& area, const ToneCurve& curve) {
   const int last = curve.lut_size - 1;
+  const double spacing = area.Column(1.0) - area.Column(0.0);
+  const double radius =
+      std::clamp(DOT_SPACING_SHARE * spacing / last, DOT_RADIUS_MIN, DOT_RADIUS_MAX);
+  SetColour(cairo, TABLE_POINT);
   for (int i = 0; i <= last; ++i) {
-    canvas.DrawDot(ToPixelX(static_cast<double>(i) / last),
-                   ToPixelY(static_cast<double>(curve.lut[i])), radius, TABLE_POINT);
+    Dot(cairo, area.Column(static_cast<double>(i) / last),
+        area.Row(static_cast<double>(curve.lut[i])), radius);
   }
 }
 
-void DrawLegend(Canvas& canvas) {
+// Rows far outside the plot are pulled in: cairo's fixed-point coordinates
+// would wrap, and a point well past the clip draws the same segment anyway.
+double ClampedRow(const PlotArea& area, double output) {
+  return std::clamp(area.Row(output), area.top - 4.0 * area.size, area.top + 5.0 * area.size);
+}
+
+// One stretch of the curve in one colour, broken where it is not finite.
+void DrawStretch(cairo_t* cairo, const PlotArea& area, const ToneCurve& curve, double from,
+                 double to, Rgb colour) {
+  const int steps = static_cast<int>(
+      std::ceil((to - from) / (PLOT_HIGH - PLOT_LOW) * area.size * SAMPLES_PER_PIXEL));
+  bool drawing = false;
+  for (int step = 0; step <= steps; ++step) {
+    const double input = from + (to - from) * step / steps;
+    const double output = EvaluateCurve(input, curve);
+    if (!std::isfinite(output)) {
+      drawing = false;
+      continue;
+    }
+    if (drawing) {
+      cairo_line_to(cairo, area.Column(input), ClampedRow(area, output));
+    } else {
+      cairo_move_to(cairo, area.Column(input), ClampedRow(area, output));
+      drawing = true;
+    }
+  }
+  SetColour(cairo, colour);
+  cairo_stroke(cairo);
+}
+
+void DrawCurve(cairo_t* cairo, const PlotArea& area, const ToneCurve& curve) {
+  cairo_set_line_width(cairo, CURVE_WIDTH);
+  cairo_set_line_join(cairo, CAIRO_LINE_JOIN_ROUND);
+  cairo_set_line_cap(cairo, CAIRO_LINE_CAP_ROUND);
+  DrawStretch(cairo, area, curve, PLOT_LOW, 0.0, EXTENSION);
+  DrawStretch(cairo, area, curve, 1.0, PLOT_HIGH, EXTENSION);
+  DrawStretch(cairo, area, curve, 0.0, 1.0, CURVE);
+}
+
+void DrawLegend(cairo_t* cairo, double left, double baseline) {
   struct Entry {
     const char* text;
-    Colour colour;
+    Rgb colour;
     bool dot;
   };
-  const Entry entries[] = {{"CURVE", CURVE, false},
-                           {"EXTENSIONS", EXTENSION, false},
-                           {"TABLE POINTS", TABLE_POINT, true},
-                           {"PIVOT", PIVOT, true},
-                           {"DIAGONAL", DIAGONAL, false}};
-  int y = MARGIN_TOP + PLOT_SIZE - 5 * 22 - 10;
-  const int x = MARGIN_LEFT + PLOT_SIZE - 190;
+  const Entry entries[] = {{"curve", CURVE, false},
+                           {"extensions", EXTENSION, false},
+                           {"table points", TABLE_POINT, true},
+                           {"pivot", PIVOT, true},
+                           {"diagonal", DIAGONAL, false}};
+  UseFont(cairo, LEGEND_SIZE, false);
+  cairo_set_line_width(cairo, 2.0);
+  const double middle = baseline - LEGEND_SIZE * 0.35;
+  double x = left;
   for (const Entry& entry : entries) {
+    SetColour(cairo, entry.colour);
     if (entry.dot) {
-      canvas.DrawDot(x + 12, y + 7, 4.0, entry.colour);
+      Dot(cairo, x + 11.0, middle, 4.0);
     } else {
-      canvas.DrawLine(x, y + 7, x + 24, y + 7, 2.0, entry.colour);
+      Line(cairo, x, middle, x + 22.0, middle);
     }
-    canvas.DrawText(x + 34, y, entry.text, 2, TEXT);
-    y += 22;
+    SetColour(cairo, TEXT);
+    ShowText(cairo, x + 30.0, baseline, entry.text);
+    x += 30.0 + TextWidth(cairo, entry.text) + 24.0;
   }
 }
 
 }  // namespace
 
-Canvas PlotCurve(const CurveModel& model, const std::vector<std::string>& caption) {
-  Canvas canvas(MARGIN_LEFT + PLOT_SIZE + MARGIN_RIGHT, MARGIN_TOP + PLOT_SIZE + MARGIN_BOTTOM,
-                BACKGROUND);
-  canvas.DrawText(MARGIN_LEFT, 16, "VELMORA TONE CURVE", 3, TEXT);
-  int line_top = 50;
-  for (const std::string& line : caption) {
-    canvas.DrawText(MARGIN_LEFT, line_top, line, 2, TEXT);
-    line_top += 20;
+CurvePicture PlotCurve(const CurveModel& model, const Caption& caption) {
+  // The caption lines up with the plot and ends where it ends.
+  const std::vector<std::string> rows = LayOutCaption(caption, PLOT_SIZE);
+  const double pitch = CAPTION_SIZE * CAPTION_LEADING;
+  const double first_baseline = TITLE_BASELINE + 30.0;
+  const double plot_top = std::ceil(first_baseline + pitch * static_cast<double>(rows.size()));
+  const PlotArea area{MARGIN_LEFT, plot_top, PLOT_SIZE};
+  const int height = static_cast<int>(plot_top + PLOT_SIZE + BELOW_PLOT);
+
+  Picture picture(PICTURE_WIDTH, height, BACKGROUND);
+  cairo_t* cairo = picture.cairo();
+  SetColour(cairo, TEXT);
+  UseFont(cairo, TITLE_SIZE, true);
+  ShowText(cairo, MARGIN_LEFT, TITLE_BASELINE, "Velmora tone curve");
+  UseFont(cairo, CAPTION_SIZE, false);
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    ShowText(cairo, MARGIN_LEFT, first_baseline + pitch * static_cast<double>(row), rows[row]);
   }
-  canvas.FillRectangle(MARGIN_LEFT, MARGIN_TOP, MARGIN_LEFT + PLOT_SIZE, MARGIN_TOP + PLOT_SIZE,
-                       PLOT_AREA);
-  DrawAxes(canvas);
-  canvas.SetClip(MARGIN_LEFT, MARGIN_TOP, MARGIN_LEFT + PLOT_SIZE, MARGIN_TOP + PLOT_SIZE);
-  canvas.DrawLine(ToPixelX(PLOT_LOW), ToPixelY(PLOT_LOW), ToPixelX(PLOT_HIGH), ToPixelY(PLOT_HIGH),
-                  1.0, DIAGONAL);
-  DrawCurve(canvas, model.curve);
-  DrawTable(canvas, model.curve);
-  canvas.DrawDot(ToPixelX(model.pivot_lightness), ToPixelY(model.pivot_lightness), 7.0, BACKGROUND);
-  canvas.DrawDot(ToPixelX(model.pivot_lightness), ToPixelY(model.pivot_lightness), 5.0, PIVOT);
-  canvas.ResetClip();
-  DrawLegend(canvas);
-  return canvas;
+
+  SetColour(cairo, PLOT_BACKGROUND);
+  cairo_rectangle(cairo, area.left, area.top, area.size, area.size);
+  cairo_fill(cairo);
+  DrawAxes(cairo, area);
+
+  cairo_save(cairo);
+  cairo_rectangle(cairo, area.left, area.top, area.size, area.size);
+  cairo_clip(cairo);
+  SetColour(cairo, DIAGONAL);
+  cairo_set_line_width(cairo, 1.0);
+  Line(cairo, area.Column(PLOT_LOW), area.Row(PLOT_LOW), area.Column(PLOT_HIGH),
+       area.Row(PLOT_HIGH));
+  DrawTable(cairo, area, model.curve);
+  DrawCurve(cairo, area, model.curve);
+  const double pivot_x = area.Column(model.pivot_lightness);
+  const double pivot_y = area.Row(model.pivot_lightness);
+  SetColour(cairo, BACKGROUND);
+  Dot(cairo, pivot_x, pivot_y, PIVOT_RADIUS + 2.0);
+  SetColour(cairo, PIVOT);
+  Dot(cairo, pivot_x, pivot_y, PIVOT_RADIUS);
+  cairo_restore(cairo);
+
+  DrawLegend(cairo, MARGIN_LEFT, area.top + area.size + 80.0);
+  return {picture.ToImage(), area};
 }

@@ -1,16 +1,39 @@
 // A picture of a tone curve: the interpolated curve (pre-transform included)
 // with its extensions below 0 and above 1 in their own colour, the lookup-table
-// points, the pivot, the diagonal, and labelled axes from -0.25 to 1.25.
+// points under it, the pivot, the diagonal, and labelled axes from -0.25 to 1.25.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "tools/canvas.h"
 #include "tools/curve_model.h"
+#include "tools/image_io.h"
 
 constexpr double PLOT_LOW = -0.25;
 constexpr double PLOT_HIGH = 1.25;
 
-// `caption` lines are printed under the title, one per entry.
-Canvas PlotCurve(const CurveModel& model, const std::vector<std::string>& caption);
+// Where the plot's square lies in the picture, in pixels.
+struct PlotArea {
+  double left;
+  double top;
+  double size;
+
+  double Column(double input) const {
+    return left + (input - PLOT_LOW) / (PLOT_HIGH - PLOT_LOW) * size;
+  }
+  double Row(double output) const {
+    return top + (PLOT_HIGH - output) / (PLOT_HIGH - PLOT_LOW) * size;
+  }
+};
+
+struct CurvePicture {
+  Image image;  // 8-bit RGB
+  PlotArea area;
+};
+
+// Lines of items ("contrast 30", ...) printed under the title, one line per entry.
+// A line too long for the picture's width continues on the next row, and the
+// plot moves down to make room.
+using Caption = std::vector<std::vector<std::string>>;
+
+CurvePicture PlotCurve(const CurveModel& model, const Caption& caption);

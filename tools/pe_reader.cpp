@@ -93,15 +93,15 @@ uint64_t FileOffset(const Module& module, uint32_t rva) {
   throw PeFormatError("address " + std::to_string(rva) + " lies in no section");
 }
 
-std::string EntryName(const Bytes& bytes, uint64_t base, uint32_t name_field) {
+// Compares unit by unit and stops at the first difference, the length first: a
+// hostile tree can give thousands of entries the same name 65535 units long.
+bool NameIs(const Bytes& bytes, uint64_t base, uint32_t name_field, const std::string& wanted) {
   const uint64_t at = base + (name_field & ~HIGH_BIT);
-  const uint16_t length = bytes.U16(at);
-  std::string name;
-  for (uint16_t i = 0; i < length; ++i) {
-    const uint16_t unit = bytes.U16(at + 2 + 2ull * i);
-    name += unit < 0x80 ? static_cast<char>(unit) : '?';
+  if (bytes.U16(at) != wanted.size()) return false;
+  for (std::size_t i = 0; i < wanted.size(); ++i) {
+    if (bytes.U16(at + 2 + 2ull * i) != static_cast<unsigned char>(wanted[i])) return false;
   }
-  return name;
+  return true;
 }
 
 struct DirectoryEntry {
@@ -123,7 +123,7 @@ std::optional<DirectoryEntry> FindEntry(const std::vector<DirectoryEntry>& entri
                                         uint32_t id) {
   for (const DirectoryEntry& entry : entries) {
     const bool named = (entry.name_field & HIGH_BIT) != 0;
-    if (name != nullptr ? named && EntryName(bytes, base, entry.name_field) == *name
+    if (name != nullptr ? named && NameIs(bytes, base, entry.name_field, *name)
                         : !named && entry.name_field == id) {
       return entry;
     }

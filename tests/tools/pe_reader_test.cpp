@@ -97,6 +97,10 @@ TEST(PeReader, FindsThePropertyListAndDecodesItsRecords) {
 TEST(PeReader, AbsentResourcesAreNoneAndDamagedFilesAreErrors) {
   EXPECT_FALSE(FindPeResource(Module(Pipl()), "PIPL", 16001).has_value());
   EXPECT_FALSE(FindPeResource(Module(Pipl(), "PIPX"), "PIPL", 16000).has_value());
+  // A name of another length cannot match, so its units are never read.
+  std::vector<uint8_t> long_name = Module(Pipl());
+  Put16(long_name, 0x200 + 0x58, 0xFFFF);
+  EXPECT_FALSE(FindPeResource(long_name, "PIPL", 16000).has_value());
   std::vector<uint8_t> truncated = Module(Pipl());
   truncated.resize(0x210);
   EXPECT_THROW(FindPeResource(truncated, "PIPL", 16000), PeFormatError);

@@ -1,0 +1,58 @@
+// The tool's own pictures (the curve plot, the demo's side by side), drawn with
+// cairo on an RGB image surface and handed back as an 8-bit `Image`, so that
+// they are written like every other image the tool writes.
+#pragma once
+
+#include <cairo.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/image_io.h"
+
+struct Rgb {
+  double red;
+  double green;
+  double blue;
+};
+
+class Picture {
+ public:
+  // Throws Failure when cairo cannot make a surface of this size.
+  Picture(int width, int height, Rgb background);
+  ~Picture();
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+
+  cairo_t* cairo() { return cairo_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+
+  // Float RGB samples, `width` x `height` interleaved, with their top-left at
+  // (left, top); each channel is clamped to 0..1 and rounded to the nearest code.
+  void PasteRgb(int left, int top, int width, int height, const std::vector<float>& rgb);
+
+  // 8-bit RGB, without alpha.
+  Image ToImage() const;
+
+ private:
+  int width_;
+  int height_;
+  cairo_surface_t* surface_;
+  cairo_t* cairo_;
+};
+
+void SetColour(cairo_t* cairo, Rgb colour);
+
+// DejaVu Sans at `size` pixels, antialiased in grey and unhinted, so that text
+// is measured the same way it is drawn.
+void UseFont(cairo_t* cairo, double size, bool bold);
+
+double TextWidth(cairo_t* cairo, const std::string& text);
+void ShowText(cairo_t* cairo, double left, double baseline, const std::string& text);
+
+// `items` in the current font, joined into rows by `separator`, each row at
+// most `width` wide. An item is split only when it is wider than a whole row:
+// then it is cut between characters over rows of its own.
+std::vector<std::string> PackIntoRows(cairo_t* cairo, const std::vector<std::string>& items,
+                                      const std::string& separator, double width);

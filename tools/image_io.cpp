@@ -88,6 +88,19 @@ bool Seek(OIIO::ImageInput& input, int subimage, int level) {
   return false;
 }
 
+// Only OpenEXR files name their channels; elsewhere OpenImageIO's names stand for positions,
+// and a file of one or two channels is grey, or grey and alpha (a grey TGA with alpha reads
+// as "R, G").
+OIIO::ImageSpec HeaderOf(OIIO::ImageInput& input) {
+  OIIO::ImageSpec header = input.spec();
+  if (std::string(input.format_name()) != "openexr" && header.nchannels <= 2) {
+    header.channelnames = {"Y", "A"};
+    header.channelnames.resize(static_cast<std::size_t>(header.nchannels));
+    header.alpha_channel = header.nchannels == 2 ? 1 : -1;
+  }
+  return header;
+}
+
 // Throws BadInput unless velmora can hold and grade this level of an image.
 void CheckLevel(const std::filesystem::path& path, const OIIO::ImageSpec& header) {
   if (header.deep) throw BadInput("unsupported image " + path.string() + ": deep images");
@@ -108,12 +121,12 @@ void CheckLevel(const std::filesystem::path& path, const OIIO::ImageSpec& header
 // Every subimage and MIP level of an open file, checked before any pixel is read. The file
 // must have something to grade and its images one sample depth.
 OIIO::ImageSpec CheckImageFile(OIIO::ImageInput& input, const std::filesystem::path& path) {
-  const OIIO::ImageSpec first = input.spec();
+  const OIIO::ImageSpec first = HeaderOf(input);
   uint64_t samples = 0;
   bool has_colour = false;
   for (int subimage = 0; Seek(input, subimage, 0); ++subimage) {
     for (int level = 0; Seek(input, subimage, level); ++level) {
-      const OIIO::ImageSpec& header = input.spec();
+      const OIIO::ImageSpec header = HeaderOf(input);
       CheckLevel(path, header);
       if (DepthOf(path, header.format) != DepthOf(path, first.format)) {
         throw BadInput("unsupported image " + path.string() + ": its parts differ in depth (" +
@@ -143,7 +156,8 @@ void ReadSamples(OIIO::ImageInput& input, const std::filesystem::path& path, int
   // Some readers fill a cut-short file with grey and only leave a message behind.
   if (!input.read_image(subimage, level, 0, header.nchannels, type, samples->data()) ||
       input.has_error()) {
-    const std::string message = input.geterror();
+    std::string message = input.geterror();
+    message = message.substr(0, message.find('\n'));
     throw BadInput("cannot read input " + path.string() + ": " +
                    (message.empty() ? "damaged or cut short" : message));
   }
@@ -152,7 +166,7 @@ void ReadSamples(OIIO::ImageInput& input, const std::filesystem::path& path, int
 Image ReadLevel(OIIO::ImageInput& input, const std::filesystem::path& path, int subimage,
                 int level) {
   Image image;
-  image.header = input.spec();
+  image.header = HeaderOf(input);
   image.depth = DepthOf(path, image.header.format);
   switch (image.depth) {
     case SampleDepth::Bits8:

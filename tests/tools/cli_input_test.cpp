@@ -131,6 +131,21 @@ TEST(Channels, ImagesWithoutColourChannelsAreRefused) {
   }
 }
 
+TEST(Channels, TwoChannelsOfAFormatWithoutNamesAreGreyAndAlpha) {
+  const auto folder = TestFolder("grey-alpha");
+  WriteTestImage(folder / "in.tga", MakeTestImage(6, 4, 2, OIIO::TypeDesc::UINT8, 5));
+  ASSERT_EQ(Apply(folder / "in.tga", folder / "out.tga").exit_code, 0);
+  const TestImage in = ReadTestImage(folder / "in.tga");
+  const TestImage out = ReadTestImage(folder / "out.tga");
+  ASSERT_EQ(out.samples.size(), in.samples.size());
+  std::size_t graded = 0;
+  for (std::size_t i = 0; i < in.samples.size(); i += 2) {
+    EXPECT_EQ(out.samples[i + 1], in.samples[i + 1]) << "alpha of pixel " << i / 2;
+    graded += out.samples[i] != in.samples[i];
+  }
+  EXPECT_GT(graded, 0u);
+}
+
 TEST(Damaged, CutShortJpegAndDpxAreRefused) {
   const auto folder = TestFolder("cut-short");
   for (const char* name : {"in.jpg", "in.dpx"}) {

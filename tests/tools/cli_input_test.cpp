@@ -1,6 +1,6 @@
-// Which input files velmora takes and how much of them it grades: every MIP level and every
-// part, colour channels only; damaged, huge or endless inputs are refused before anything
-// is written.
+// Which input files velmora takes and how much of them it grades and keeps: every MIP level
+// and every part, colour channels only, the metadata; damaged, huge or endless inputs are
+// refused and nothing is written.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -144,6 +144,27 @@ TEST(Channels, TwoChannelsOfAFormatWithoutNamesAreGreyAndAlpha) {
     graded += out.samples[i] != in.samples[i];
   }
   EXPECT_GT(graded, 0u);
+}
+
+TEST(Metadata, CameraExifGpsAndIptcSurviveInJpegAndExr) {
+  const auto folder = TestFolder("camera-metadata");
+  TestImage image = MakeTestImage(16, 8, 3, OIIO::TypeDesc::UINT8, 6);
+  image.header.attribute("Make", "Cam");
+  image.header.attribute("Exif:PhotographicSensitivity", 400);
+  image.header.attribute("Exif:DateTimeOriginal", "2024:01:02 03:04:05");
+  const float latitude[3] = {12, 30, 0};
+  image.header.attribute("GPS:Latitude", OIIO::TypeDesc(OIIO::TypeDesc::FLOAT, 3), latitude);
+  image.header.attribute("Keywords", "harbour; dawn");
+  WriteTestImage(folder / "in.jpg", image);
+  for (const char* name : {"out.jpg", "out.exr"}) {
+    ASSERT_EQ(Apply(folder / "in.jpg", folder / name).exit_code, 0);
+    const OIIO::ImageSpec header = ReadTestImage(folder / name).header;
+    EXPECT_EQ(header.get_string_attribute("Make"), "Cam") << name;
+    EXPECT_EQ(header.get_int_attribute("Exif:PhotographicSensitivity"), 400) << name;
+    EXPECT_EQ(header.get_string_attribute("Exif:DateTimeOriginal"), "2024:01:02 03:04:05") << name;
+    EXPECT_NE(header.find_attribute("GPS:Latitude"), nullptr) << name;
+    EXPECT_EQ(header.get_string_attribute("Keywords"), "harbour; dawn") << name;
+  }
 }
 
 TEST(Damaged, CutShortJpegAndDpxAreRefused) {

@@ -167,9 +167,9 @@ TEST(Metadata, CameraExifGpsAndIptcSurviveInJpegAndExr) {
   }
 }
 
-TEST(Damaged, CutShortJpegAndDpxAreRefused) {
+TEST(Damaged, CutShortFilesAreRefused) {
   const auto folder = TestFolder("cut-short");
-  for (const char* name : {"in.jpg", "in.dpx"}) {
+  for (const char* name : {"in.jpg", "in.dpx", "in.bmp", "in.tga", "in.hdr"}) {
     TestImage image = MakeTestImage(64, 48, 3, OIIO::TypeDesc::UINT16, 4);
     image.header.attribute("oiio:BitsPerSample", 10);  // DPX's usual packing
     WriteTestImage(folder / name, image);

@@ -49,6 +49,7 @@ std::vector<RenderPath> CheckJobs(const std::vector<FileJob>& jobs, HostChoice h
     const OIIO::ImageSpec header = ReadImageSpec(job.input);
     paths.push_back(ChooseRenderPath(DepthOf(job.input, header.format), host, job.input.string()));
     CheckWritableOutput(job.output);
+    CheckOutputHolds(job.input, job.output);
   }
   if (!force) {
     for (const FileJob& job : jobs) {
@@ -82,14 +83,14 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
         const FileJob& job = jobs[i];
         auto& host = hosts[paths[i].mode];
         if (!host) host = effect.MakeHost(paths[i].mode, iterate_threads);
-        Image image = ReadImage(job.input);
-        const PF_Err error = RenderImage(*host, settings, paths[i], &image);
+        ImageFile image = ReadImageFile(job.input);
+        const PF_Err error = RenderImageFile(*host, settings, paths[i], &image);
         if (error != 0) {
           throw Failure("the module returned " + DescribeModuleError(error, *host) + " on " +
                         job.label + " (" + job.input.string() + ", " + PathName(paths[i]) +
                         " path); " + job.output.string() + " was not written");
         }
-        WriteImage(job.output, image);
+        WriteImageFile(job.output, image);
         progress.Done(job.label, job.output.string());
       }
     } catch (...) {

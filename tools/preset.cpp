@@ -40,6 +40,11 @@ nlohmann::json ValueJson(const RegisteredParam& param, const simhost::EffectSett
 
 void ReadPreset(const std::filesystem::path& path, const std::vector<RegisteredParam>& params,
                 simhost::EffectSettings* settings) {
+  std::error_code status;
+  // A pipe or device would block or never end.
+  if (std::filesystem::exists(path, status) && !std::filesystem::is_regular_file(path, status)) {
+    throw BadInput("cannot read preset " + path.string() + ": not a regular file");
+  }
   std::ifstream file(path);
   if (!file) throw BadInput("cannot read preset " + path.string());
   nlohmann::json document;

@@ -153,3 +153,15 @@ PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& 
   }
   return 0;
 }
+
+PF_Err RenderImageFile(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
+                       const RenderPath& path, ImageFile* file) {
+  for (std::vector<Image>& levels : file->subimages) {
+    for (Image& image : levels) {
+      if (FindColourChannels(image.header).red < 0) continue;  // data, not a picture
+      const PF_Err error = RenderImage(host, settings, path, &image);
+      if (error != 0) return error;
+    }
+  }
+  return 0;
+}

@@ -33,8 +33,13 @@ const char* PathName(const RenderPath& path);
 uint16_t FileToHost16(uint16_t file_value);
 uint16_t HostToFile16(uint16_t host_value);
 
-// Renders the colour channels and alpha of `image` in place; every other
-// channel is left as it was. An image without alpha is rendered opaque. Returns
+// Renders the colour channels and alpha of `image` in place (it must have colour); every
+// other channel is left as it was. An image without alpha is rendered opaque. Returns
 // the module's error code; on a non-zero code the image is unchanged.
 PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                    const RenderPath& path, Image* image);
+
+// Renders every subimage and level of `file` that has colour channels; the others are left
+// as they were. Returns the first non-zero error code of the module.
+PF_Err RenderImageFile(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
+                       const RenderPath& path, ImageFile* file);

@@ -19,7 +19,8 @@ RunResult RunVelmora(const std::vector<std::string>& arguments) {
   std::filesystem::create_directories(folder);
   const std::string stem =
       (folder / (std::to_string(getpid()) + "-" + std::to_string(run++))).string();
-  std::string command = std::string("'") + VELMORA_BINARY + "'";
+  // A hang fails the test instead of stalling the run.
+  std::string command = std::string("timeout 60 '") + VELMORA_BINARY + "'";
   for (const std::string& argument : arguments) {
     std::string quoted;
     for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);

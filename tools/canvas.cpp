@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tools/atomic_write.h"
 #include "tools/bitmap_font.h"
+#include "tools/image_io.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -150,11 +150,9 @@ OIIO::ImageBuf Canvas::ToImageBuf() const {
 
 void Canvas::Write(const std::filesystem::path& path) const {
   const OIIO::ImageBuf buffer = ToImageBuf();
-  std::string format = path.extension().string();
-  if (!format.empty()) format.erase(0, 1);
-  WriteAtomically(path, [&](const std::filesystem::path& temporary) {
-    if (!buffer.write(temporary.string(), OIIO::TypeDesc::UINT8, format)) {
-      throw Failure("cannot write " + path.string() + ": " + buffer.geterror());
-    }
-  });
+  Image image;
+  image.header = buffer.spec();
+  image.samples8.resize(image.header.image_bytes());
+  buffer.get_pixels(OIIO::ROI::All(), OIIO::TypeDesc::UINT8, image.samples8.data());
+  WriteImage(path, image);
 }

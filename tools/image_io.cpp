@@ -1,10 +1,18 @@
 #include "tools/image_io.h"
 
+#include <OpenImageIO/filesystem.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "tools/atomic_write.h"
+#include "tools/output_paths.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -126,15 +134,7 @@ Image ReadImage(const std::filesystem::path& path) {
 }
 
 void CheckWritableOutput(const std::filesystem::path& path) {
-  std::error_code error;
-  const std::filesystem::path folder =
-      path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
-  if (!std::filesystem::is_directory(folder, error)) {
-    throw BadInput("output folder does not exist: " + folder.string());
-  }
-  if (std::filesystem::is_directory(path, error)) {
-    throw BadInput("output is a folder, not an image file: " + path.string());
-  }
+  CheckOutputPath(path, "output");
   if (!OIIO::ImageOutput::create(path.string())) {
     OIIO::geterror();  // clear the pending message
     throw BadInput("unsupported output format: " + path.string() +
@@ -142,27 +142,94 @@ void CheckWritableOutput(const std::filesystem::path& path) {
   }
 }
 
+void CheckOutputHolds(const std::filesystem::path& path, const OIIO::ImageSpec& header) {
+  // The JPEG library ends the process on an image it cannot hold instead of reporting it.
+  constexpr int kLargestJpegSide = 65500;
+  auto output = OIIO::ImageOutput::create(path.string());
+  if (output && std::string(output->format_name()) == "jpeg" &&
+      (header.width > kLargestJpegSide || header.height > kLargestJpegSide)) {
+    throw BadInput("output " + path.string() + ": JPEG holds at most " +
+                   std::to_string(kLargestJpegSide) + " pixels a side, the image is " +
+                   std::to_string(header.width) + " x " + std::to_string(header.height));
+  }
+}
+
+namespace {
+
+void Encode(OIIO::ImageOutput& output, const std::string& name, const std::filesystem::path& path,
+            const Image& image) {
+  if (!output.open(name, image.header)) {
+    throw Failure("cannot write " + path.string() + ": " + output.geterror());
+  }
+  bool written = false;
+  switch (image.depth) {
+    case SampleDepth::Bits8:
+      written = output.write_image(OIIO::TypeDesc::UINT8, image.samples8.data());
+      break;
+    case SampleDepth::Bits16:
+      written = output.write_image(OIIO::TypeDesc::UINT16, image.samples16.data());
+      break;
+    case SampleDepth::Float:
+      written = output.write_image(OIIO::TypeDesc::FLOAT, image.samples_float.data());
+      break;
+  }
+  const bool closed = output.close();
+  if (!written || !closed) {
+    throw Failure("cannot write " + path.string() + ": " + output.geterror());
+  }
+}
+
+// Writers that can only write by name do not always check their own file
+// errors, so they write into a file in memory, which cannot run out of disk
+// space; what they wrote counts only once it decodes whole at the size written.
+std::vector<unsigned char> EncodeByName(OIIO::ImageOutput& output,
+                                        const std::filesystem::path& path, const Image& image) {
+  const int memory = memfd_create("velmora-output", MFD_CLOEXEC);
+  if (memory < 0) throw Failure("cannot write " + path.string() + ": " + std::strerror(errno));
+  const std::string name = "/proc/self/fd/" + std::to_string(memory);
+  std::vector<unsigned char> bytes;
+  bool complete = false;
+  try {
+    Encode(output, name, path, image);
+    auto input = OIIO::ImageInput::create(output.format_name());
+    OIIO::ImageSpec written;
+    if (input && input->open(name, written)) {
+      std::vector<unsigned char> samples(written.image_bytes());
+      complete = written.width == image.header.width && written.height == image.header.height &&
+                 input->read_image(0, 0, 0, written.nchannels, written.format, samples.data());
+    }
+    OIIO::geterror();  // the reader's own words add nothing to what is said below
+    struct stat status {};
+    complete = complete && fstat(memory, &status) == 0;
+    if (complete) {
+      bytes.resize(static_cast<std::size_t>(status.st_size));
+      complete = pread(memory, bytes.data(), bytes.size(), 0) == status.st_size;
+    }
+  } catch (...) {
+    close(memory);
+    throw;
+  }
+  close(memory);
+  if (!complete) {
+    throw Failure("cannot write " + path.string() + ": the encoded file does not read back whole");
+  }
+  return bytes;
+}
+
+}  // namespace
+
 void WriteImage(const std::filesystem::path& path, const Image& image) {
-  WriteAtomically(path, [&](const std::filesystem::path& temporary) {
-    auto output = OIIO::ImageOutput::create(path.string());
-    if (!output) throw BadInput("unsupported output format: " + path.string());
-    if (!output->open(temporary.string(), image.header)) {
-      throw Failure("cannot write " + path.string() + ": " + output->geterror());
-    }
-    bool written = false;
-    switch (image.depth) {
-      case SampleDepth::Bits8:
-        written = output->write_image(OIIO::TypeDesc::UINT8, image.samples8.data());
-        break;
-      case SampleDepth::Bits16:
-        written = output->write_image(OIIO::TypeDesc::UINT16, image.samples16.data());
-        break;
-      case SampleDepth::Float:
-        written = output->write_image(OIIO::TypeDesc::FLOAT, image.samples_float.data());
-        break;
-    }
-    if (!written || !output->close()) {
-      throw Failure("cannot write " + path.string() + ": " + output->geterror());
-    }
-  });
+  // Declared before the writer, which may still write to it when it is destroyed.
+  std::vector<unsigned char> bytes;
+  OIIO::Filesystem::IOVecOutput memory(bytes);
+  auto output = OIIO::ImageOutput::create(path.string());
+  if (!output) throw BadInput("unsupported output format: " + path.string());
+  CheckOutputHolds(path, image.header);
+  // Encoded in memory, so that every byte reaches the disk through checked writes.
+  if (output->supports("ioproxy") && output->set_ioproxy(&memory)) {
+    Encode(*output, path.string(), path, image);
+  } else {
+    bytes = EncodeByName(*output, path, image);
+  }
+  WriteBytesAtomically(path, bytes.data(), bytes.size());
 }

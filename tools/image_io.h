@@ -54,6 +54,9 @@ OIIO::ImageSpec ReadImageSpec(const std::filesystem::path& path);
 // extension that OpenImageIO can write.
 void CheckWritableOutput(const std::filesystem::path& path);
 
+// Throws BadInput when the format `path` names cannot hold an image of this size.
+void CheckOutputHolds(const std::filesystem::path& path, const OIIO::ImageSpec& header);
+
 // Writes `image` with its image description (formats and metadata kept where the file format
 // allows), through a temporary file renamed into place.
 void WriteImage(const std::filesystem::path& path, const Image& image);

@@ -156,6 +156,8 @@ void CheckOutputHolds(const std::filesystem::path& path, const OIIO::ImageSpec& 
 
 namespace {
 
+const char* const kNotWhole = "the encoded file does not read back whole";
+
 void Encode(OIIO::ImageOutput& output, const std::string& name, const std::filesystem::path& path,
             const Image& image) {
   if (!output.open(name, image.header)) {
@@ -179,11 +181,53 @@ void Encode(OIIO::ImageOutput& output, const std::string& name, const std::files
   }
 }
 
-// Writers that can only write by name do not always check their own file
-// errors, so they write into a file in memory, which cannot run out of disk
-// space; what they wrote counts only once it decodes whole at the size written.
-std::vector<unsigned char> EncodeByName(OIIO::ImageOutput& output,
-                                        const std::filesystem::path& path, const Image& image) {
+// Whether `name` (read through `proxy` when given) decodes whole at the
+// image's size: what a writer wrote counts as written only then.
+bool DecodesWhole(const OIIO::ImageOutput& output, const std::string& name,
+                  OIIO::Filesystem::IOProxy* proxy, const OIIO::ImageSpec& header) {
+  auto input = OIIO::ImageInput::create(output.format_name());
+  OIIO::ImageSpec written;
+  bool whole = input && (proxy == nullptr || input->set_ioproxy(proxy)) &&
+               input->open(name, written) && written.width == header.width &&
+               written.height == header.height;
+  if (whole) {
+    std::vector<unsigned char> samples(written.image_bytes());
+    whole = input->read_image(0, 0, 0, written.nchannels, written.format, samples.data());
+  }
+  OIIO::geterror();  // the reader's own words add nothing to the caller's message
+  return whole;
+}
+
+// An in-memory output that behaves as a file: writes go where the last seek
+// left off, and what was written can be read back, as writers that revisit
+// what they wrote (TIFF's directories) need.
+class MemoryFile final : public OIIO::Filesystem::IOVecOutput {
+ public:
+  using IOVecOutput::IOVecOutput;
+  size_t write(const void* bytes, size_t size) override {
+    const size_t done = pwrite(bytes, size, m_pos);
+    m_pos += static_cast<int64_t>(done);
+    return done;
+  }
+  size_t read(void* bytes, size_t size) override {
+    const size_t done = pread(bytes, size, m_pos);
+    m_pos += static_cast<int64_t>(done);
+    return done;
+  }
+  size_t pread(void* bytes, size_t size, int64_t offset) override {
+    if (offset < 0 || static_cast<size_t>(offset) >= m_buf.size()) return 0;
+    size = std::min(size, m_buf.size() - static_cast<size_t>(offset));
+    std::memcpy(bytes, m_buf.data() + offset, size);
+    return size;
+  }
+};
+
+// Writers that cannot write to memory streams write into a file in memory,
+// which behaves as a file on disk but cannot run out of space; a write to it
+// refused by a file size limit shows as a file that does not decode whole.
+std::vector<unsigned char> EncodeIntoMemoryFile(OIIO::ImageOutput& output,
+                                                const std::filesystem::path& path,
+                                                const Image& image) {
   const int memory = memfd_create("velmora-output", MFD_CLOEXEC);
   if (memory < 0) throw Failure("cannot write " + path.string() + ": " + std::strerror(errno));
   const std::string name = "/proc/self/fd/" + std::to_string(memory);
@@ -191,45 +235,43 @@ std::vector<unsigned char> EncodeByName(OIIO::ImageOutput& output,
   bool complete = false;
   try {
     Encode(output, name, path, image);
-    auto input = OIIO::ImageInput::create(output.format_name());
-    OIIO::ImageSpec written;
-    if (input && input->open(name, written)) {
-      std::vector<unsigned char> samples(written.image_bytes());
-      complete = written.width == image.header.width && written.height == image.header.height &&
-                 input->read_image(0, 0, 0, written.nchannels, written.format, samples.data());
-    }
-    OIIO::geterror();  // the reader's own words add nothing to what is said below
     struct stat status {};
-    complete = complete && fstat(memory, &status) == 0;
-    if (complete) {
-      bytes.resize(static_cast<std::size_t>(status.st_size));
-      complete = pread(memory, bytes.data(), bytes.size(), 0) == status.st_size;
+    complete = DecodesWhole(output, name, nullptr, image.header) && fstat(memory, &status) == 0;
+    bytes.resize(complete ? static_cast<std::size_t>(status.st_size) : 0);
+    for (std::size_t done = 0; complete && done < bytes.size();) {
+      const ssize_t read =
+          pread(memory, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+      complete = read > 0;
+      done += complete ? static_cast<std::size_t>(read) : 0;
     }
   } catch (...) {
     close(memory);
     throw;
   }
   close(memory);
-  if (!complete) {
-    throw Failure("cannot write " + path.string() + ": the encoded file does not read back whole");
-  }
+  if (!complete) throw Failure("cannot write " + path.string() + ": " + kNotWhole);
   return bytes;
 }
 
 }  // namespace
 
 void WriteImage(const std::filesystem::path& path, const Image& image) {
-  // Declared before the writer, which may still write to it when it is destroyed.
-  std::vector<unsigned char> bytes;
-  OIIO::Filesystem::IOVecOutput memory(bytes);
   auto output = OIIO::ImageOutput::create(path.string());
   if (!output) throw BadInput("unsupported output format: " + path.string());
   CheckOutputHolds(path, image.header);
-  // Encoded in memory, so that every byte reaches the disk through checked writes.
-  if (output->supports("ioproxy") && output->set_ioproxy(&memory)) {
-    Encode(*output, path.string(), path, image);
-  } else {
-    bytes = EncodeByName(*output, path, image);
+  // Encoded in memory, so that every byte reaches the disk through checked
+  // writes: the writers do not always check their own file errors. A memory
+  // stream keeps the name for writers that choose by it, but not every writer
+  // writes a sound file into one (TIFF with metadata does not here), so what
+  // does not read back whole from it is written into a memory file instead.
+  std::vector<unsigned char> bytes;
+  if (output->supports("ioproxy")) {
+    MemoryFile memory(bytes);
+    if (output->set_ioproxy(&memory)) Encode(*output, path.string(), path, image);
+    output = OIIO::ImageOutput::create(path.string());  // no writer outlives its stream
+    OIIO::Filesystem::IOMemReader reader(bytes.data(), bytes.size());
+    if (!DecodesWhole(*output, path.string(), &reader, image.header)) bytes.clear();
   }
+  if (bytes.empty()) bytes = EncodeIntoMemoryFile(*output, path, image);
   WriteBytesAtomically(path, bytes.data(), bytes.size());
 }

@@ -109,4 +109,23 @@ TEST(JpegLimit, AnImageTooWideIsRefusedBeforeRendering) {
   ExpectNoTemporary(folder);
 }
 
+// Every output is encoded in memory before it reaches the disk; metadata makes
+// some writers revisit what they wrote, which must survive that too.
+TEST(OutputFormats, LosslessOnesAgreeAfterTheDetourThroughMemory) {
+  const auto folder = TestFolder("formats");
+  TestImage image = MakeTestImage(16, 8, 3, OIIO::TypeDesc::UINT16, 3);
+  image.header.attribute("Exif:ImageHistory", "scanned");
+  image.header.attribute("ImageDescription", "plate");
+  WriteTestImage(folder / "in.tif", image);
+  std::vector<std::vector<float>> graded;
+  for (const char* name : {"out.tif", "out.png", "out.sgi"}) {
+    const RunResult run =
+        RunVelmora({"apply", (folder / "in.tif").string(), (folder / name).string()});
+    ASSERT_EQ(run.exit_code, 0) << name << ": " << run.err;
+    graded.push_back(ReadTestImage(folder / name).samples);
+  }
+  EXPECT_EQ(graded[0], graded[1]);
+  EXPECT_EQ(graded[2], graded[1]);
+}
+
 }  // namespace

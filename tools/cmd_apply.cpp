@@ -12,6 +12,7 @@
 #include "tools/flags.h"
 #include "tools/frame_list.h"
 #include "tools/image_io.h"
+#include "tools/output_paths.h"
 #include "tools/progress.h"
 #include "tools/render_image.h"
 
@@ -33,31 +34,32 @@ HostChoice ParseHost(const std::string& text) {
   throw BadInput("--host " + text + ": not allowed; use auto, aftereffects or premiere");
 }
 
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-  std::error_code error;
-  if (std::filesystem::exists(a, error) && std::filesystem::exists(b, error)) {
-    return std::filesystem::equivalent(a, b, error);
-  }
-  return std::filesystem::weakly_canonical(a, error) == std::filesystem::weakly_canonical(b, error);
-}
-
 // Everything that can be known before the first pixel: nothing is written
-// unless every job can start.
-std::vector<RenderPath> CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force) {
+// unless every job can start, and no output replaces a file the command reads
+// (an input only with --force).
+std::vector<RenderPath> CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force,
+                                  const SettingFlags& settings) {
   std::vector<RenderPath> paths;
+  std::vector<std::filesystem::path> inputs;
+  std::vector<std::filesystem::path> outputs;
   for (const FileJob& job : jobs) {
     const OIIO::ImageSpec header = ReadImageSpec(job.input);
     paths.push_back(ChooseRenderPath(DepthOf(job.input, header.format), host, job.input.string()));
     CheckWritableOutput(job.output);
     CheckOutputHolds(job.input, job.output);
+    CheckOutputSize(job.output, header);
+    inputs.push_back(job.input);
+    outputs.push_back(job.output);
   }
+  CheckPresetsApart(settings, inputs, outputs);
   if (!force) {
+    std::map<std::string, const FileJob*> readers;
+    for (const FileJob& job : jobs) readers.emplace(FileIdentity(job.input), &job);
     for (const FileJob& job : jobs) {
-      for (const FileJob& other : jobs) {
-        if (SameFile(job.output, other.input)) {
-          throw BadInput("output " + job.output.string() + " would overwrite the input " +
-                         other.input.string() + "; add --force to allow it");
-        }
+      const auto reader = readers.find(FileIdentity(job.output));
+      if (reader != readers.end()) {
+        throw BadInput("output " + job.output.string() + " would overwrite the input " +
+                       reader->second->input.string() + "; add --force to allow it");
       }
     }
   }
@@ -113,7 +115,7 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
   const HostChoice host = ParseHost(options.host);
   const simhost::EffectSettings settings = ResolveSettings(options.settings, effect.Params());
   const std::vector<FileJob> jobs = PlanJobs(options.paths, options.frames);
-  const std::vector<RenderPath> paths = CheckJobs(jobs, host, options.force);
+  const std::vector<RenderPath> paths = CheckJobs(jobs, host, options.force, options.settings);
   SavePresetIfAsked(options.settings, effect.Params(), settings);
 
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());

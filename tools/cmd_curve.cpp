@@ -50,6 +50,7 @@ void RunCurve(const ToolContext& context, const CurveOptions& options) {
   const Effect& effect = context.RequireEffect();
   const simhost::EffectSettings settings = ResolveSettings(options.settings, effect.Params());
   CheckWritableOutput(options.output);
+  CheckPresetsApart(options.settings, {}, {options.output});
   SavePresetIfAsked(options.settings, effect.Params(), settings);
   WriteCurvePlot(settings, options.output);
   std::printf("%s\n", options.output.c_str());

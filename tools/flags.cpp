@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "tools/output_paths.h"
 #include "tools/preset.h"
 #include "tools/tool_error.h"
 
@@ -15,13 +16,6 @@ std::string HelpText(const std::string& flag, const std::vector<RegisteredParam>
     return param.name + ": " + AllowedText(param) + "; default " + SettingText(param, defaults);
   }
   return "see `velmora info` for the range and default";
-}
-
-void CheckFolderOf(const std::string& path, const char* what) {
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  if (!folder.empty() && !std::filesystem::is_directory(folder)) {
-    throw BadInput(std::string(what) + " folder does not exist: " + folder.string());
-  }
 }
 
 }  // namespace
@@ -57,8 +51,30 @@ simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
   if (!flags.preset.empty()) ReadPreset(flags.preset, params, &settings);
   for (const auto& [flag, text] : flags.given)
     ApplySetting(FindParam(params, flag), text, &settings);
-  if (!flags.save_preset.empty()) CheckFolderOf(flags.save_preset, "--save-preset");
+  if (!flags.save_preset.empty()) CheckOutputPath(flags.save_preset, "--save-preset");
   return settings;
+}
+
+void CheckPresetsApart(const SettingFlags& flags, const std::vector<std::filesystem::path>& inputs,
+                       const std::vector<std::filesystem::path>& outputs) {
+  const std::string saved = flags.save_preset.empty() ? "" : FileIdentity(flags.save_preset);
+  const std::string read = flags.preset.empty() ? "" : FileIdentity(flags.preset);
+  for (const std::filesystem::path& input : inputs) {
+    if (FileIdentity(input) == saved) {
+      throw BadInput("--save-preset " + flags.save_preset + " would overwrite the input " +
+                     input.string());
+    }
+  }
+  for (const std::filesystem::path& output : outputs) {
+    const std::string identity = FileIdentity(output);
+    if (identity == saved) {
+      throw BadInput("--save-preset " + flags.save_preset + " is also the output " +
+                     output.string() + "; choose another file for one of them");
+    }
+    if (identity == read) {
+      throw BadInput("output " + output.string() + " would overwrite the preset " + flags.preset);
+    }
+  }
 }
 
 void SavePresetIfAsked(const SettingFlags& flags, const std::vector<RegisteredParam>& params,

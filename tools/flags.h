@@ -4,6 +4,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,10 +22,15 @@ struct SettingFlags {
 void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& params,
                      SettingFlags* flags);
 
-// The module's defaults, then the preset, then the flags given. Checks that the
-// --save-preset folder exists. Throws BadInput.
+// The module's defaults, then the preset, then the flags given. Checks that
+// --save-preset can name a new file. Throws BadInput.
 simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
                                         const std::vector<RegisteredParam>& params);
+
+// Throws BadInput when --save-preset names one of the command's inputs or
+// outputs, or an output names the --preset file.
+void CheckPresetsApart(const SettingFlags& flags, const std::vector<std::filesystem::path>& inputs,
+                       const std::vector<std::filesystem::path>& outputs);
 
 // Writes the preset when --save-preset was given, and says so on `stream`.
 void SavePresetIfAsked(const SettingFlags& flags, const std::vector<RegisteredParam>& params,

@@ -61,6 +61,7 @@ std::vector<FileJob> PlanJobs(const std::vector<std::string>& paths, const std::
   if (paths.size() < 2) throw BadInput("apply needs an input and an output path");
   const std::vector<std::string> inputs(paths.begin(), paths.end() - 1);
   const std::string& output = paths.back();
+  std::error_code error;  // a path that cannot be a folder is taken as a file name
 
   if (!frames.empty()) {
     if (inputs.size() != 1 || !HasFramePattern(inputs[0]) || !HasFramePattern(output)) {
@@ -72,13 +73,13 @@ std::vector<FileJob> PlanJobs(const std::vector<std::string>& paths, const std::
       jobs.push_back({ExpandFramePattern(inputs[0], frame), ExpandFramePattern(output, frame),
                       "frame " + std::to_string(frame)});
     }
-  } else if (inputs.size() == 1 && !std::filesystem::is_directory(output)) {
+  } else if (inputs.size() == 1 && !std::filesystem::is_directory(output, error)) {
     if (HasFramePattern(inputs[0]) || HasFramePattern(output)) {
       throw BadInput("a frame pattern such as %04d needs --frames, for example --frames 1001-1240");
     }
     jobs.push_back({inputs[0], output, std::filesystem::path(inputs[0]).filename().string()});
   } else {
-    if (!std::filesystem::is_directory(output)) {
+    if (!std::filesystem::is_directory(output, error)) {
       throw BadInput("with several inputs the last path must be an existing output folder: " +
                      output);
     }

@@ -1,13 +1,20 @@
 #include "tools/image_io.h"
 
+#include <OpenImageIO/filesystem.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
 
 #include "tools/atomic_write.h"
+#include "tools/output_paths.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -236,48 +243,6 @@ ImageFile ReadImageFile(const std::filesystem::path& path) {
   return file;
 }
 
-void CheckWritableOutput(const std::filesystem::path& path) {
-  std::error_code error;
-  const std::filesystem::path folder =
-      path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
-  if (!std::filesystem::is_directory(folder, error)) {
-    throw BadInput("output folder does not exist: " + folder.string());
-  }
-  if (std::filesystem::is_directory(path, error)) {
-    throw BadInput("output is a folder, not an image file: " + path.string());
-  }
-  if (!OIIO::ImageOutput::create(path.string())) {
-    OIIO::geterror();  // clear the pending message
-    throw BadInput("unsupported output format: " + path.string() +
-                   " (use .png, .tif, .jpg, .exr, .dpx or another extension OpenImageIO writes)");
-  }
-}
-
-void WriteImage(const std::filesystem::path& path, const Image& image) {
-  WriteAtomically(path, [&](const std::filesystem::path& temporary) {
-    auto output = OIIO::ImageOutput::create(path.string());
-    if (!output) throw BadInput("unsupported output format: " + path.string());
-    if (!output->open(temporary.string(), image.header)) {
-      throw Failure("cannot write " + path.string() + ": " + output->geterror());
-    }
-    bool written = false;
-    switch (image.depth) {
-      case SampleDepth::Bits8:
-        written = output->write_image(OIIO::TypeDesc::UINT8, image.samples8.data());
-        break;
-      case SampleDepth::Bits16:
-        written = output->write_image(OIIO::TypeDesc::UINT16, image.samples16.data());
-        break;
-      case SampleDepth::Float:
-        written = output->write_image(OIIO::TypeDesc::FLOAT, image.samples_float.data());
-        break;
-    }
-    if (!written || !output->close()) {
-      throw Failure("cannot write " + path.string() + ": " + output->geterror());
-    }
-  });
-}
-
 void CheckOutputHolds(const std::filesystem::path& input, const std::filesystem::path& output) {
   auto reader = OpenInput(input);
   int subimages = 0;
@@ -296,67 +261,4 @@ void CheckOutputHolds(const std::filesystem::path& input, const std::filesystem:
     std::fprintf(stderr, "velmora: note: %s gets only the largest MIP level of %s\n",
                  output.string().c_str(), input.string().c_str());
   }
-}
-
-namespace {
-
-bool WriteSamples(OIIO::ImageOutput& output, const Image& image) {
-  switch (image.depth) {
-    case SampleDepth::Bits8:
-      return output.write_image(OIIO::TypeDesc::UINT8, image.samples8.data());
-    case SampleDepth::Bits16:
-      return output.write_image(OIIO::TypeDesc::UINT16, image.samples16.data());
-    case SampleDepth::Float:
-      return output.write_image(OIIO::TypeDesc::FLOAT, image.samples_float.data());
-  }
-  return false;
-}
-
-}  // namespace
-
-void WriteImageFile(const std::filesystem::path& path, const ImageFile& file) {
-  const auto format = OIIO::ImageOutput::create(path.string());
-  const bool mipmaps = format && format->supports("mipmap");
-  if (file.subimages.size() == 1 && (file.subimages[0].size() == 1 || !mipmaps)) {
-    WriteImage(path, file.subimages[0][0]);
-    return;
-  }
-  WriteAtomically(path, [&](const std::filesystem::path& temporary) {
-    auto output = OIIO::ImageOutput::create(path.string());
-    if (!output) throw BadInput("unsupported output format: " + path.string());
-    std::vector<OIIO::ImageSpec> headers;
-    for (const std::vector<Image>& levels : file.subimages) {
-      headers.push_back(levels[0].header);
-      // MIP levels are written as tiles.
-      if (mipmaps && levels.size() > 1) {
-        if (headers.back().tile_width == 0)
-          headers.back().tile_width = headers.back().tile_height = 64;
-        // OpenEXR writes levels only into a file that says it is a texture.
-        if (headers.back().get_string_attribute("textureformat").empty()) {
-          headers.back().attribute("textureformat", "Plain Texture");
-        }
-      }
-    }
-    auto fail = [&] {
-      return Failure("cannot write " + path.string() + ": " + output->geterror());
-    };
-    if (!output->open(temporary.string(), static_cast<int>(headers.size()), headers.data())) {
-      throw fail();
-    }
-    for (std::size_t subimage = 0; subimage < file.subimages.size(); ++subimage) {
-      const std::vector<Image>& levels = file.subimages[subimage];
-      for (std::size_t level = 0; level < (mipmaps ? levels.size() : 1); ++level) {
-        OIIO::ImageSpec header = level == 0 ? headers[subimage] : levels[level].header;
-        header.tile_width = headers[subimage].tile_width;
-        header.tile_height = headers[subimage].tile_height;
-        const auto mode =
-            level > 0 ? OIIO::ImageOutput::AppendMIPLevel : OIIO::ImageOutput::AppendSubimage;
-        if ((subimage > 0 || level > 0) && !output->open(temporary.string(), header, mode)) {
-          throw fail();
-        }
-        if (!WriteSamples(*output, levels[level])) throw fail();
-      }
-    }
-    if (!output->close()) throw fail();
-  });
 }

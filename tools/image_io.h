@@ -67,6 +67,9 @@ void CheckOutputHolds(const std::filesystem::path& input, const std::filesystem:
 // extension that OpenImageIO can write.
 void CheckWritableOutput(const std::filesystem::path& path);
 
+// Throws BadInput when the format `path` names cannot hold an image of this size.
+void CheckOutputSize(const std::filesystem::path& path, const OIIO::ImageSpec& header);
+
 // Writes `image` with its image description (formats and metadata kept where the file format
 // allows), through a temporary file renamed into place.
 void WriteImage(const std::filesystem::path& path, const Image& image);

@@ -41,6 +41,9 @@ nlohmann::json ValueJson(const RegisteredParam& param, const simhost::EffectSett
 void ReadPreset(const std::filesystem::path& path, const std::vector<RegisteredParam>& params,
                 simhost::EffectSettings* settings) {
   std::error_code status;
+  if (std::filesystem::is_directory(path, status)) {
+    throw BadInput("preset is a folder, not a file: " + path.string());
+  }
   // A pipe or device would block or never end.
   if (std::filesystem::exists(path, status) && !std::filesystem::is_regular_file(path, status)) {
     throw BadInput("cannot read preset " + path.string() + ": not a regular file");
@@ -79,10 +82,6 @@ void WritePreset(const std::filesystem::path& path, const std::vector<Registered
                  const simhost::EffectSettings& settings) {
   nlohmann::ordered_json document = nlohmann::ordered_json::object();
   for (const RegisteredParam& param : params) document[param.flag] = ValueJson(param, settings);
-  WriteAtomically(path, [&](const std::filesystem::path& temporary) {
-    std::ofstream file(temporary);
-    file << document.dump(2) << "\n";
-    file.close();
-    if (!file) throw Failure("cannot write preset " + path.string());
-  });
+  const std::string text = document.dump(2) + "\n";
+  WriteBytesAtomically(path, text.data(), text.size());
 }

@@ -39,6 +39,7 @@ TEST_P(BadInputTest, ExitsWithTwoOneLineAndLeavesTheOutputAlone) {
     std::ofstream existing(folder / "out.png");
     existing << "earlier output";
   }
+  std::filesystem::create_directory(folder / "sub");
 
   std::vector<std::string> arguments;
   for (const std::string& argument : c.arguments) {
@@ -93,6 +94,19 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{
             "unknown_output_format", {"apply", "IN", "DIR/out.xyz"}, "unsupported output format"},
         ErrorCase{"overwrite_input", {"apply", "IN", "IN"}, "--force"},
+        ErrorCase{
+            "preset_over_input", {"apply", "IN", "OUT", "--save-preset", "IN"}, "--save-preset"},
+        ErrorCase{"preset_over_output",
+                  {"apply", "IN", "OUT", "--save-preset", "DIR/sub/../out.png"},
+                  "also the output"},
+        ErrorCase{"curve_preset_over_plot",
+                  {"curve", "-o", "OUT", "--save-preset", "DIR/./out.png"},
+                  "also the output"},
+        ErrorCase{"preset_folder", {"apply", "IN", "OUT", "--preset", "DIR"}, "folder"},
+        ErrorCase{"save_preset_folder", {"apply", "IN", "OUT", "--save-preset", "DIR"}, "folder"},
+        ErrorCase{"output_name_too_long",
+                  {"apply", "IN", "DIR/" + std::string(300, 'x') + ".png"},
+                  "longer than"},
         ErrorCase{"sixteen_bit_in_premiere",
                   {"apply", "DIR/deep.tif", "OUT", "--host", "premiere"},
                   "16-bit"},

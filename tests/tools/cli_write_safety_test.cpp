@@ -1,0 +1,131 @@
+// Outputs on a file system that refuses the bytes: the command fails and every
+// file it would have replaced is left as it was, with no temporary behind.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <fstream>
+
+#include "tests/tools/cli_support.h"
+
+namespace {
+
+// A folder where writing fails: a tiny file system filled to the last byte
+// where mounting is allowed, otherwise a file size limit for the runs of the
+// tool. Either is undone when the test ends, whichever way it ends.
+class FullFolder {
+ public:
+  explicit FullFolder(const std::filesystem::path& folder) : folder_(folder) {
+    mounted_ = geteuid() == 0 &&
+               mount("tmpfs", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") == 0;
+  }
+  ~FullFolder() {
+    if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
+    if (limited_) {
+      setrlimit(RLIMIT_FSIZE, &saved_limit_);
+      std::signal(SIGXFSZ, saved_handler_);
+    }
+  }
+  FullFolder(const FullFolder&) = delete;
+  FullFolder& operator=(const FullFolder&) = delete;
+
+  // Called once every file that must be there is written. False when neither
+  // way of failing writes is available.
+  bool Fill() {
+    if (mounted_) {
+      std::ofstream filler(folder_ / "filler", std::ios::binary);
+      const std::string page(4096, 'f');
+      while (filler.write(page.data(), static_cast<std::streamsize>(page.size())) &&
+             filler.flush()) {
+      }
+      return true;
+    }
+    // The test images are larger than this; the tool's messages are far smaller.
+    if (getrlimit(RLIMIT_FSIZE, &saved_limit_) != 0) return false;
+    saved_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_limit_;
+    limit.rlim_cur = 4096;
+    limited_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    return limited_;
+  }
+
+ private:
+  std::filesystem::path folder_;
+  bool mounted_ = false;
+  bool limited_ = false;
+  rlimit saved_limit_{};
+  void (*saved_handler_)(int) = SIG_DFL;
+};
+
+void ExpectNoTemporary(const std::filesystem::path& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    EXPECT_EQ(entry.path().filename().string().find(".velmora-"), std::string::npos)
+        << "temporary left behind: " << entry.path();
+  }
+}
+
+TEST(FullDisk, EveryWriteFailsWithOneLineAndLeavesItsTargetAsItWas) {
+  const auto folder = TestFolder("full-disk");
+  FullFolder full(folder);
+  WriteTestImage(folder / "in.png", MakeTestImage(64, 64, 3, OIIO::TypeDesc::UINT8, 1));
+  for (const char* name : {"out.bmp", "out.tga", "curve.png"}) {
+    std::ofstream(folder / name) << "earlier output";
+  }
+  const std::string input = FileBytes(folder / "in.png");
+  if (!full.Fill()) GTEST_SKIP() << "neither a small file system nor a file size limit is allowed";
+
+  const std::string in = (folder / "in.png").string();
+  const std::vector<std::vector<std::string>> commands = {
+      {"apply", in, in, "--force", "--contrast", "40"},
+      {"apply", in, (folder / "out.bmp").string()},
+      {"apply", in, (folder / "out.tga").string()},
+      {"curve", "-o", (folder / "curve.png").string()},
+  };
+  for (const auto& command : commands) {
+    const RunResult run = RunVelmora(command);
+    EXPECT_EQ(run.exit_code, 1) << command.back() << ": " << run.err;
+    EXPECT_EQ(run.err.rfind("velmora: cannot write ", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  EXPECT_EQ(FileBytes(folder / "in.png"), input);
+  for (const char* name : {"out.bmp", "out.tga", "curve.png"}) {
+    EXPECT_EQ(FileBytes(folder / name), "earlier output") << name;
+  }
+  ExpectNoTemporary(folder);
+}
+
+TEST(JpegLimit, AnImageTooWideIsRefusedBeforeRendering) {
+  const auto folder = TestFolder("jpeg-limit");
+  WriteTestImage(folder / "wide.png", MakeTestImage(65501, 1, 3, OIIO::TypeDesc::UINT8, 1));
+  const RunResult run =
+      RunVelmora({"apply", (folder / "wide.png").string(), (folder / "wide.jpg").string()});
+  EXPECT_EQ(run.exit_code, 2) << run.err;
+  EXPECT_EQ(run.err.rfind("velmora: ", 0), 0u) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "wide.jpg"));
+  ExpectNoTemporary(folder);
+}
+
+// Every output is encoded in memory before it reaches the disk; metadata makes
+// some writers revisit what they wrote, which must survive that too.
+TEST(OutputFormats, LosslessOnesAgreeAfterTheDetourThroughMemory) {
+  const auto folder = TestFolder("formats");
+  TestImage image = MakeTestImage(16, 8, 3, OIIO::TypeDesc::UINT16, 3);
+  image.header.attribute("Exif:ImageHistory", "scanned");
+  image.header.attribute("ImageDescription", "plate");
+  WriteTestImage(folder / "in.tif", image);
+  std::vector<std::vector<float>> graded;
+  for (const char* name : {"out.tif", "out.png", "out.sgi"}) {
+    const RunResult run =
+        RunVelmora({"apply", (folder / "in.tif").string(), (folder / name).string()});
+    ASSERT_EQ(run.exit_code, 0) << name << ": " << run.err;
+    graded.push_back(ReadTestImage(folder / name).samples);
+  }
+  EXPECT_EQ(graded[0], graded[1]);
+  EXPECT_EQ(graded[2], graded[1]);
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#include "tools/output_paths.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "tools/tool_error.h"
+
+void CheckOutputPath(const std::filesystem::path& path, const std::string& what) {
+  std::error_code error;
+  const std::filesystem::path folder =
+      path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+  if (!std::filesystem::is_directory(folder, error)) {
+    throw BadInput(what + " folder does not exist: " + folder.string());
+  }
+  if (path.filename().empty() || std::filesystem::is_directory(path, error)) {
+    throw BadInput(what + " is a folder, not a file: " + path.string());
+  }
+  const long limit = pathconf(folder.c_str(), _PC_NAME_MAX);
+  const std::size_t longest = limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+  if (path.filename().string().size() > longest) {
+    throw BadInput(what + " file name is longer than the " + std::to_string(longest) +
+                   " bytes its folder allows: " + path.string());
+  }
+}
+
+std::string FileIdentity(const std::filesystem::path& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) == 0) {
+    return "file " + std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+  }
+  std::error_code error;
+  return "path " +
+         std::filesystem::weakly_canonical(std::filesystem::absolute(path, error), error).string();
+}

@@ -1,0 +1,15 @@
+// What can be known about an output's path before anything is written.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// Throws BadInput, calling the path `what` ("output", "--save-preset"), unless
+// it can name a new file: its folder exists, it is not a folder itself, and its
+// name is not longer than the folder's file system allows.
+void CheckOutputPath(const std::filesystem::path& path, const std::string& what);
+
+// Equal for two paths exactly when they lead to the same file, however they are
+// spelt (`./`, `..`, symlinks, hard links). Paths of files not yet there are
+// compared by their resolved spelling.
+std::string FileIdentity(const std::filesystem::path& path);

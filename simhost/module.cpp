@@ -1,5 +1,6 @@
 #include "simhost/module.h"
 
+#include <filesystem>
 #include <utility>
 
 #ifdef _WIN32
@@ -22,8 +23,11 @@ std::string LastWindowsError() {
 }  // namespace
 
 LoadedModule::LoadedModule(const std::string& path) {
+  // A relative name would send the loader searching the system's library folders.
+  std::error_code ignored;
+  const std::string file = std::filesystem::absolute(path, ignored).string();
 #ifdef _WIN32
-  HMODULE module = LoadLibraryA(path.c_str());
+  HMODULE module = LoadLibraryA(file.c_str());
   if (module == nullptr) {
     error_ = "cannot load module '" + path + "': " + LastWindowsError();
     return;
@@ -37,7 +41,7 @@ LoadedModule::LoadedModule(const std::string& path) {
   }
   entry_ = reinterpret_cast<EntryPointFunction>(reinterpret_cast<void (*)()>(symbol));
 #else
-  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle_ == nullptr) {
     const char* reason = dlerror();
     error_ = "cannot load module '" + path + "': " + (reason != nullptr ? reason : "unknown");

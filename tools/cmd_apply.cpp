@@ -115,6 +115,8 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
         fail(error);
       } catch (const std::exception& error) {
         fail(Failure(error.what()));
+      } catch (...) {
+        fail(Failure("an unknown error on " + jobs[i].label));
       }
     }
   };

@@ -12,14 +12,17 @@ std::FILE* tool_stream = nullptr;
 }  // namespace
 
 void KeepLibraryMessagesOut() {
-  const int own = dup(STDERR_FILENO);
+  const int own = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
   const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
-  if (own < 0 || nowhere < 0) return;  // then everything stays on stderr, as before
-  std::FILE* stream = fdopen(own, "w");
-  if (stream == nullptr || dup2(nowhere, STDERR_FILENO) < 0) return;
-  close(nowhere);
-  fcntl(own, F_SETFD, FD_CLOEXEC);
-  tool_stream = stream;
+  std::FILE* stream = own >= 0 ? fdopen(own, "w") : nullptr;
+  // Should any step fail, everything stays on stderr as it was.
+  if (stream != nullptr && nowhere >= 0 && dup2(nowhere, STDERR_FILENO) >= 0) {
+    std::setvbuf(stream, nullptr, _IONBF, 0);  // unbuffered, as stderr is
+    tool_stream = stream;
+  } else if (stream != nullptr) {
+    std::fclose(stream);
+  }
+  if (nowhere >= 0) close(nowhere);
 }
 
 std::FILE* ErrorStream() {

@@ -23,11 +23,8 @@ std::string LastWindowsError() {
 }  // namespace
 
 LoadedModule::LoadedModule(const std::string& path) {
-  // A relative name would send the loader searching the system's library folders.
-  std::error_code ignored;
-  const std::string file = std::filesystem::absolute(path, ignored).string();
 #ifdef _WIN32
-  HMODULE module = LoadLibraryA(file.c_str());
+  HMODULE module = LoadLibraryA(path.c_str());
   if (module == nullptr) {
     error_ = "cannot load module '" + path + "': " + LastWindowsError();
     return;
@@ -41,6 +38,9 @@ LoadedModule::LoadedModule(const std::string& path) {
   }
   entry_ = reinterpret_cast<EntryPointFunction>(reinterpret_cast<void (*)()>(symbol));
 #else
+  // A name without a slash would send the loader searching the system's library folders.
+  std::error_code ignored;
+  const std::string file = std::filesystem::absolute(path, ignored).string();
   handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle_ == nullptr) {
     const char* reason = dlerror();

@@ -138,7 +138,9 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
                   " failed; not written: " + DescribeJobs(missing));
   }
   for (std::size_t k = 1; k < failures.size(); ++k) progress.Failed(failures[k].what());
-  throw ToolError(failures.front().exit_code(),
+  // Bad input ends with 2 only while that still means nothing was written.
+  const bool wrote = missing.size() < jobs.size();
+  throw ToolError(wrote ? EXIT_FAILED : failures.front().exit_code(),
                   std::string(failures.front().what()) + "; stopped, not written: " +
                       DescribeJobs(missing) + " (--keep-going renders the others)");
 }

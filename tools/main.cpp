@@ -109,14 +109,14 @@ int main(int argc, char** argv) {
       "Velmora: the tone-contrast effect, applied to image files through a simulated "
       "After Effects / Premiere Pro host.",
       "velmora");
-  // Repeats are refused with a message of our own once parsing is complete.
   app.formatter(std::make_shared<HelpFormatter>());
+  // Repeats are refused with a message of our own once parsing is complete.
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.require_subcommand(1);
   app.fallthrough();
   app.set_version_flag("--version", "velmora " + VersionText(EFFECT_VERSION));
   std::string module_path = context.ModulePath();
-  const std::string module_help = "Effect module to load (default: the native build)";
+  const std::string module_help = "Effect module file to load (default: the native build)";
   app.add_option("--module", module_path, module_help)->type_name("PATH");
   AddApplyCommand(app, context);
   AddDemoCommand(app, context);

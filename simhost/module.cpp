@@ -1,5 +1,6 @@
 #include "simhost/module.h"
 
+#include <filesystem>
 #include <utility>
 
 #ifdef _WIN32
@@ -37,7 +38,10 @@ LoadedModule::LoadedModule(const std::string& path) {
   }
   entry_ = reinterpret_cast<EntryPointFunction>(reinterpret_cast<void (*)()>(symbol));
 #else
-  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // A name without a slash would send the loader searching the system's library folders.
+  std::error_code ignored;
+  const std::string file = std::filesystem::absolute(path, ignored).string();
+  handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle_ == nullptr) {
     const char* reason = dlerror();
     error_ = "cannot load module '" + path + "': " + (reason != nullptr ? reason : "unknown");

@@ -6,9 +6,11 @@
 #include <exception>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "tools/commands.h"
+#include "tools/error_stream.h"
 #include "tools/flags.h"
 #include "tools/frame_list.h"
 #include "tools/image_io.h"
@@ -20,9 +22,10 @@ namespace {
 
 struct ApplyOptions {
   std::vector<std::string> paths;
-  std::string frames;
+  std::optional<std::string> frames;
   std::string host = "auto";
   bool force = false;
+  bool keep_going = false;
   unsigned jobs = 0;
   SettingFlags settings;
 };
@@ -66,39 +69,58 @@ std::vector<RenderPath> CheckJobs(const std::vector<FileJob>& jobs, HostChoice h
   return paths;
 }
 
+// Reads, renders and writes one job with `host`. Throws ToolError.
+void RenderJob(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
+               const FileJob& job, const RenderPath& path) {
+  ImageFile image = ReadImageFile(job.input);
+  const PF_Err error = RenderImageFile(host, settings, path, &image);
+  if (error != 0) {
+    throw Failure("the module returned " + DescribeModuleError(error, host) + " on " + job.label +
+                  " (" + job.input.string() + ", " + PathName(path) + " path); " +
+                  job.output.string() + " was not written");
+  }
+  WriteImageFile(job.output, image);
+}
+
 // Renders the jobs on `workers` threads; each thread has its own hosts, since a
-// simulated host serves one thread at a time.
+// simulated host serves one thread at a time. Without `keep_going` the first
+// failure stops the run: jobs in flight finish, no new one starts.
 void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
                 const std::vector<FileJob>& jobs, const std::vector<RenderPath>& paths,
-                unsigned workers, Progress& progress) {
+                unsigned workers, bool keep_going, Progress& progress) {
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const int iterate_threads = static_cast<int>(std::max(1u, cores / workers));
   std::atomic<std::size_t> next{0};
   std::atomic<bool> stop{false};
+  std::vector<char> written(jobs.size(), 0);  // each entry set by the one thread that took the job
   std::mutex failure_mutex;
-  std::exception_ptr failure;
+  std::vector<ToolError> failures;  // in the order they happened
 
+  auto fail = [&](const ToolError& error) {
+    std::lock_guard<std::mutex> lock(failure_mutex);
+    failures.push_back(error);
+    if (keep_going) {
+      progress.Failed(error.what());
+    } else {
+      stop = true;
+    }
+  };
   auto work = [&] {
     std::map<simhost::HostMode, std::unique_ptr<simhost::SimulatedHost>> hosts;
-    try {
-      for (std::size_t i = next++; i < jobs.size() && !stop; i = next++) {
-        const FileJob& job = jobs[i];
+    for (std::size_t i = next++; i < jobs.size() && !stop; i = next++) {
+      try {
         auto& host = hosts[paths[i].mode];
         if (!host) host = effect.MakeHost(paths[i].mode, iterate_threads);
-        ImageFile image = ReadImageFile(job.input);
-        const PF_Err error = RenderImageFile(*host, settings, paths[i], &image);
-        if (error != 0) {
-          throw Failure("the module returned " + DescribeModuleError(error, *host) + " on " +
-                        job.label + " (" + job.input.string() + ", " + PathName(paths[i]) +
-                        " path); " + job.output.string() + " was not written");
-        }
-        WriteImageFile(job.output, image);
-        progress.Done(job.label, job.output.string());
+        RenderJob(*host, settings, jobs[i], paths[i]);
+        written[i] = 1;
+        progress.Done(jobs[i].label, jobs[i].output.string());
+      } catch (const ToolError& error) {
+        fail(error);
+      } catch (const std::exception& error) {
+        fail(Failure(error.what()));
+      } catch (...) {
+        fail(Failure("an unknown error on " + jobs[i].label));
       }
-    } catch (...) {
-      std::lock_guard<std::mutex> lock(failure_mutex);
-      if (!failure) failure = std::current_exception();
-      stop = true;
     }
   };
 
@@ -107,7 +129,23 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
   work();
   for (std::thread& thread : threads) thread.join();
   progress.Finish();
-  if (failure) std::rethrow_exception(failure);
+  if (failures.empty()) return;
+  if (jobs.size() == 1) throw failures.front();
+
+  std::vector<const FileJob*> missing;
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    if (!written[i]) missing.push_back(&jobs[i]);
+  }
+  if (keep_going) {
+    throw Failure(std::to_string(failures.size()) + " of " + std::to_string(jobs.size()) +
+                  " failed; not written: " + DescribeJobs(missing));
+  }
+  for (std::size_t k = 1; k < failures.size(); ++k) progress.Failed(failures[k].what());
+  // Bad input ends with 2 only while that still means nothing was written.
+  const bool wrote = missing.size() < jobs.size();
+  throw ToolError(wrote ? EXIT_FAILED : failures.front().exit_code(),
+                  std::string(failures.front().what()) + "; stopped, not written: " +
+                      DescribeJobs(missing) + " (--keep-going renders the others)");
 }
 
 void RunApply(const ToolContext& context, const ApplyOptions& options) {
@@ -122,8 +160,9 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
   const unsigned workers = static_cast<unsigned>(
       std::min<std::size_t>(options.jobs > 0 ? options.jobs : cores, jobs.size()));
   const bool several = jobs.size() > 1;
-  Progress progress(several ? stderr : nullptr, jobs.size(), isatty(STDERR_FILENO) != 0);
-  RenderJobs(effect, settings, jobs, paths, workers, progress);
+  Progress progress(several ? ErrorStream() : nullptr, jobs.size(),
+                    isatty(fileno(ErrorStream())) != 0);
+  RenderJobs(effect, settings, jobs, paths, workers, options.keep_going, progress);
   if (!several) std::printf("%s\n", jobs[0].output.string().c_str());
 }
 
@@ -135,11 +174,15 @@ void AddApplyCommand(CLI::App& app, const ToolContext& context) {
       "apply", "Apply the effect to an image, a numbered sequence (--frames) or a list of images");
   command
       ->add_option("paths", options->paths,
-                   "IN OUT, or 'in.%04d.exr' 'out.%04d.exr' with --frames, or IN... OUTDIR")
+                   "IN OUT, or 'in.%04d.exr' 'out.%04d.exr' (also in.#.exr, in.@@@@.exr) with "
+                   "--frames, or IN... OUTDIR")
       ->required()
       ->expected(2, -1);
-  command->add_option("--frames", options->frames,
-                      "Frame numbers of a sequence, e.g. 1001-1240,1250");
+  command
+      ->add_option("--frames", options->frames, "Frame numbers of a sequence, e.g. 1001-1240,1250")
+      ->expected(0, 1);  // so that an empty value meets the tool's own message
+  command->add_flag("--keep-going", options->keep_going,
+                    "Render the other frames after one fails, list the failed ones and exit 1");
   command->add_option(
       "--host", options->host,
       "auto (8/16-bit After Effects, float Premiere Pro), aftereffects or premiere");

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <utility>
 
 #include "host/host_constants.h"
 #include "tools/commands.h"
@@ -10,12 +12,104 @@
 
 namespace {
 
-std::string FourCc(int32_t code) {
-  std::string text;
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    text += static_cast<char>(static_cast<uint32_t>(code) >> shift & 0xFF);
+struct NamedBit {
+  uint32_t bit;
+  const char* name;
+};
+#define VELMORA_NAMED(constant)                \
+  NamedBit {                                   \
+    static_cast<uint32_t>(constant), #constant \
   }
-  return text;
+
+constexpr NamedBit kOutFlags[] = {
+    VELMORA_NAMED(PF_OutFlag_KEEP_RESOURCE_OPEN),
+    VELMORA_NAMED(PF_OutFlag_WIDE_TIME_INPUT),
+    VELMORA_NAMED(PF_OutFlag_NON_PARAM_VARY),
+    VELMORA_NAMED(PF_OutFlag_RESERVED6),
+    VELMORA_NAMED(PF_OutFlag_SEQUENCE_DATA_NEEDS_FLATTENING),
+    VELMORA_NAMED(PF_OutFlag_I_DO_DIALOG),
+    VELMORA_NAMED(PF_OutFlag_USE_OUTPUT_EXTENT),
+    VELMORA_NAMED(PF_OutFlag_SEND_DO_DIALOG),
+    VELMORA_NAMED(PF_OutFlag_DISPLAY_ERROR_MESSAGE),
+    VELMORA_NAMED(PF_OutFlag_I_EXPAND_BUFFER),
+    VELMORA_NAMED(PF_OutFlag_PIX_INDEPENDENT),
+    VELMORA_NAMED(PF_OutFlag_I_WRITE_INPUT_BUFFER),
+    VELMORA_NAMED(PF_OutFlag_I_SHRINK_BUFFER),
+    VELMORA_NAMED(PF_OutFlag_WORKS_IN_PLACE),
+    VELMORA_NAMED(PF_OutFlag_RESERVED8),
+    VELMORA_NAMED(PF_OutFlag_CUSTOM_UI),
+    VELMORA_NAMED(PF_OutFlag_RESERVED7),
+    VELMORA_NAMED(PF_OutFlag_REFRESH_UI),
+    VELMORA_NAMED(PF_OutFlag_NOP_RENDER),
+    VELMORA_NAMED(PF_OutFlag_I_USE_SHUTTER_ANGLE),
+    VELMORA_NAMED(PF_OutFlag_I_USE_AUDIO),
+    VELMORA_NAMED(PF_OutFlag_I_AM_OBSOLETE),
+    VELMORA_NAMED(PF_OutFlag_FORCE_RERENDER),
+    VELMORA_NAMED(PF_OutFlag_PiPL_OVERRIDES_OUTDATA_OUTFLAGS),
+    VELMORA_NAMED(PF_OutFlag_I_HAVE_EXTERNAL_DEPENDENCIES),
+    VELMORA_NAMED(PF_OutFlag_DEEP_COLOR_AWARE),
+    VELMORA_NAMED(PF_OutFlag_SEND_UPDATE_PARAMS_UI),
+    VELMORA_NAMED(PF_OutFlag_AUDIO_FLOAT_ONLY),
+    VELMORA_NAMED(PF_OutFlag_AUDIO_IIR),
+    VELMORA_NAMED(PF_OutFlag_I_SYNTHESIZE_AUDIO),
+    VELMORA_NAMED(PF_OutFlag_AUDIO_EFFECT_TOO),
+    VELMORA_NAMED(PF_OutFlag_AUDIO_EFFECT_ONLY),
+};
+
+constexpr NamedBit kOutFlags2[] = {
+    VELMORA_NAMED(PF_OutFlag2_SUPPORTS_QUERY_DYNAMIC_FLAGS),
+    VELMORA_NAMED(PF_OutFlag2_I_USE_3D_CAMERA),
+    VELMORA_NAMED(PF_OutFlag2_I_USE_3D_LIGHTS),
+    VELMORA_NAMED(PF_OutFlag2_PARAM_GROUP_START_COLLAPSED_FLAG),
+    VELMORA_NAMED(PF_OutFlag2_I_AM_THREADSAFE),
+    VELMORA_NAMED(PF_OutFlag2_CAN_COMBINE_WITH_DESTINATION),
+    VELMORA_NAMED(PF_OutFlag2_DOESNT_NEED_EMPTY_PIXELS),
+    VELMORA_NAMED(PF_OutFlag2_REVEALS_ZERO_ALPHA),
+    VELMORA_NAMED(PF_OutFlag2_PRESERVES_FULLY_OPAQUE_PIXELS),
+    VELMORA_NAMED(PF_OutFlag2_SUPPORTS_SMART_RENDER),
+    VELMORA_NAMED(PF_OutFlag2_FLOAT_COLOR_AWARE),
+    VELMORA_NAMED(PF_OutFlag2_SUPPORTS_THREADED_RENDERING),
+};
+#undef VELMORA_NAMED
+
+// "0x02000400 (PF_OutFlag_PIX_INDEPENDENT, PF_OutFlag_DEEP_COLOR_AWARE)", bits
+// without a name shown by their value.
+template <std::size_t N>
+std::string FlagText(uint32_t word, const NamedBit (&names)[N]) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", word);
+  std::string list;
+  uint32_t unnamed = word;
+  for (const NamedBit& named : names) {
+    if ((word & named.bit) == 0) continue;
+    list += (list.empty() ? "" : ", ") + std::string(named.name);
+    unnamed &= ~named.bit;
+  }
+  if (unnamed != 0) {
+    char rest[32];
+    std::snprintf(rest, sizeof rest, "unnamed bits 0x%08X", unnamed);
+    list += (list.empty() ? "" : ", ") + std::string(rest);
+  }
+  return std::string(hex) + " (" + (list.empty() ? "none" : list) + ")";
+}
+
+// Premiere Pro's formats by channel order as the pixel holds it in memory; the
+// constant's four characters read the other way round on a little-endian machine.
+std::string PixelFormatText(PrPixelFormat format) {
+  static const std::pair<PrPixelFormat, const char*> kNames[] = {
+      {PrPixelFormat_BGRA_4444_8u, "8-bit BGRA"},
+      {PrPixelFormat_BGRA_4444_16u, "16-bit BGRA"},
+      {PrPixelFormat_BGRA_4444_32f, "32-bit float BGRA"},
+      {PrPixelFormat_ARGB_4444_8u, "8-bit ARGB"},
+      {PrPixelFormat_VUYA_4444_8u, "8-bit VUYA"},
+      {PrPixelFormat_VUYA_4444_32f, "32-bit float VUYA"},
+  };
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<uint32_t>(format));
+  for (const auto& [known, name] : kNames) {
+    if (known == format) return std::string(name) + " (" + hex + ")";
+  }
+  return std::string("unknown format ") + hex;
 }
 
 const char* KindName(ParamKind kind) {
@@ -47,14 +141,17 @@ void PrintAbout(const Effect& effect) {
 
   auto premiere = effect.MakeHost(simhost::HostMode::PremierePro, 1);
   const PF_OutData& setup = premiere->OutData();
-  const A_u_long version = setup.my_version;
-  std::printf("Version word:  0x%X (version %u.%u, build %u)\n", version, version >> 19 & 0xF,
-              version >> 15 & 0xF, version & 0x1FF);
-  std::printf("Out flags:     0x%08X\n", static_cast<uint32_t>(setup.out_flags));
-  std::printf("Out flags 2:   0x%08X\n", static_cast<uint32_t>(setup.out_flags2));
+  std::printf("Version word:  0x%X: version %s\n", static_cast<uint32_t>(setup.my_version),
+              VersionText(setup.my_version).c_str());
+  std::printf("Out flags:     %s\n",
+              FlagText(static_cast<uint32_t>(setup.out_flags), kOutFlags).c_str());
+  std::printf("Out flags 2:   %s\n",
+              FlagText(static_cast<uint32_t>(setup.out_flags2), kOutFlags2).c_str());
   std::printf("Premiere Pro pixel formats:");
+  const char* separator = " ";
   for (PrPixelFormat format : premiere->SupportedPixelFormats()) {
-    std::printf(" '%s' (0x%08X)", FourCc(format).c_str(), static_cast<uint32_t>(format));
+    std::printf("%s%s", separator, PixelFormatText(format).c_str());
+    separator = ", ";
   }
   std::printf("\n\n");
 }
@@ -99,7 +196,7 @@ void PrintPropertyList(const std::string& path) {
                   property.declared_length, DescribePiplValue(property).c_str());
     }
   } catch (const PeFormatError& error) {
-    throw Failure("cannot read the property list of " + path + ": " + error.what());
+    throw BadInput("damaged module " + path + ": cannot read its property list: " + error.what());
   }
 }
 

@@ -1,6 +1,7 @@
 #include "tools/effect.h"
 
 #include <cstring>
+#include <filesystem>
 
 #include "host/host_constants.h"
 #include "tools/tool_error.h"
@@ -45,14 +46,22 @@ std::unique_ptr<simhost::SimulatedHost> SetUpHost(simhost::EntryPointFunction en
   return host;
 }
 
+// A module is named by its path, never looked up where the system keeps libraries.
+const std::string& ExistingModule(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) throw BadInput("module not found: " + path);
+  return path;
+}
+
 }  // namespace
 
 std::string DefaultModulePath() {
   return VELMORA_DEFAULT_MODULE;
 }
 
-Effect::Effect(const std::string& module_path) : path_(module_path), module_(module_path) {
-  if (!module_.IsLoaded()) throw BadInput("cannot load module: " + module_.Error());
+Effect::Effect(const std::string& module_path)
+    : path_(module_path), module_(ExistingModule(module_path)) {
+  if (!module_.IsLoaded()) throw BadInput(module_.Error());
   auto host = SetUpHost(module_.Entry(), simhost::HostMode::AfterEffects, 1, path_);
   recorded_ = host->RecordedParams();
   params_ = ReadRegisteredParams(recorded_);
@@ -61,6 +70,16 @@ Effect::Effect(const std::string& module_path) : path_(module_path), module_(mod
 std::unique_ptr<simhost::SimulatedHost> Effect::MakeHost(simhost::HostMode mode,
                                                          int threads) const {
   return SetUpHost(module_.Entry(), mode, threads, path_);
+}
+
+std::string VersionText(A_u_long word) {
+  static const char* const kStages[] = {"develop", "alpha", "beta", "release"};
+  const A_u_long major =
+      (word >> PF_Vers_VERS_SHIFT & 0x7u) | (word >> PF_Vers_VERS_HIGH_SHIFT & 0xFu) << 3;
+  return std::to_string(major) + "." + std::to_string(word >> PF_Vers_SUBVERS_SHIFT & 0xFu) + "." +
+         std::to_string(word >> PF_Vers_BUGFIX_SHIFT & 0xFu) + " (" +
+         kStages[word >> PF_Vers_STAGE_SHIFT & 0x3u] + ", build " +
+         std::to_string(word >> PF_Vers_BUILD_SHIFT & 0x1FFu) + ")";
 }
 
 std::string DescribeModuleError(PF_Err error, simhost::SimulatedHost& host) {

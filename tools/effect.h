@@ -34,6 +34,9 @@ class Effect {
   std::vector<RegisteredParam> params_;
 };
 
+// "1.0.0 (develop, build 1)" for a version word such as the module's `my_version`.
+std::string VersionText(A_u_long word);
+
 // "514 (PF_Err_UNRECOGNIZED_PARAM_TYPE: pixel format not recognised)", followed by
 // the module's own message when it set the display flag.
 std::string DescribeModuleError(PF_Err error, simhost::SimulatedHost& host);

@@ -25,10 +25,10 @@ void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& para
   for (const std::string& flag : ParamFlags()) {
     const bool is_switch = flag == "clamp-white" || flag == "clamp-black";
     if (is_switch) {
-      command->add_flag_callback(
-          "--" + flag, [flags, flag] { flags->given[flag] = "on"; }, HelpText(flag, params));
-      command->add_flag_callback(
-          "--no-" + flag, [flags, flag] { flags->given[flag] = "off"; }, "Turn --" + flag + " off");
+      // One option for both spellings, so that the last one given wins.
+      command->add_flag("--" + flag + ",!--no-" + flag)
+          ->description(HelpText(flag, params) + "; --no-" + flag + " turns it off")
+          ->each([flags, flag](const std::string& value) { flags->given[flag] = value; });
     } else {
       command
           ->add_option_function<std::string>(

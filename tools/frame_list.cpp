@@ -1,83 +1,142 @@
 #include "tools/frame_list.h"
 
+#include <OpenImageIO/filesystem.h>
+
+#include <algorithm>
 #include <cctype>
-#include <regex>
 #include <set>
 
 #include "tools/tool_error.h"
 
 namespace {
 
-const std::regex& FramePattern() {
-  static const std::regex pattern("%0?([0-9]*)d");
-  return pattern;
+bool AllDigits(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
-long ParseFrameNumber(const std::string& text, const std::string& whole) {
-  if (text.empty() || text.size() > 9 ||
-      !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
+// "-3", "-5-2" or "1--3": a minus sign in front of a number rather than between two.
+bool NamesNegativeFrame(const std::string& part) {
+  for (std::size_t i = 0; i + 1 < part.size(); ++i) {
+    if (part[i] == '-' && (i == 0 || part[i - 1] == '-') &&
+        std::isdigit(static_cast<unsigned char>(part[i + 1])) != 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+int ParseFrameNumber(const std::string& text, const std::string& whole) {
+  if (text.empty() || text.size() > 9 || !AllDigits(text)) {
     throw BadInput("--frames " + whole + ": expected frame numbers such as 1001-1240,1250");
   }
-  return std::stol(text);
+  return std::stoi(text);
+}
+
+// The printf conversions in a format, not counting the escaped "%%".
+int ConversionCount(const std::string& format) {
+  int count = 0;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%') continue;
+    if (i + 1 < format.size() && format[i + 1] == '%') {
+      ++i;
+    } else {
+      ++count;
+    }
+  }
+  return count;
+}
+
+std::vector<FileJob> PlanSequence(const std::vector<std::string>& inputs, const std::string& output,
+                                  const std::optional<std::string>& frames) {
+  const std::optional<FramePattern> input =
+      inputs.size() == 1 ? ParseFramePattern(inputs[0]) : std::nullopt;
+  const std::optional<FramePattern> target = ParseFramePattern(output);
+  if (!input || !target) {
+    throw BadInput(
+        "a sequence needs one input and one output pattern with a frame number, "
+        "for example 'shot.%04d.exr' 'graded.%04d.exr' or 'shot.#.exr' 'graded.#.exr'");
+  }
+  if (!target->frames.empty()) {
+    throw BadInput("output " + output + ": a range belongs in the input pattern or --frames");
+  }
+  if (frames && !input->frames.empty()) {
+    throw BadInput("--frames and a range in the input pattern " + inputs[0] +
+                   ": give the frames once");
+  }
+  if (!frames && input->frames.empty()) {
+    throw BadInput("a frame pattern needs --frames, for example --frames 1001-1240");
+  }
+  const std::vector<int> numbers = ParseFrameRanges(frames ? *frames : input->frames);
+  const std::vector<std::string> in = ExpandFramePattern(*input, numbers);
+  const std::vector<std::string> out = ExpandFramePattern(*target, numbers);
+  std::vector<FileJob> jobs;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    jobs.push_back({in[i], out[i], "frame " + std::to_string(numbers[i]), numbers[i]});
+  }
+  return jobs;
 }
 
 }  // namespace
 
-std::vector<long> ParseFrameRanges(const std::string& text) {
-  std::set<long> frames;
+std::vector<int> ParseFrameRanges(const std::string& text) {
+  if (text.empty()) throw BadInput("--frames is empty; give frame numbers such as 1001-1240,1250");
+  std::set<int> frames;
   std::size_t start = 0;
   while (start <= text.size()) {
     const std::size_t comma = std::min(text.find(',', start), text.size());
     const std::string part = text.substr(start, comma - start);
+    if (NamesNegativeFrame(part)) {
+      throw BadInput("--frames " + text + ": frame numbers cannot be negative");
+    }
     const std::size_t dash = part.find('-');
-    const long first = ParseFrameNumber(part.substr(0, dash), text);
-    const long last =
+    const int first = ParseFrameNumber(part.substr(0, dash), text);
+    const int last =
         dash == std::string::npos ? first : ParseFrameNumber(part.substr(dash + 1), text);
     if (last < first) throw BadInput("--frames " + text + ": range " + part + " runs backwards");
     if (last - first > 1000000) throw BadInput("--frames " + text + ": more than a million frames");
-    for (long frame = first; frame <= last; ++frame) frames.insert(frame);
+    for (int frame = first; frame <= last; ++frame) frames.insert(frame);
     start = comma + 1;
   }
   return {frames.begin(), frames.end()};
 }
 
-bool HasFramePattern(const std::string& path) {
-  return std::regex_search(path, FramePattern());
-}
-
-std::string ExpandFramePattern(const std::string& pattern, long frame) {
-  std::smatch match;
-  if (!std::regex_search(pattern, match, FramePattern())) return pattern;
-  const int width = match[1].length() > 0 ? std::stoi(match[1].str()) : 0;
-  std::string number = std::to_string(frame);
-  if (static_cast<int>(number.size()) < width) {
-    number.insert(0, static_cast<std::size_t>(width) - number.size(), '0');
+std::optional<FramePattern> ParseFramePattern(const std::string& path) {
+  FramePattern pattern;
+  if (!OIIO::Filesystem::parse_pattern(path.c_str(), 0, pattern.format, pattern.frames)) {
+    return std::nullopt;
   }
-  return match.prefix().str() + number + match.suffix().str();
+  if (ConversionCount(pattern.format) != 1) {
+    throw BadInput("pattern " + path +
+                   ": a pattern holds one frame number (%04d, # or @); write a literal % as %%");
+  }
+  return pattern;
 }
 
-std::vector<FileJob> PlanJobs(const std::vector<std::string>& paths, const std::string& frames) {
-  std::vector<FileJob> jobs;
+std::vector<std::string> ExpandFramePattern(const FramePattern& pattern,
+                                            const std::vector<int>& frames) {
+  std::vector<std::string> paths;
+  if (!OIIO::Filesystem::enumerate_file_sequence(pattern.format, frames, paths)) {
+    throw BadInput("cannot expand the frame pattern " + pattern.format);
+  }
+  return paths;
+}
+
+std::vector<FileJob> PlanJobs(const std::vector<std::string>& paths,
+                              const std::optional<std::string>& frames) {
   if (paths.size() < 2) throw BadInput("apply needs an input and an output path");
   const std::vector<std::string> inputs(paths.begin(), paths.end() - 1);
   const std::string& output = paths.back();
   std::error_code error;  // a path that cannot be a folder is taken as a file name
+  // A file that exists is taken by its name, so "icon@2x.png" is not a sequence.
+  const bool sequence_input = inputs.size() == 1 && !std::filesystem::exists(inputs[0], error) &&
+                              ParseFramePattern(inputs[0]);
 
-  if (!frames.empty()) {
-    if (inputs.size() != 1 || !HasFramePattern(inputs[0]) || !HasFramePattern(output)) {
-      throw BadInput(
-          "--frames needs one input and one output pattern with a frame number, "
-          "for example 'shot.%04d.exr' 'graded.%04d.exr'");
-    }
-    for (long frame : ParseFrameRanges(frames)) {
-      jobs.push_back({ExpandFramePattern(inputs[0], frame), ExpandFramePattern(output, frame),
-                      "frame " + std::to_string(frame)});
-    }
+  std::vector<FileJob> jobs;
+  if (frames || sequence_input) {
+    jobs = PlanSequence(inputs, output, frames);
   } else if (inputs.size() == 1 && !std::filesystem::is_directory(output, error)) {
-    if (HasFramePattern(inputs[0]) || HasFramePattern(output)) {
-      throw BadInput("a frame pattern such as %04d needs --frames, for example --frames 1001-1240");
-    }
-    jobs.push_back({inputs[0], output, std::filesystem::path(inputs[0]).filename().string()});
+    jobs.push_back({inputs[0], output, std::filesystem::path(inputs[0]).filename().string(), {}});
   } else {
     if (!std::filesystem::is_directory(output, error)) {
       throw BadInput("with several inputs the last path must be an existing output folder: " +
@@ -85,7 +144,7 @@ std::vector<FileJob> PlanJobs(const std::vector<std::string>& paths, const std::
     }
     for (const std::string& input : inputs) {
       const std::filesystem::path name = std::filesystem::path(input).filename();
-      jobs.push_back({input, std::filesystem::path(output) / name, name.string()});
+      jobs.push_back({input, std::filesystem::path(output) / name, name.string(), {}});
     }
   }
 
@@ -96,4 +155,23 @@ std::vector<FileJob> PlanJobs(const std::vector<std::string>& paths, const std::
     }
   }
   return jobs;
+}
+
+std::string DescribeJobs(const std::vector<const FileJob*>& jobs) {
+  const bool frames = std::all_of(jobs.begin(), jobs.end(),
+                                  [](const FileJob* job) { return job->frame.has_value(); });
+  std::string text;
+  if (!frames) {
+    for (const FileJob* job : jobs) text += (text.empty() ? "" : ", ") + job->label;
+    return text;
+  }
+  for (std::size_t i = 0; i < jobs.size();) {
+    std::size_t end = i + 1;
+    while (end < jobs.size() && *jobs[end]->frame == *jobs[end - 1]->frame + 1) ++end;
+    text += (text.empty() ? "" : ", ") + std::to_string(*jobs[i]->frame);
+    if (end - i > 1) text += "-" + std::to_string(*jobs[end - 1]->frame);
+    i = end;
+  }
+  const bool one = jobs.size() == 1;
+  return (one ? "frame " : "frames ") + text;
 }

@@ -13,8 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "tools/atomic_write.h"
-#include "tools/output_paths.h"
+#include "tools/error_stream.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -258,7 +257,7 @@ void CheckOutputHolds(const std::filesystem::path& input, const std::filesystem:
                    output.string() + " can hold one; write .exr or .tif to keep them all");
   }
   if (mipmapped && !writer->supports("mipmap")) {
-    std::fprintf(stderr, "velmora: note: %s gets only the largest MIP level of %s\n",
-                 output.string().c_str(), input.string().c_str());
+    PrintError("note: " + output.string() + " gets only the largest MIP level of " +
+               input.string());
   }
 }

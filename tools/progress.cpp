@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "tools/error_stream.h"
+
 Progress::Progress(std::FILE* stream, std::size_t total, bool terminal)
     : stream_(stream),
       total_(total),
@@ -18,12 +20,19 @@ void Progress::Done(const std::string& label, const std::string& output) {
   ++done_;
   if (stream_ == nullptr) return;
   if (terminal_) {
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    std::fprintf(stream_, "\r%s\033[K", Bar(done_, total_, seconds, 30).c_str());
+    std::fprintf(stream_, "\r%s\033[K", Bar(done_, total_, Seconds(), 30).c_str());
   } else {
     std::fprintf(stream_, "%s -> %s (%zu/%zu)\n", label.c_str(), output.c_str(), done_, total_);
   }
+  std::fflush(stream_);
+}
+
+void Progress::Failed(const std::string& message) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (stream_ == nullptr) return;
+  if (terminal_) std::fprintf(stream_, "\r\033[K");
+  std::fprintf(stream_, "%s\n", ErrorLine(message).c_str());
+  if (terminal_) std::fprintf(stream_, "%s", Bar(done_, total_, Seconds(), 30).c_str());
   std::fflush(stream_);
 }
 
@@ -33,6 +42,10 @@ void Progress::Finish() {
     std::fprintf(stream_, "\n");
     std::fflush(stream_);
   }
+}
+
+double Progress::Seconds() const {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
 }
 
 std::string Progress::Bar(std::size_t done, std::size_t total, double seconds, int width) {

@@ -15,6 +15,8 @@ class Progress {
 
   // Safe to call from any thread.
   void Done(const std::string& label, const std::string& output);
+  // A file that failed, as one error line, with the bar drawn again below it.
+  void Failed(const std::string& message);
   // Ends the bar's line.
   void Finish();
 
@@ -22,6 +24,8 @@ class Progress {
   static std::string Bar(std::size_t done, std::size_t total, double seconds, int width);
 
  private:
+  double Seconds() const;
+
   std::FILE* stream_;
   std::size_t total_;
   bool terminal_;

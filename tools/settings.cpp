@@ -109,8 +109,13 @@ bool WithinRange(double value, const RegisteredParam& param, double* held) {
   return true;
 }
 
+bool ParseDouble(const std::string& text, double* value);
+
 ToolError OutOfRange(const RegisteredParam& param, const std::string& text) {
-  return BadInput("--" + param.flag + " " + text + ": not allowed; " + param.name + " takes " +
+  double number = 0.0;
+  const bool slider = param.kind == ParamKind::FloatSlider || param.kind == ParamKind::FixedSlider;
+  const char* reason = slider && !ParseDouble(text, &number) ? "not a number" : "not allowed";
+  return BadInput("--" + param.flag + " " + text + ": " + reason + "; " + param.name + " takes " +
                   AllowedText(param));
 }
 

@@ -1,7 +1,9 @@
 #include "simhost/module.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "simhost/host.h"
@@ -33,9 +35,13 @@ TEST(LoadedModule, AMissingFileNamesThePath) {
 }
 
 TEST(LoadedModule, ALibraryWithoutTheEntryPointIsRefused) {
-  LoadedModule module("libm.so.6");
+  Dl_info maths{};
+  ASSERT_NE(dladdr(reinterpret_cast<void*>(&::cos), &maths), 0);
+  LoadedModule module(maths.dli_fname);
   EXPECT_FALSE(module.IsLoaded());
   EXPECT_NE(module.Error().find("has no EntryPointFunc"), std::string::npos) << module.Error();
+  // A bare name is a file in the current folder, not one of the system's libraries.
+  EXPECT_FALSE(LoadedModule("libm.so.6").IsLoaded());
 }
 
 }  // namespace

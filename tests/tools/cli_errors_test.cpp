@@ -36,6 +36,16 @@ TEST_P(BadInputTest, ExitsWithTwoOneLineAndLeavesTheOutputAlone) {
     preset << R"({"gamma": 11})";
   }
   {
+    const std::string png = FileBytes(folder / "in.png");
+    std::ofstream(folder / "truncated.png", std::ios::binary) << png.substr(0, png.size() - 20);
+    // A Windows module's headers, cut off before its sections.
+    std::string pe(0x58, '\0');
+    pe.replace(0, 2, "MZ");
+    pe[0x3C] = 0x40;
+    pe.replace(0x40, 4, std::string("PE\0\0", 4));
+    std::ofstream(folder / "damaged.aex", std::ios::binary) << pe;
+  }
+  {
     std::ofstream existing(folder / "out.png");
     existing << "earlier output";
   }
@@ -74,7 +84,11 @@ INSTANTIATE_TEST_SUITE_P(
                   {"apply", "IN", "OUT", "--contrast-width", "0.0005"},
                   "0.001 to 1"},
         ErrorCase{"not_a_number", {"apply", "IN", "OUT", "--gain", "nan"}, "--gain nan"},
-        ErrorCase{"text_for_number", {"apply", "IN", "OUT", "--offset", "half"}, "-5 to 5"},
+        ErrorCase{"text_for_number", {"apply", "IN", "OUT", "--contrast", "5abc"}, "not a number"},
+        ErrorCase{"repeated_value",
+                  {"apply", "IN", "OUT", "--contrast", "5", "--contrast", "6"},
+                  "--contrast given 2 times"},
+        ErrorCase{"unknown_command", {"grade", "IN", "OUT"}, "unknown command grade"},
         ErrorCase{"blend_above", {"apply", "IN", "OUT", "--blend", "100.01"}, "0 to 100"},
         ErrorCase{"quality_word",
                   {"apply", "IN", "OUT", "--quality", "best"},
@@ -85,6 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"unknown_flag", {"apply", "IN", "OUT", "--sharpness", "3"}, "--sharpness"},
         ErrorCase{"missing_input", {"apply", "DIR/nothing.png", "OUT"}, "input not found"},
         ErrorCase{"unreadable_input", {"apply", "DIR/garbage.png", "OUT"}, "cannot read input"},
+        // The image library's own complaints stay off the error stream.
+        ErrorCase{"truncated_input", {"apply", "DIR/truncated.png", "OUT"}, "cannot read input"},
         ErrorCase{"unsupported_samples",
                   {"apply", "DIR/wide.tif", "OUT"},
                   "supported are 8-bit, 16-bit, half and float"},
@@ -118,6 +134,9 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"missing_frame",
                   {"apply", "DIR/in%d.png", "DIR/o.%04d.png", "--frames", "1-2"},
                   "input not found"},
+        ErrorCase{"empty_frames",
+                  {"apply", "DIR/in%d.png", "DIR/o.%04d.png", "--frames", ""},
+                  "--frames is empty"},
         ErrorCase{"backwards_frames",
                   {"apply", "DIR/in%d.png", "DIR/o.%04d.png", "--frames", "9-2"},
                   "backwards"},
@@ -131,7 +150,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "cannot read preset"},
         ErrorCase{"unloadable_module",
                   {"apply", "IN", "OUT", "--module", "DIR/in.png"},
-                  "cannot load module"},
+                  "velmora: cannot load module '"},
+        ErrorCase{
+            "damaged_windows_module", {"info", "--module", "DIR/damaged.aex"}, "damaged module"},
         ErrorCase{
             "curve_out_of_range", {"curve", "--shadows-rolloff", "2", "-o", "OUT"}, "0 to 1"}),
     [](const testing::TestParamInfo<ErrorCase>& case_info) {
@@ -148,8 +169,8 @@ TEST(Overwrite, ForceAllowsAnOutputToReplaceItsInput) {
   EXPECT_NE(FileBytes(folder / "in.png"), before);
 }
 
-TEST(ModuleFailure, IsNamedWithTheFrameAndLaterFramesAreNotWritten) {
-  const auto folder = TestFolder("module-failure");
+// Frames 1001-1004, of which 1003 makes the failing module fail.
+std::vector<std::string> SequenceWithABadFrame(const std::filesystem::path& folder) {
   for (int frame = 1001; frame <= 1004; ++frame) {
     TestImage image = MakeTestImage(4, 4, 3, OIIO::TypeDesc::UINT8, frame);
     if (frame == 1003) {
@@ -157,16 +178,50 @@ TEST(ModuleFailure, IsNamedWithTheFrameAndLaterFramesAreNotWritten) {
     }
     WriteTestImage(folder / ("f." + std::to_string(frame) + ".png"), image);
   }
-  const RunResult run =
-      RunVelmora({"apply", (folder / "f.%04d.png").string(), (folder / "g.%04d.png").string(),
-                  "--frames", "1001-1004", "--jobs", "1", "--module", VELMORA_FAILING_MODULE});
+  return {"apply",
+          (folder / "f.%04d.png").string(),
+          (folder / "g.#.png").string(),
+          "--frames",
+          "1001-1004",
+          "--jobs",
+          "1",
+          "--module",
+          VELMORA_FAILING_MODULE};
+}
+
+TEST(ModuleFailure, IsNamedWithTheFrameAndLaterFramesAreNotWritten) {
+  const auto folder = TestFolder("module-failure");
+  const RunResult run = RunVelmora(SequenceWithABadFrame(folder));
   EXPECT_EQ(run.exit_code, 1) << run.err;
+  EXPECT_EQ(run.err.find("velmora: "), run.err.rfind("velmora: ")) << run.err;  // one error line
   EXPECT_NE(run.err.find("514"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("PF_Err_UNRECOGNIZED_PARAM_TYPE"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("frame 1003"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("not written: frames 1003-1004"), std::string::npos) << run.err;
   EXPECT_TRUE(std::filesystem::exists(folder / "g.1002.png"));
   EXPECT_FALSE(std::filesystem::exists(folder / "g.1003.png"));
   EXPECT_FALSE(std::filesystem::exists(folder / "g.1004.png"));
+}
+
+TEST(ModuleFailure, KeepGoingWritesTheOtherFramesAndListsTheFailedOnes) {
+  const auto folder = TestFolder("keep-going");
+  std::vector<std::string> arguments = SequenceWithABadFrame(folder);
+  arguments.push_back("--keep-going");
+  const RunResult run = RunVelmora(arguments);
+  EXPECT_EQ(run.exit_code, 1) << run.err;
+  EXPECT_NE(run.err.find("1 of 4 failed; not written: frame 1003\n"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "g.1003.png"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "g.1004.png"));
+}
+
+TEST(Module, APathIsResolvedAgainstTheCurrentFolderNeverSearchedFor) {
+  const auto folder = TestFolder("module-path");
+  std::filesystem::copy_file(VELMORA_MODULE, folder / "mymod.so");
+  const RunResult local = RunVelmora({"info", "--module", "mymod.so"}, folder);
+  EXPECT_EQ(local.exit_code, 0) << local.err;
+  const RunResult system = RunVelmora({"info", "--module", "libc.so.6"}, folder);
+  EXPECT_EQ(system.exit_code, 2);
+  EXPECT_NE(system.err.find("module not found: libc.so.6"), std::string::npos) << system.err;
 }
 
 TEST(Help, PrintsTheModulesRangesAndExitsZero) {
@@ -174,6 +229,10 @@ TEST(Help, PrintsTheModulesRangesAndExitsZero) {
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_NE(run.out.find("--contrast-width"), std::string::npos);
   EXPECT_NE(run.out.find("0.001 to 1"), std::string::npos);
+  const RunResult commands = RunVelmora({"help"});
+  EXPECT_EQ(commands.exit_code, 0);
+  EXPECT_NE(commands.out.find("  info "), std::string::npos) << commands.out;
+  EXPECT_NE(RunVelmora({"info", "--help"}).out.find("--module PATH"), std::string::npos);
 }
 
 }  // namespace

@@ -298,6 +298,7 @@ TEST(Presets, ASavedPresetRendersExactlyAsTheFlagsDid) {
                                        (folder / "look.json").string(),
                                        "--quality",
                                        "fast",
+                                       "--no-clamp-white",  // the last spelling given wins
                                        "--clamp-white",
                                        "--offset",
                                        "0.0123"};
@@ -352,7 +353,14 @@ TEST(Info, ShowsTheModulesOwnParameterTable) {
   const RunResult run = RunVelmora({"info"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_NE(run.out.find("Velmora v1.0"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("0x80001"), std::string::npos);
+  // The tool's version is the module's, read from the module at run time.
+  const RunResult version = RunVelmora({"--version"});
+  ASSERT_EQ(version.out.rfind("velmora ", 0), 0u) << version.out;
+  EXPECT_NE(run.out.find("0x80001: version " + version.out.substr(8)), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("PF_OutFlag_DEEP_COLOR_AWARE"), std::string::npos);
+  EXPECT_NE(run.out.find("PF_OutFlag2_DOESNT_NEED_EMPTY_PIXELS"), std::string::npos);
+  EXPECT_NE(run.out.find("32-bit float BGRA (0x61724742), 8-bit BGRA"), std::string::npos);
   EXPECT_NE(run.out.find("Contrast width"), std::string::npos);
   EXPECT_NE(run.out.find("0.001 to 1"), std::string::npos);
   EXPECT_NE(run.out.find("Property list: none"), std::string::npos);

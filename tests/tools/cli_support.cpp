@@ -13,19 +13,28 @@ std::string FileBytes(const std::filesystem::path& path) {
   return contents.str();
 }
 
-RunResult RunVelmora(const std::vector<std::string>& arguments) {
+namespace {
+
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
+
+RunResult RunVelmora(const std::vector<std::string>& arguments,
+                     const std::filesystem::path& working_folder) {
   static int run = 0;
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "velmora-cli-runs";
   std::filesystem::create_directories(folder);
   const std::string stem =
       (folder / (std::to_string(getpid()) + "-" + std::to_string(run++))).string();
+  std::string command =
+      working_folder.empty() ? "" : "cd " + ShellQuoted(working_folder.string()) + " && ";
   // A hang fails the test instead of stalling the run.
-  std::string command = std::string("timeout 60 '") + VELMORA_BINARY + "'";
-  for (const std::string& argument : arguments) {
-    std::string quoted;
-    for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    command += " '" + quoted + "'";
-  }
+  command += "timeout 60 " + ShellQuoted(VELMORA_BINARY);
+  for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
   command += " </dev/null >'" + stem + ".out' 2>'" + stem + ".err'";
   const int status = std::system(command.c_str());
   RunResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(stem + ".out"),

@@ -16,8 +16,10 @@ struct RunResult {
   std::string err;
 };
 
-// Runs velmora with the arguments (each quoted for the shell), stdin closed.
-RunResult RunVelmora(const std::vector<std::string>& arguments);
+// Runs velmora with the arguments (each quoted for the shell), stdin closed, in
+// `folder` when one is given.
+RunResult RunVelmora(const std::vector<std::string>& arguments,
+                     const std::filesystem::path& folder = {});
 
 // A fresh, empty folder for one test.
 std::filesystem::path TestFolder(const std::string& name);

@@ -1,35 +1,83 @@
 #include "tools/frame_list.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
 
 #include "tools/progress.h"
 #include "tools/tool_error.h"
 
 namespace {
 
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const ToolError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
 TEST(FrameList, RangesAreSortedWithoutRepeats) {
-  EXPECT_EQ(ParseFrameRanges("1001-1003,1002,7"), (std::vector<long>{7, 1001, 1002, 1003}));
-  EXPECT_EQ(ParseFrameRanges("5"), (std::vector<long>{5}));
-  for (const char* bad : {"", "1-", "-3", "a-b", "3-1", "1,,2", "1-2-3", "0-2000000"}) {
-    EXPECT_THROW(ParseFrameRanges(bad), ToolError) << bad;
+  EXPECT_EQ(ParseFrameRanges("1001-1003,1002,7"), (std::vector<int>{7, 1001, 1002, 1003}));
+  EXPECT_EQ(ParseFrameRanges("5"), (std::vector<int>{5}));
+  for (const char* bad : {"1-", "a-b", "3-1", "1,,2", "1-2-3", "0-2000000", "5abc"}) {
+    EXPECT_NE(ErrorOf([&] { ParseFrameRanges(bad); }).find("--frames"), std::string::npos) << bad;
+  }
+  EXPECT_NE(ErrorOf([] { ParseFrameRanges(""); }).find("empty"), std::string::npos);
+  for (const char* negative : {"-3", "-5-2", "1--3", "4,-1"}) {
+    EXPECT_NE(ErrorOf([&] { ParseFrameRanges(negative); }).find("negative"), std::string::npos)
+        << negative;
   }
 }
 
-TEST(FrameList, PatternsArePaddedLikePrintf) {
-  EXPECT_EQ(ExpandFramePattern("shot.%04d.exr", 7), "shot.0007.exr");
-  EXPECT_EQ(ExpandFramePattern("shot.%04d.exr", 123456), "shot.123456.exr");
-  EXPECT_EQ(ExpandFramePattern("a/%d.png", 42), "a/42.png");
-  EXPECT_FALSE(HasFramePattern("100%.png"));
+std::string Expand(const std::string& path, int frame) {
+  return ExpandFramePattern(ParseFramePattern(path).value(), {frame}).at(0);
+}
+
+TEST(FrameList, PatternsTakeEveryFormOfFrameNumber) {
+  EXPECT_EQ(Expand("shot.%04d.exr", 7), "shot.0007.exr");
+  EXPECT_EQ(Expand("shot.%04d.exr", 123456), "shot.123456.exr");
+  EXPECT_EQ(Expand("shot.#.exr", 7), "shot.0007.exr");
+  EXPECT_EQ(Expand("shot.@@@.exr", 7), "shot.007.exr");
+  EXPECT_EQ(Expand("100%%/a.%d.png", 42), "100%/a.42.png");
+  EXPECT_EQ(ParseFramePattern("shot.1001-1003#.exr").value().frames, "1001-1003");
+  EXPECT_FALSE(ParseFramePattern("100%.png"));
+  // Two numbers, or a lone %, would reach the formatter with a field it cannot fill.
+  EXPECT_THROW(ParseFramePattern("a.%04d.%d.png"), ToolError);
+  EXPECT_THROW(ParseFramePattern("100%.#.png"), ToolError);
 }
 
 TEST(FrameList, PlansRefuseAmbiguousRuns) {
-  const auto jobs = PlanJobs({"in.%04d.exr", "out.%04d.exr"}, "1-2");
+  const auto jobs = PlanJobs({"in.%04d.exr", "out.#.exr"}, "1-2");
   ASSERT_EQ(jobs.size(), 2u);
   EXPECT_EQ(jobs[1].output, "out.0002.exr");
   EXPECT_EQ(jobs[1].label, "frame 2");
+  EXPECT_EQ(PlanJobs({"in.1-3#.exr", "out.#.exr"}, std::nullopt).size(), 3u);
+  EXPECT_THROW(PlanJobs({"in.1-3#.exr", "out.#.exr"}, "1-2"), ToolError);  // frames given twice
+  EXPECT_THROW(PlanJobs({"in.#.exr", "out.#.exr"}, std::nullopt), ToolError);
   EXPECT_THROW(PlanJobs({"in.exr", "out.exr"}, "1-2"), ToolError);
   EXPECT_THROW(PlanJobs({"in.%04d.exr", "out.exr"}, "1-2"), ToolError);  // every frame to one file
-  EXPECT_THROW(PlanJobs({"a.png", "b.png", "not-a-folder.png"}, ""), ToolError);
+  EXPECT_THROW(PlanJobs({"a.png", "b.png", "not-a-folder.png"}, std::nullopt), ToolError);
+}
+
+TEST(FrameList, AnExistingFileIsTakenByItsName) {
+  const auto file = std::filesystem::temp_directory_path() /
+                    ("velmora-icon-" + std::to_string(getpid()) + "@2x.png");
+  std::ofstream(file) << "x";
+  const auto jobs = PlanJobs({file.string(), "out@2x.png"}, std::nullopt);
+  std::filesystem::remove(file);
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_EQ(jobs[0].input, file);
+  EXPECT_EQ(jobs[0].output, "out@2x.png");
+}
+
+TEST(FrameList, FramesNotWrittenAreNamedAsRanges) {
+  const auto jobs = PlanJobs({"in.#.exr", "out.#.exr"}, "1003-1005,1010");
+  EXPECT_EQ(DescribeJobs({&jobs[0], &jobs[1], &jobs[2], &jobs[3]}), "frames 1003-1005, 1010");
+  EXPECT_EQ(DescribeJobs({&jobs[3]}), "frame 1010");
 }
 
 TEST(Progress, TheBarShowsFramesRateAndTimeLeft) {

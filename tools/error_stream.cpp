@@ -1,0 +1,50 @@
+#include "tools/error_stream.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace {
+
+std::FILE* tool_stream = nullptr;
+
+}  // namespace
+
+void KeepLibraryMessagesOut() {
+  const int own = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+  const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  std::FILE* stream = own >= 0 ? fdopen(own, "w") : nullptr;
+  // Should any step fail, everything stays on stderr as it was.
+  if (stream != nullptr && nowhere >= 0 && dup2(nowhere, STDERR_FILENO) >= 0) {
+    std::setvbuf(stream, nullptr, _IONBF, 0);  // unbuffered, as stderr is
+    tool_stream = stream;
+  } else if (stream != nullptr) {
+    std::fclose(stream);
+  }
+  if (nowhere >= 0) close(nowhere);
+}
+
+std::FILE* ErrorStream() {
+  return tool_stream != nullptr ? tool_stream : stderr;
+}
+
+std::string ErrorLine(const std::string& message) {
+  std::string text;
+  for (std::size_t start = 0; start < message.size();) {
+    const std::size_t end = std::min(message.find_first_of("\r\n", start), message.size());
+    const std::string piece = message.substr(start, end - start);
+    const std::size_t first = piece.find_first_not_of(" \t");
+    if (first != std::string::npos) {
+      if (!text.empty()) text += text.back() == ':' ? " " : "; ";
+      text += piece.substr(first, piece.find_last_not_of(" \t") + 1 - first);
+    }
+    start = end + 1;
+  }
+  return "velmora: " + text;
+}
+
+void PrintError(const std::string& message) {
+  std::fprintf(ErrorStream(), "%s\n", ErrorLine(message).c_str());
+  std::fflush(ErrorStream());
+}

@@ -35,6 +35,8 @@ float MixForBlend(PF_Fixed blend) {
   return static_cast<float>(static_cast<double>(remaining) / 100.0);
 }
 
+}  // namespace
+
 PF_Err CopyInput(PF_InData* in_data, SuiteHandler& suites, PF_EffectWorld* input,
                  PF_LayerDef* output) {
   if (IsPremierePro(in_data)) {
@@ -46,6 +48,8 @@ PF_Err CopyInput(PF_InData* in_data, SuiteHandler& suites, PF_EffectWorld* input
   }
   return transform->copy(in_data->effect_ref, input, output, nullptr, nullptr);
 }
+
+namespace {
 
 PF_Err IterateAfterEffects(PF_InData* in_data, SuiteHandler& suites, PixelFrame* frame,
                            PF_EffectWorld* input, PF_LayerDef* output, A_long rows) {
@@ -108,17 +112,12 @@ PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandl
 
 }  // namespace
 
-PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
-              PF_LayerDef* output) {
-  SuiteHandler suites(in_data->pica_basicP);
-
-  ToneCurve curve{};
-  float lut_storage[LUT_CAPACITY] = {};
-  const A_long rows = RowCount(*output);
-
-  curve.offset = static_cast<float>(params[PARAM_OFFSET]->u.fs_d.value);
-  curve.gamma = static_cast<float>(params[PARAM_GAMMA]->u.fs_d.value);
-  curve.gain = static_cast<float>(params[PARAM_GAIN]->u.fs_d.value);
+PF_Err BuildRenderCurve(PF_InData* in_data, SuiteHandler& suites, PF_ParamDef* params[],
+                        float* lut_storage, ToneCurve* curve) {
+  *curve = ToneCurve{};
+  curve->offset = static_cast<float>(params[PARAM_OFFSET]->u.fs_d.value);
+  curve->gamma = static_cast<float>(params[PARAM_GAMMA]->u.fs_d.value);
+  curve->gain = static_cast<float>(params[PARAM_GAIN]->u.fs_d.value);
   const int32_t table_size = LutSizeForQuality(params[PARAM_QUALITY]->u.pd.value);
 
   PF_PixelFloat pivot{};
@@ -134,13 +133,25 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
   }
 
   const double contrast = params[PARAM_CONTRAST]->u.fs_d.value;
-  BuildLut(&curve, lut_storage, table_size, pivot.red, pivot.green, pivot.blue, contrast,
+  BuildLut(curve, lut_storage, table_size, pivot.red, pivot.green, pivot.blue, contrast,
            params[PARAM_WIDTH]->u.fs_d.value, params[PARAM_SHADOWS_ROLLOFF]->u.fs_d.value,
            params[PARAM_HIGHLIGHTS_ROLLOFF]->u.fs_d.value, params[PARAM_CLAMP_WHITE]->u.bd.value,
            params[PARAM_CLAMP_BLACK]->u.bd.value, in_data->utils->ansi.sin,
            in_data->utils->ansi.cos);
-  curve.contrast = static_cast<float>(contrast);
-  curve.mix = MixForBlend(params[PARAM_BLEND]->u.fd.value);
+  curve->contrast = static_cast<float>(contrast);
+  curve->mix = MixForBlend(params[PARAM_BLEND]->u.fd.value);
+  return PF_Err_NONE;
+}
+
+PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+              PF_LayerDef* output) {
+  SuiteHandler suites(in_data->pica_basicP);
+  const A_long rows = RowCount(*output);
+
+  ToneCurve curve;
+  float lut_storage[LUT_CAPACITY] = {};
+  const PF_Err curve_err = BuildRenderCurve(in_data, suites, params, lut_storage, &curve);
+  if (curve_err != PF_Err_NONE) return curve_err;
 
   PF_EffectWorld* input = &params[PARAM_INPUT]->u.ld;
   if (curve.mix == 0.0f) return CopyInput(in_data, suites, input, output);

@@ -106,7 +106,8 @@ std::vector<uint8_t> PropertyListBytes() {
   add("catg", CountedText(EFFECT_CATEGORY));
   add("8664", TerminatedText(ENTRY_POINT_NAME));
   add("ePVR", VersionPair(2, 0));
-  add("eSVR", VersionPair(13, 4));
+  add("eSVR", VersionPair(static_cast<uint16_t>(EFFECT_INTERFACE_MAJOR),
+                          static_cast<uint16_t>(EFFECT_INTERFACE_MINOR)));
   add("eVER", Value32(EFFECT_VERSION));
   add("eINF", Value16(0));
   add("eGLO", Value32(static_cast<uint32_t>(EFFECT_OUT_FLAGS)));

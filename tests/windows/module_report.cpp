@@ -84,6 +84,8 @@ const char* FormatName(HostPixelFormat format) {
       return "bgra8";
     case HostPixelFormat::BGRAFloat:
       return "bgra32f";
+    case HostPixelFormat::ARGBFloat:
+      return "argb32f";
   }
   return "?";
 }
@@ -164,6 +166,12 @@ void SetPixel(HostImage& image, A_long x, A_long y, double alpha, double red, do
       std::memcpy(pixel, floats, sizeof floats);
       break;
     }
+    case HostPixelFormat::ARGBFloat: {
+      const float floats[4] = {static_cast<float>(alpha), static_cast<float>(red),
+                               static_cast<float>(green), static_cast<float>(blue)};
+      std::memcpy(pixel, floats, sizeof floats);
+      break;
+    }
   }
 }
 
@@ -175,7 +183,7 @@ void FillInput(HostImage& image) {
     SetPixel(image, at % kWidth, at / kWidth, alpha, red, green, blue);
     ++at;
   };
-  if (format == HostPixelFormat::BGRAFloat) {
+  if (format == HostPixelFormat::BGRAFloat || format == HostPixelFormat::ARGBFloat) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const float denormal = std::numeric_limits<float>::denorm_min();

@@ -51,7 +51,7 @@ WINDOWS_CONFIGURE = $(CMAKE_CONFIGURE) -B $(BUILD)-windows -DVELMORA_BUILD_TOOLS
 windows: deps
 	$(WINDOWS_CONFIGURE)
 	cmake --build $(BUILD)-windows -j $(JOBS) --target velmora_module
-	@echo "Windows module: $(abspath $(BUILD)-windows/resources/Trevane_Velmora.aex)"
+	@echo "Windows module: $(abspath $(BUILD)-windows/host/Trevane_Velmora.aex)"
 
 test-windows: build windows
 	cmake --build $(BUILD)-windows -j $(JOBS)

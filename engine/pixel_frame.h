@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "engine/tone_curve.h"
-#include "host/host_types.h"
+#include "host_sdk/host_types.h"
 
 // Which per-pixel route a frame takes.
 //  - Neutral: neutral pre-transform, the table applies, no blend, and the table

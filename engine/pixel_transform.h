@@ -29,7 +29,7 @@
 #include <cstdint>
 
 #include "engine/tone_curve.h"
-#include "host/host_types.h"
+#include "host_sdk/host_types.h"
 
 // The working pixel: the layout of the host's PF_PixelFloat.
 struct FloatPixel {

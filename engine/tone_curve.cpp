@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/single_pow.h"
+
 namespace {
 
 constexpr double kDegreesToRadians = 0.017453292519943295;  // the double nearest pi / 180

@@ -29,17 +29,6 @@ struct ToneCurve {
 
 using CurveAngleFunction = double (*)(double);
 
-// x to the power y in single precision. The C libraries' own powf differ between
-// our Linux and Windows builds by an ulp now and then; the correctly rounded
-// double power narrowed once gives the same bits on both.
-inline float SinglePowByDouble(float x, float y) {
-  return static_cast<float>(std::pow(static_cast<double>(x), static_cast<double>(y)));
-}
-
-// The same value, SinglePowByDouble(x, y) to the last bit for every x and y,
-// mostly without the double power's cost (single_pow.cpp).
-float SinglePow(float x, float y);
-
 // IEEE equality of a record field with 0 and with 1, answered from the bits:
 // the same result for every value, a NaN never equal, in one integer test
 // instead of an unordered float comparison.

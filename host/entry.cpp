@@ -1,7 +1,7 @@
 #include "host/entry.h"
 
 #include "host/effect_identity.h"
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 #include "host/params.h"
 #include "host/render.h"
 #include "host/suites.h"

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 // Positions in the host's parameter array, by which the render reads values.
 enum ParamIndex : int32_t {

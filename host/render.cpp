@@ -6,7 +6,7 @@
 #include "engine/pixel_frame.h"
 #include "engine/pixel_transform.h"
 #include "engine/tone_curve.h"
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 #include "host/params.h"
 #include "host/suites.h"
 

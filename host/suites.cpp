@@ -1,6 +1,6 @@
 #include "host/suites.h"
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 
 const SuiteSlotName SUITE_SLOT_NAMES[SUITE_SLOT_COUNT] = {
     {kPFANSISuite, kPFANSISuiteVersion1},

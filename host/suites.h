@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 // The suites a handler knows, in the order in which it releases them.
 enum SuiteSlot : int32_t {

@@ -26,7 +26,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 #include "simhost/effect_settings.h"
 #include "simhost/fault_plan.h"
 #include "simhost/module.h"

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 #include "tools/commands.h"
 #include "tools/pe_reader.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 #include "tools/tool_error.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 #include "tools/tool_error.h"
 
 namespace {

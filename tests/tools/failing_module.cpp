@@ -4,7 +4,7 @@
 // format it does not recognise.
 #include <dlfcn.h>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 namespace {
 

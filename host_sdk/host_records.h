@@ -2,7 +2,7 @@
 // the host compiles them with. Member order is the ABI: every member is declared, the
 // reserved ones included, and every function pointer has the host's exact signature.
 // All records are standard-layout PODs so that their offsets can be checked
-// (tests/host/host_abi_test.cpp compares every member with the recorded host layout).
+// (tests/host_sdk/host_abi_test.cpp compares every member with the recorded host layout).
 //
 // Windows x64 has one calling convention, so no convention keyword appears. Functions
 // the host calls (the entry point, pixel functions) must not let an exception escape.
@@ -11,8 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/host_constants.h"
-#include "host/host_types.h"
+#include "host_sdk/host_constants.h"
+#include "host_sdk/host_types.h"
 
 #pragma pack(push, 8)
 

@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/pixel_transform.h"
+#include "engine/pixel_test_entry_points.h"
 #include "engine/tone_curve.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_reader.h"

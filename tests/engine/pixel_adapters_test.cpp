@@ -3,7 +3,7 @@
 #include <limits>
 #include <random>
 
-#include "engine/pixel_transform.h"
+#include "engine/pixel_test_entry_points.h"
 #include "tests/engine/reference_transform.h"
 #include "tests/support/engine_fixtures.h"
 

@@ -1,4 +1,4 @@
-#include "engine/pixel_transform.h"
+#include "engine/pixel_test_entry_points.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/pixel_transform.h"
+#include "engine/pixel_test_entry_points.h"
 #include "engine/tone_curve.h"
 
 namespace velmora_reference {

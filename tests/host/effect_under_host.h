@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/pixel_transform.h"
+#include "engine/pixel_test_entry_points.h"
 #include "engine/tone_curve.h"
 #include "simhost/host.h"
 #include "simhost/portable_trig.h"

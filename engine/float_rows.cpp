@@ -45,8 +45,8 @@ inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route,
   __m128 result;
   if (TakesShortRoute<kPreStep>(route.table, position, lightness)) {
     const float level = Interpolate(route.table, position);
-    const __m128 moved =
-        MoveChannels<kRoute>(curve, input, lightness, static_cast<double>(level), InsideUnit(level));
+    const __m128 moved = MoveChannels<kRoute>(curve, input, lightness, static_cast<double>(level),
+                                              InsideUnit(level));
     // The clamps as in Recolour; a limit of +-infinity changes nothing.
     const __m128 clamped = _mm_max_ps(route.black_limit, _mm_min_ps(route.white_limit, moved));
     result = _mm_move_ss(clamped, argb);

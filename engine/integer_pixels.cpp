@@ -142,7 +142,7 @@ inline PF_Err CorrectOnRoute(const PixelFrame& frame, const typename Format::Pix
   if (TakesShortRoute<kPreStep>(table, position, lightness)) {
     const float level = Interpolate(table, position);
     const __m128 moved = MoveChannels<kRoute>(frame.curve, pixel.wide, lightness,
-                                             static_cast<double>(level), InsideUnit(level));
+                                              static_cast<double>(level), InsideUnit(level));
     Format::StoreInRange(_mm_move_ss(moved, pixel.alpha), out, frame);
     return 0;
   }

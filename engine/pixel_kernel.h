@@ -135,8 +135,8 @@ inline __m128 MoveChannels(const ToneCurve& curve, WideLanes input, double light
 template <Clamps kClamps>
 inline __m128 Recolour(const ToneCurve& curve, __m128 argb, WideLanes input, double lightness,
                        double level) {
-  __m128 out =
-      MoveChannels<FrameRoute::General>(curve, input, lightness, level, !(level <= 0.0 || level >= 1.0));
+  __m128 out = MoveChannels<FrameRoute::General>(curve, input, lightness, level,
+                                                 !(level <= 0.0 || level >= 1.0));
   if (kClamps == Clamps::Apply) {
     // min(1, v) is 1 when 1 < v, else v: a NaN stays, like `if (v > 1) v = 1`.
     if (FieldIsZero(curve.white_slope)) out = _mm_min_ps(_mm_set1_ps(1.0f), out);

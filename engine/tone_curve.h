@@ -29,6 +29,21 @@ struct ToneCurve {
 
 using CurveAngleFunction = double (*)(double);
 
+// What the table is built from: the effect's curve controls, as `BuildLut`
+// takes them (its comment gives their ranges).
+struct CurveControls {
+  int32_t table_size;
+  float pivot_red;
+  float pivot_green;
+  float pivot_blue;
+  double contrast;
+  double width;
+  double shadows_rolloff;
+  double highlights_rolloff;
+  int32_t clamp_white;  // nonzero: the table's white end is clamped (slope 0)
+  int32_t clamp_black;
+};
+
 // IEEE equality of a record field with 0 and with 1, answered from the bits:
 // the same result for every value, a NaN never equal, in one integer test
 // instead of an unordered float comparison.
@@ -131,10 +146,8 @@ inline double EvaluateCurve(double x, const ToneCurve& curve) {
 //   rolloffs            0..1;          NaN gives 0 (the default)
 // `sine` and `cosine` are called four times, all with the contrast angle: sine,
 // cosine for the dark segment, then sine, cosine for the bright one.
-void BuildLut(ToneCurve* curve, float* storage, int32_t table_size, float pivot_red,
-              float pivot_green, float pivot_blue, double contrast, double width,
-              double shadows_rolloff, double highlights_rolloff, int32_t clamp_white,
-              int32_t clamp_black, CurveAngleFunction sine, CurveAngleFunction cosine);
+void BuildLut(ToneCurve* curve, float* storage, const CurveControls& controls,
+              CurveAngleFunction sine, CurveAngleFunction cosine);
 
 // The table size for a Quality choice 1..5; any other choice gives 128.
 int32_t LutSizeForQuality(int32_t quality);

@@ -116,8 +116,9 @@ ToneCurve BuildChecked(const LutInputs& lut, float unwritten, std::vector<float>
   curve.gain = 0.75f;
   curve.contrast = -3.0f;
   curve.mix = 0.5f;
-  BuildLut(&curve, storage.data(), lut.table_size, lut.red, lut.green, lut.blue, lut.contrast,
-           lut.width, lut.shadows_rolloff, lut.highlights_rolloff, lut.clamp_white, lut.clamp_black,
+  BuildLut(&curve, storage.data(),
+           {lut.table_size, lut.red, lut.green, lut.blue, lut.contrast, lut.width,
+            lut.shadows_rolloff, lut.highlights_rolloff, lut.clamp_white, lut.clamp_black},
            lut.sine, lut.cosine);
 
   FUZZ_CHECK(IsTableSize(curve.lut_size));

@@ -13,8 +13,7 @@ struct CurveModel {
   double pivot_lightness;
 };
 
-// Fills `model` (the record points into the model, so it is built in place):
-// offset, gamma and gain narrowed to float, the table size from the quality,
-// the pivot as bytes / 255 in single precision, BuildLut with the simulated
-// host's portable sine and cosine, the contrast narrowed, and mix from the blend.
+// Fills `model` (the record points into the model, so it is built in place) as
+// the render does, with the table size from the quality and the simulated
+// host's portable sine and cosine.
 void BuildCurveModel(const simhost::EffectSettings& settings, CurveModel* model);

@@ -214,7 +214,7 @@ TEST(BuildLut, CallsSineAndCosineFourTimesWithTheContrastAngle) {
   };
   ToneCurve curve{};
   std::array<float, LUT_CAPACITY> table{};
-  BuildLut(&curve, table.data(), 128, 0.5f, 0.5f, 0.5f, 50.0, 1.0, 0.0, 0.0, 0, 0, sine, cosine);
+  BuildLut(&curve, table.data(), {128, 0.5f, 0.5f, 0.5f, 50.0, 1.0, 0.0, 0.0, 0, 0}, sine, cosine);
   ASSERT_EQ(calls.size(), 4u);
   const char order[] = {'s', 'c', 's', 'c'};
   for (size_t i = 0; i < 4; ++i) {
@@ -354,10 +354,10 @@ TEST(BuildLut, AnyInputsStayInsideTheTable) {
     ToneCurve curve{};
     const int32_t size = sizes[random() % std::size(sizes)];
     const bool weird = iteration % 5 == 0;
-    BuildLut(&curve, storage.data(), size, static_cast<float>(any_double()),
-             static_cast<float>(any_double()), static_cast<float>(any_double()),
-             any_double() * 100.0, any_double(), any_double(), any_double(),
-             static_cast<int32_t>(random() % 2), static_cast<int32_t>(random() % 2),
+    BuildLut(&curve, storage.data(),
+             {size, static_cast<float>(any_double()), static_cast<float>(any_double()),
+              static_cast<float>(any_double()), any_double() * 100.0, any_double(), any_double(),
+              any_double(), static_cast<int32_t>(random() % 2), static_cast<int32_t>(random() % 2)},
              weird ? +weird_sine : velmora_test::StdSin,
              weird ? +weird_cosine : velmora_test::StdCos);
     ASSERT_TRUE(curve.lut_size == 32 || curve.lut_size == 64 || curve.lut_size == 128 ||

@@ -7,13 +7,13 @@
 #include "tests/engine/reference_transform.h"
 #include "tests/support/engine_fixtures.h"
 
-using velmora_test::Build;
-using velmora_test::BuiltCurve;
-using velmora_test::CurveSettings;
 using velmora_reference::FromChannel16;
 using velmora_reference::FromChannel8;
 using velmora_reference::ToChannel16;
 using velmora_reference::ToChannel8;
+using velmora_test::Build;
+using velmora_test::BuiltCurve;
+using velmora_test::CurveSettings;
 
 namespace {
 

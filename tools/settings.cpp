@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/params.h"
 #include "host_sdk/host_constants.h"
 #include "tools/tool_error.h"
 
@@ -18,43 +19,52 @@ namespace {
 struct FlagIdentity {
   const char* flag;
   A_long disk_id;
-  ParamKind kind;
 };
 
-// Persistent ids are stored in project files and never change, so they are the
-// one safe key from a flag to the module's definition.
-constexpr std::array<FlagIdentity, 12> FLAG_IDENTITIES{{
-    {"quality", 8, ParamKind::Popup},
-    {"offset", 2, ParamKind::FloatSlider},
-    {"gamma", 3, ParamKind::FloatSlider},
-    {"gain", 4, ParamKind::FloatSlider},
-    {"contrast", 5, ParamKind::FloatSlider},
-    {"pivot", 6, ParamKind::Colour},
-    {"contrast-width", 7, ParamKind::FloatSlider},
-    {"shadows-rolloff", 9, ParamKind::FloatSlider},
-    {"highlights-rolloff", 10, ParamKind::FloatSlider},
-    {"blend", 11, ParamKind::FixedSlider},
-    {"clamp-white", 12, ParamKind::Checkbox},
-    {"clamp-black", 13, ParamKind::Checkbox},
+// The tool's name for each of the module's parameters. Persistent ids are
+// stored in project files and never change, so they are the one safe key from
+// a flag to the module's definition; the order and the kinds are the
+// parameter table's (host/params.h).
+constexpr std::array<FlagIdentity, REGISTERED_PARAM_COUNT> FLAG_NAMES{{
+    {"quality", DISK_ID_QUALITY},
+    {"offset", DISK_ID_OFFSET},
+    {"gamma", DISK_ID_GAMMA},
+    {"gain", DISK_ID_GAIN},
+    {"contrast", DISK_ID_CONTRAST},
+    {"pivot", DISK_ID_PIVOT},
+    {"contrast-width", DISK_ID_WIDTH},
+    {"shadows-rolloff", DISK_ID_SHADOWS_ROLLOFF},
+    {"highlights-rolloff", DISK_ID_HIGHLIGHTS_ROLLOFF},
+    {"blend", DISK_ID_BLEND},
+    {"clamp-white", DISK_ID_CLAMP_WHITE},
+    {"clamp-black", DISK_ID_CLAMP_BLACK},
 }};
 
-constexpr double FIXED_ONE = 65536.0;
-
-PF_ParamType ParamTypeOf(ParamKind kind) {
-  switch (kind) {
-    case ParamKind::Popup:
-      return PF_Param_POPUP;
-    case ParamKind::FloatSlider:
-      return PF_Param_FLOAT_SLIDER;
-    case ParamKind::FixedSlider:
-      return PF_Param_FIX_SLIDER;
-    case ParamKind::Colour:
-      return PF_Param_COLOR;
-    case ParamKind::Checkbox:
-      return PF_Param_CHECKBOX;
+const char* FlagOf(A_long disk_id) {
+  for (const FlagIdentity& name : FLAG_NAMES) {
+    if (name.disk_id == disk_id) return name.flag;
   }
-  return PF_Param_RESERVED;
+  throw Failure("the tool has no flag for persistent id " + std::to_string(disk_id));
 }
+
+ParamKind KindOf(PF_ParamType type) {
+  switch (type) {
+    case PF_Param_POPUP:
+      return ParamKind::Popup;
+    case PF_Param_FLOAT_SLIDER:
+      return ParamKind::FloatSlider;
+    case PF_Param_FIX_SLIDER:
+      return ParamKind::FixedSlider;
+    case PF_Param_COLOR:
+      return ParamKind::Colour;
+    case PF_Param_CHECKBOX:
+      return ParamKind::Checkbox;
+    default:
+      throw Failure("the tool has no flag for parameter type " + std::to_string(type));
+  }
+}
+
+constexpr double FIXED_ONE = 65536.0;
 
 std::string Lowercase(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -166,30 +176,30 @@ bool ParseSwitch(const std::string& text, bool* on) {
   return false;
 }
 
-PF_FpLong* SliderField(const std::string& flag, simhost::EffectSettings* settings) {
-  if (flag == "offset") return &settings->offset;
-  if (flag == "gamma") return &settings->gamma;
-  if (flag == "gain") return &settings->gain;
-  if (flag == "contrast") return &settings->contrast;
-  if (flag == "contrast-width") return &settings->width;
-  if (flag == "shadows-rolloff") return &settings->shadows_rolloff;
-  return &settings->highlights_rolloff;
+// The settings' value of a parameter, by its persistent id; a parameter the
+// settings do not hold is a fault of the tool, not of the user's input.
+PF_FpLong* SliderField(const RegisteredParam& param, simhost::EffectSettings* settings) {
+  PF_FpLong* value = simhost::FloatSliderValue(*settings, param.disk_id);
+  if (value == nullptr) throw Failure("--" + param.flag + " is no slider of the settings");
+  return value;
 }
 
-PF_ParamValue* CheckboxField(const std::string& flag, simhost::EffectSettings* settings) {
-  return flag == "clamp-white" ? &settings->clamp_white : &settings->clamp_black;
+PF_ParamValue* CheckboxField(const RegisteredParam& param, simhost::EffectSettings* settings) {
+  PF_ParamValue* value = simhost::CheckboxValue(*settings, param.disk_id);
+  if (value == nullptr) throw Failure("--" + param.flag + " is no checkbox of the settings");
+  return value;
 }
 
-RegisteredParam Describe(const FlagIdentity& identity, const simhost::RecordedParam& recorded) {
+RegisteredParam Describe(const ParamIdentity& identity, const simhost::RecordedParam& recorded) {
   const PF_ParamDef& def = recorded.def;
   RegisteredParam param{};
-  param.flag = identity.flag;
+  param.flag = FlagOf(identity.disk_id);
   param.name.assign(def.name, strnlen(def.name, sizeof def.name));
   param.disk_id = identity.disk_id;
-  param.kind = identity.kind;
+  param.kind = KindOf(identity.kind);
   param.param_type = def.param_type;
   param.flags = def.flags;
-  switch (identity.kind) {
+  switch (param.kind) {
     case ParamKind::Popup:
       param.valid_min = 1;
       param.valid_max = def.u.pd.num_choices;
@@ -224,7 +234,9 @@ RegisteredParam Describe(const FlagIdentity& identity, const simhost::RecordedPa
 const std::vector<std::string>& ParamFlags() {
   static const std::vector<std::string> flags = [] {
     std::vector<std::string> names;
-    for (const FlagIdentity& identity : FLAG_IDENTITIES) names.emplace_back(identity.flag);
+    for (const ParamIdentity& identity : PARAM_IDENTITIES) {
+      names.emplace_back(FlagOf(identity.disk_id));
+    }
     return names;
   }();
   return flags;
@@ -233,19 +245,19 @@ const std::vector<std::string>& ParamFlags() {
 std::vector<RegisteredParam> ReadRegisteredParams(
     const std::vector<simhost::RecordedParam>& recorded) {
   std::vector<RegisteredParam> params;
-  for (const FlagIdentity& identity : FLAG_IDENTITIES) {
+  for (const ParamIdentity& identity : PARAM_IDENTITIES) {
+    const std::string flag = FlagOf(identity.disk_id);
     auto found = std::find_if(recorded.begin(), recorded.end(), [&](const auto& entry) {
       return entry.def.uu.id == identity.disk_id;
     });
     if (found == recorded.end()) {
       throw Failure("the module registers no parameter with persistent id " +
-                    std::to_string(identity.disk_id) + " (--" + identity.flag + ")");
+                    std::to_string(identity.disk_id) + " (--" + flag + ")");
     }
-    if (found->def.param_type != ParamTypeOf(identity.kind)) {
+    if (found->def.param_type != identity.kind) {
       throw Failure("the module registers persistent id " + std::to_string(identity.disk_id) +
-                    " (--" + identity.flag + ") as parameter type " +
-                    std::to_string(found->def.param_type) + ", expected " +
-                    std::to_string(ParamTypeOf(identity.kind)));
+                    " (--" + flag + ") as parameter type " + std::to_string(found->def.param_type) +
+                    ", expected " + std::to_string(identity.kind));
     }
     RegisteredParam param = Describe(identity, *found);
     param.index = static_cast<A_long>(found - recorded.begin()) + 1;
@@ -272,7 +284,7 @@ simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& para
         settings.quality = static_cast<PF_ParamValue>(param.default_value);
         break;
       case ParamKind::FloatSlider:
-        *SliderField(param.flag, &settings) = param.default_value;
+        *SliderField(param, &settings) = param.default_value;
         break;
       case ParamKind::FixedSlider:
         settings.blend = static_cast<PF_Fixed>(std::lround(param.default_value * FIXED_ONE));
@@ -281,7 +293,7 @@ simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& para
         settings.pivot = param.default_colour;
         break;
       case ParamKind::Checkbox:
-        *CheckboxField(param.flag, &settings) = param.default_value != 0.0 ? 1 : 0;
+        *CheckboxField(param, &settings) = param.default_value != 0.0 ? 1 : 0;
         break;
     }
   }
@@ -310,7 +322,7 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
       if (!ParseDouble(text, &number) || !WithinRange(number, param, &number)) {
         throw OutOfRange(param, text);
       }
-      *SliderField(param.flag, settings) = number;
+      *SliderField(param, settings) = number;
       return;
     case ParamKind::FixedSlider:
       if (!ParseDouble(text, &number) ||
@@ -326,7 +338,7 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
     case ParamKind::Checkbox: {
       bool on = false;
       if (!ParseSwitch(text, &on)) throw OutOfRange(param, text);
-      *CheckboxField(param.flag, settings) = on ? 1 : 0;
+      *CheckboxField(param, settings) = on ? 1 : 0;
       return;
     }
   }
@@ -338,13 +350,13 @@ std::string SettingText(const RegisteredParam& param, const simhost::EffectSetti
     case ParamKind::Popup:
       return std::to_string(settings.quality);
     case ParamKind::FloatSlider:
-      return FormatNumber(*SliderField(param.flag, &copy));
+      return FormatNumber(*SliderField(param, &copy));
     case ParamKind::FixedSlider:
       return FormatNumber(settings.blend / FIXED_ONE);
     case ParamKind::Colour:
       return ColourText(settings.pivot);
     case ParamKind::Checkbox:
-      return *CheckboxField(param.flag, &copy) != 0 ? "on" : "off";
+      return *CheckboxField(param, &copy) != 0 ? "on" : "off";
   }
   return "";
 }

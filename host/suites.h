@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "host_sdk/host_records.h"
+#include "host_sdk/host_suites.h"
 
 // The suites a handler knows, in the order in which it releases them.
 enum SuiteSlot : int32_t {

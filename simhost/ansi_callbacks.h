@@ -5,6 +5,7 @@
 #pragma once
 
 #include "host_sdk/host_records.h"
+#include "host_sdk/host_suites.h"
 
 namespace simhost {
 

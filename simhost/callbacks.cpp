@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host_sdk/host_suites.h"
 #include "simhost/ansi_callbacks.h"
 #include "simhost/host.h"
 #include "simhost/iterate.h"

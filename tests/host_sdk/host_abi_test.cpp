@@ -17,6 +17,7 @@
 
 #include "host_sdk/host_constants.h"
 #include "host_sdk/host_records.h"
+#include "host_sdk/host_suites.h"
 
 namespace {
 

@@ -42,7 +42,7 @@ inline RouteLanes LoadRouteLanes8(const void* pixel) {
   return {_mm_cvtpd_ps(wide.ar), wide, LightnessOfChannels(red, green, blue)};
 }
 
-// Each format's load and store; for the Neutral and Active routes, its load
+// Each format's load and store; for the short routes, its load
 // into RouteLanes, the four float lanes again for a pixel that leaves the
 // short route (Lanes), and its store for the short route. On the short route
 // of an integer frame every channel is at least 0, so 0 <= d and

@@ -1,6 +1,7 @@
 # The two quick-start commands:
 #   make demo   builds the module (Linux and Windows) and renders the built-in demo chart
-#   make test   builds everything and runs every test: native, sanitizers, Windows under wine
+#   make test   checks the format, builds everything and runs every test: native, sanitizers,
+#               Windows under wine
 # Both install any missing Debian package first.
 
 BUILD ?= build
@@ -8,10 +9,17 @@ JOBS ?= $(shell nproc)
 CMAKE_CONFIGURE = cmake -S . -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: deps configure build demo test clean bench bench-build bench-instructions \
-        test-native test-asan test-tsan windows test-windows
+        test-native test-asan test-tsan windows test-windows format-check
 
 deps:
 	./scripts/install-deps.sh
+
+# ---- format ----------------------------------------------------------------------
+# format-check: every C++ source file as clang-format (.clang-format) writes it.
+FORMAT_FOLDERS = host_sdk engine host resources simhost tools bench fuzz tests
+format-check: deps
+	find $(FORMAT_FOLDERS) \( -name '*.cpp' -o -name '*.h' \) -print0 | \
+	  xargs -0 clang-format --dry-run -Werror
 
 # ---- native build --------------------------------------------------------------
 configure: deps
@@ -92,7 +100,7 @@ test-fuzz: fuzz-build
 fuzz: fuzz-build
 	./fuzz/run_fuzzers.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
-test: test-native test-asan test-tsan test-fuzz test-windows
+test: format-check test-native test-asan test-tsan test-fuzz test-windows
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-*

@@ -1,10 +1,10 @@
 #include "host/entry.h"
 
 #include "host/effect_identity.h"
-#include "host_sdk/host_constants.h"
 #include "host/params.h"
 #include "host/render.h"
 #include "host/suites.h"
+#include "host_sdk/host_constants.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -24,7 +24,7 @@ float PivotChannelOfByte(A_u_char byte);
 // it; exactly 0 only at a blend of exactly 100 %.
 float MixForBlend(PF_Fixed blend);
 
-// Fills `curve` from `controls`, its table into `storage` (LUT_CAPACITY
+// Fills `curve` from `controls`, its table into `storage` (kLutCapacity
 // floats, which must outlive the record).
 void BuildFrameCurve(const FrameControls& controls, float* storage, CurveAngleFunction sine,
                      CurveAngleFunction cosine, ToneCurve* curve);

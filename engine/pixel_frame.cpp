@@ -7,7 +7,7 @@
 #include "engine/pixel_test_entry_points.h"
 
 bool TableIsPlain(const ToneCurve& curve) {
-  if (curve.lut == nullptr || curve.lut_size < 2 || curve.lut_size > LUT_CAPACITY) return false;
+  if (curve.lut == nullptr || curve.lut_size < 2 || curve.lut_size > kLutCapacity) return false;
   for (int32_t i = 0; i < curve.lut_size; ++i) {
     uint32_t bits;
     std::memcpy(&bits, &curve.lut[i], sizeof bits);

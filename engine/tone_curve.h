@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
-constexpr int32_t LUT_CAPACITY = 1024;  // floats of table storage a render provides
+constexpr int32_t kLutCapacity = 1024;  // floats of table storage a render provides
 
 // Everything the curve and the pixel transform need for one frame. Filled once
 // by the render and `BuildLut`, then only read, from any number of threads.

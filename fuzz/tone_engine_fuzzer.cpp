@@ -109,7 +109,7 @@ LutInputs ReadLutInputs(fuzz::FuzzReader& in) {
 // Builds into fresh storage pre-filled with `unwritten`; checks the slots and
 // the untouched fields.
 ToneCurve BuildChecked(const LutInputs& lut, float unwritten, std::vector<float>& storage) {
-  storage.assign(LUT_CAPACITY, unwritten);
+  storage.assign(kLutCapacity, unwritten);
   ToneCurve curve{};
   curve.offset = 0.25f;
   curve.gamma = 2.5f;

@@ -4,7 +4,7 @@
 
 #include "host_sdk/host_constants.h"
 
-const StringEntry STRING_TABLE[STR_COUNT] = {
+const StringEntry kStringTable[STR_COUNT] = {
     {STR_NONE, ""},
     {STR_NAME, "Velmora"},
     {STR_DESCRIPTION, "Velmora plugin for After Effects and Premiere Pro. Copyright 2026 Trevane."},
@@ -27,12 +27,12 @@ const StringEntry STRING_TABLE[STR_COUNT] = {
 };
 
 const char* GetString(int32_t id) {
-  return STRING_TABLE[id].text;
+  return kStringTable[id].text;
 }
 
 namespace {
 
-constexpr float CURVE_TOLERANCE = 0.05f;
+constexpr float kCurveTolerance = 0.05f;
 
 PF_Fixed ToFixed(double value) {
   return static_cast<PF_Fixed>(value * 65536.0);
@@ -52,7 +52,7 @@ void FillFloatSlider(const ParamIdentity& identity, PF_FloatSliderDef* slider) {
   slider->value = static_cast<double>(slider->dephault);
   slider->precision = identity.precision;
   slider->display_flags = identity.display_flags;
-  slider->curve_tolerance = CURVE_TOLERANCE;
+  slider->curve_tolerance = kCurveTolerance;
 }
 
 void FillFixedSlider(const ParamIdentity& identity, PF_FixedSliderDef* slider) {
@@ -116,7 +116,7 @@ void FillDefinition(const ParamIdentity& identity, A_char* (*copy_text)(A_char*,
 
 PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
   PF_ParamDef def;
-  for (const ParamIdentity& identity : PARAM_IDENTITIES) {
+  for (const ParamIdentity& identity : kParamIdentities) {
     FillDefinition(identity, in_data->utils->ansi.strcpy, &def);
     const PF_Err err = in_data->inter.add_param(in_data->effect_ref, -1, &def);
     if (err != PF_Err_NONE) return err;

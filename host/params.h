@@ -71,7 +71,7 @@ struct StringEntry {
 
 // Constant for the module's lifetime: the host keeps pointers into it (the
 // popup's choice list, the checkboxes' side texts).
-extern const StringEntry STRING_TABLE[STR_COUNT];
+extern const StringEntry kStringTable[STR_COUNT];
 
 // The text of string `id`, found by position; `id` must be one of the STR_
 // constants below STR_COUNT.
@@ -96,13 +96,13 @@ struct ParamIdentity {
   int16_t display_flags;  // PF_ValueDisplayFlag_*
 };
 
-constexpr int32_t REGISTERED_PARAM_COUNT = PARAM_COUNT - 1;
+constexpr int32_t kRegisteredParamCount = PARAM_COUNT - 1;
 
 // The one table of the effect's parameters, in registration order; entry i
 // registers parameter index i + 1. The simulated host and the tool find the
 // effect's values by these persistent ids.
 // clang-format off
-inline constexpr ParamIdentity PARAM_IDENTITIES[REGISTERED_PARAM_COUNT] = {
+inline constexpr ParamIdentity kParamIdentities[kRegisteredParamCount] = {
   // index                     disk id                     kind                   name                    flags                          detail               valid        slider       default prec display
   {PARAM_QUALITY,            DISK_ID_QUALITY,            PF_Param_POPUP,        STR_QUALITY,            PF_ParamFlag_CANNOT_TIME_VARY, STR_QUALITY_CHOICES, 1, 5,        1, 5,        3,    0, 0},
   {PARAM_OFFSET,             DISK_ID_OFFSET,             PF_Param_FLOAT_SLIDER, STR_OFFSET,             0,                             STR_NONE,           -5, 5,       -1, 1,        0,    4, 0},

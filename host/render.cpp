@@ -131,7 +131,7 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
   controls.blend = params[PARAM_BLEND]->u.fd.value;
 
   ToneCurve curve;
-  float lut_storage[LUT_CAPACITY] = {};
+  float lut_storage[kLutCapacity] = {};
   BuildFrameCurve(controls, lut_storage, in_data->utils->ansi.sin, in_data->utils->ansi.cos,
                   &curve);
 

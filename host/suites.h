@@ -32,7 +32,7 @@ struct SuiteSlotName {
   int32_t version;
 };
 
-extern const SuiteSlotName SUITE_SLOT_NAMES[SUITE_SLOT_COUNT];
+extern const SuiteSlotName kSuiteSlotNames[SUITE_SLOT_COUNT];
 
 class SuiteHandler {
  public:

@@ -8,7 +8,7 @@
 #include "simhost/effect_settings.h"
 
 struct CurveModel {
-  std::array<float, LUT_CAPACITY> storage;  // the table the record points into
+  std::array<float, kLutCapacity> storage;  // the table the record points into
   ToneCurve curve;
   double pivot_lightness;
 };

@@ -23,7 +23,7 @@ struct FlagIdentity {
 // stored in project files and never change, so they are the one safe key from
 // a flag to the module's definition; the order and the kinds are the
 // parameter table's (host/params.h).
-constexpr std::array<FlagIdentity, REGISTERED_PARAM_COUNT> FLAG_NAMES{{
+constexpr std::array<FlagIdentity, kRegisteredParamCount> FLAG_NAMES{{
     {"quality", DISK_ID_QUALITY},
     {"offset", DISK_ID_OFFSET},
     {"gamma", DISK_ID_GAMMA},
@@ -134,7 +134,7 @@ PF_ParamValue* CheckboxField(const RegisteredParam& param, simhost::EffectSettin
 const std::vector<std::string>& ParamFlags() {
   static const std::vector<std::string> flags = [] {
     std::vector<std::string> names;
-    for (const ParamIdentity& identity : PARAM_IDENTITIES) {
+    for (const ParamIdentity& identity : kParamIdentities) {
       names.emplace_back(FlagOf(identity.disk_id));
     }
     return names;
@@ -145,7 +145,7 @@ const std::vector<std::string>& ParamFlags() {
 std::vector<RegisteredParam> ReadRegisteredParams(
     const std::vector<simhost::RecordedParam>& recorded) {
   std::vector<RegisteredParam> params;
-  for (const ParamIdentity& identity : PARAM_IDENTITIES) {
+  for (const ParamIdentity& identity : kParamIdentities) {
     const std::string flag = FlagOf(identity.disk_id);
     auto found = std::find_if(recorded.begin(), recorded.end(), [&](const auto& entry) {
       return entry.def.uu.id == identity.disk_id;

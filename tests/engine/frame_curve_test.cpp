@@ -18,11 +18,11 @@ TEST(BuildFrameCurve, EachControlReachesItsField) {
   controls.gain = 0.9;
   controls.table = {256, 0.25f, 0.5f, 0.75f, -30.0, 0.5, 0.25, 0.125, 1, 0};
   controls.blend = 3276800;  // 50 %
-  std::array<float, LUT_CAPACITY> storage{};
+  std::array<float, kLutCapacity> storage{};
   ToneCurve curve;
   BuildFrameCurve(controls, storage.data(), velmora_test::StdSin, velmora_test::StdCos, &curve);
 
-  std::array<float, LUT_CAPACITY> table{};
+  std::array<float, kLutCapacity> table{};
   ToneCurve expected{};
   BuildLut(&expected, table.data(), controls.table, velmora_test::StdSin, velmora_test::StdCos);
   EXPECT_EQ(curve.offset, 0.1f);

@@ -27,7 +27,7 @@ inline const simhost::LoadedModule& EffectModule() {
 // arrives as the colour bytes over 255 in single precision, in both hosts.
 struct ReferenceCurve {
   ToneCurve curve{};
-  float lut[LUT_CAPACITY] = {};
+  float lut[kLutCapacity] = {};
 
   ReferenceCurve(const simhost::EffectSettings& settings, int32_t table_size) {
     BuildFrameCurve(simhost::FrameControlsOf(settings, table_size), lut, simhost::PortableSin,

@@ -118,7 +118,7 @@ TEST(AddParam, RecordsEachDefinitionAndFailsTheChosenOne) {
 
 // The kinds and persistent ids of the effect's table, as its setup registers them.
 PF_Err RegisterTheEffectsParams(PF_InData* in) {
-  for (const ParamIdentity& identity : PARAM_IDENTITIES) {
+  for (const ParamIdentity& identity : kParamIdentities) {
     PF_ParamDef def{};
     def.param_type = identity.kind;
     def.uu.id = identity.disk_id;

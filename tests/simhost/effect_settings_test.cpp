@@ -13,7 +13,7 @@ namespace {
 
 std::vector<simhost::RecordedParam> Registered() {
   std::vector<simhost::RecordedParam> registered;
-  for (const ParamIdentity& identity : PARAM_IDENTITIES) {
+  for (const ParamIdentity& identity : kParamIdentities) {
     simhost::RecordedParam recorded{};
     recorded.def.param_type = identity.kind;
     recorded.def.uu.id = identity.disk_id;

@@ -48,7 +48,7 @@ struct CurveSettings {
 // A record with a neutral pre-transform and no blend, and its table.
 struct BuiltCurve {
   ToneCurve curve{};
-  std::array<float, LUT_CAPACITY> table{};
+  std::array<float, kLutCapacity> table{};
 };
 
 inline void Build(const CurveSettings& s, BuiltCurve* built) {

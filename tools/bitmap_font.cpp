@@ -6,10 +6,10 @@ namespace {
 
 struct Glyph {
   char character;
-  std::array<uint8_t, GLYPH_HEIGHT> rows;
+  std::array<uint8_t, kGlyphHeight> rows;
 };
 
-constexpr Glyph GLYPHS[] = {
+constexpr Glyph kGlyphs[] = {
     {'0', {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}},
     {'1', {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E}},
     {'2', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}},
@@ -61,9 +61,9 @@ constexpr Glyph GLYPHS[] = {
 
 }  // namespace
 
-std::array<uint8_t, GLYPH_HEIGHT> GlyphRows(char character) {
+std::array<uint8_t, kGlyphHeight> GlyphRows(char character) {
   const char wanted = static_cast<char>(std::toupper(static_cast<unsigned char>(character)));
-  for (const Glyph& glyph : GLYPHS) {
+  for (const Glyph& glyph : kGlyphs) {
     if (glyph.character == wanted) return glyph.rows;
   }
   return {};

@@ -6,10 +6,10 @@
 #include <array>
 #include <cstdint>
 
-constexpr int GLYPH_WIDTH = 5;
-constexpr int GLYPH_HEIGHT = 7;
-constexpr int GLYPH_ADVANCE = 6;  // one blank column between characters
+constexpr int kGlyphWidth = 5;
+constexpr int kGlyphHeight = 7;
+constexpr int kGlyphAdvance = 6;  // one blank column between characters
 
 // Seven rows, top first; bit 4 of each row is the leftmost pixel. A character
 // without a glyph gives the blank.
-std::array<uint8_t, GLYPH_HEIGHT> GlyphRows(char character);
+std::array<uint8_t, kGlyphHeight> GlyphRows(char character);

@@ -97,14 +97,14 @@ void Canvas::DrawText(int left, int top, const std::string& text, int scale, Col
   int pen = left;
   for (char character : text) {
     const auto rows = GlyphRows(character);
-    for (int row = 0; row < GLYPH_HEIGHT; ++row) {
-      for (int column = 0; column < GLYPH_WIDTH; ++column) {
-        if ((rows[row] >> (GLYPH_WIDTH - 1 - column) & 1) == 0) continue;
+    for (int row = 0; row < kGlyphHeight; ++row) {
+      for (int column = 0; column < kGlyphWidth; ++column) {
+        if ((rows[row] >> (kGlyphWidth - 1 - column) & 1) == 0) continue;
         FillRectangle(pen + column * scale, top + row * scale, pen + (column + 1) * scale,
                       top + (row + 1) * scale, colour);
       }
     }
-    pen += GLYPH_ADVANCE * scale;
+    pen += kGlyphAdvance * scale;
   }
 }
 
@@ -112,20 +112,20 @@ void Canvas::DrawTextUp(int left, int bottom, const std::string& text, int scale
   int pen = bottom;
   for (char character : text) {
     const auto rows = GlyphRows(character);
-    for (int row = 0; row < GLYPH_HEIGHT; ++row) {
-      for (int column = 0; column < GLYPH_WIDTH; ++column) {
-        if ((rows[row] >> (GLYPH_WIDTH - 1 - column) & 1) == 0) continue;
+    for (int row = 0; row < kGlyphHeight; ++row) {
+      for (int column = 0; column < kGlyphWidth; ++column) {
+        if ((rows[row] >> (kGlyphWidth - 1 - column) & 1) == 0) continue;
         const int x = left + row * scale;
         const int y = pen - (column + 1) * scale;
         FillRectangle(x, y, x + scale, y + scale, colour);
       }
     }
-    pen -= GLYPH_ADVANCE * scale;
+    pen -= kGlyphAdvance * scale;
   }
 }
 
 int Canvas::TextWidth(const std::string& text, int scale) {
-  return text.empty() ? 0 : (static_cast<int>(text.size()) * GLYPH_ADVANCE - 1) * scale;
+  return text.empty() ? 0 : (static_cast<int>(text.size()) * kGlyphAdvance - 1) * scale;
 }
 
 void Canvas::Paste(int left, int top, int width, int height, const std::vector<float>& rgb) {

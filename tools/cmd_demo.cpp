@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr int GAP = 16;
-constexpr int LABEL_BAND = 44;
+constexpr int kGap = 16;
+constexpr int kLabelBand = 44;
 
 // A grade that shows what the effect does on the chart: more contrast about
 // mid grey, with the ends rolled off so shadows and highlights keep detail.
@@ -28,12 +28,12 @@ void ApplyDemoGrade(const std::vector<RegisteredParam>& params, simhost::EffectS
 void WriteBeforeAfter(const Image& before, const Image& after, const std::string& path) {
   const int width = before.header.width;
   const int height = before.header.height;
-  Canvas canvas(2 * width + 3 * GAP, height + LABEL_BAND + GAP, {0.08f, 0.08f, 0.09f});
+  Canvas canvas(2 * width + 3 * kGap, height + kLabelBand + kGap, {0.08f, 0.08f, 0.09f});
   const Colour text{0.9f, 0.9f, 0.9f};
-  canvas.DrawText(GAP, 14, "BEFORE", 3, text);
-  canvas.DrawText(2 * GAP + width, 14, "AFTER", 3, text);
-  canvas.Paste(GAP, LABEL_BAND, width, height, before.samples_float);
-  canvas.Paste(2 * GAP + width, LABEL_BAND, width, height, after.samples_float);
+  canvas.DrawText(kGap, 14, "BEFORE", 3, text);
+  canvas.DrawText(2 * kGap + width, 14, "AFTER", 3, text);
+  canvas.Paste(kGap, kLabelBand, width, height, before.samples_float);
+  canvas.Paste(2 * kGap + width, kLabelBand, width, height, after.samples_float);
   canvas.Write(path);
 }
 

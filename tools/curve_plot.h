@@ -9,8 +9,8 @@
 #include "tools/canvas.h"
 #include "tools/curve_model.h"
 
-constexpr double PLOT_LOW = -0.25;
-constexpr double PLOT_HIGH = 1.25;
+constexpr double kPlotLow = -0.25;
+constexpr double kPlotHigh = 1.25;
 
 // `caption` lines are printed under the title, one per entry.
 Canvas PlotCurve(const CurveModel& model, const std::vector<std::string>& caption);

@@ -46,13 +46,13 @@ int main(int argc, char** argv) {
     return app.exit(help);
   } catch (const CLI::ParseError& error) {
     std::fprintf(stderr, "velmora: %s (see velmora --help)\n", error.what());
-    return EXIT_BAD_INPUT;
+    return kExitBadInput;
   } catch (const ToolError& error) {
     std::fprintf(stderr, "velmora: %s\n", error.what());
     return error.exit_code();
   } catch (const std::exception& error) {
     std::fprintf(stderr, "velmora: %s\n", error.what());
-    return EXIT_FAILED;
+    return kExitFailed;
   }
   return 0;
 }

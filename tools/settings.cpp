@@ -23,7 +23,7 @@ struct FlagIdentity {
 // stored in project files and never change, so they are the one safe key from
 // a flag to the module's definition; the order and the kinds are the
 // parameter table's (host/params.h).
-constexpr std::array<FlagIdentity, kRegisteredParamCount> FLAG_NAMES{{
+constexpr std::array<FlagIdentity, kRegisteredParamCount> kFlagNames{{
     {"quality", DISK_ID_QUALITY},
     {"offset", DISK_ID_OFFSET},
     {"gamma", DISK_ID_GAMMA},
@@ -39,7 +39,7 @@ constexpr std::array<FlagIdentity, kRegisteredParamCount> FLAG_NAMES{{
 }};
 
 const char* FlagOf(A_long disk_id) {
-  for (const FlagIdentity& name : FLAG_NAMES) {
+  for (const FlagIdentity& name : kFlagNames) {
     if (name.disk_id == disk_id) return name.flag;
   }
   throw Failure("the tool has no flag for persistent id " + std::to_string(disk_id));

@@ -1,7 +1,7 @@
 // The render command: one output frame from the current parameter values.
 #pragma once
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 // Builds the frame's tone curve and either copies the input (blend 100 %) or
 // runs the pixel transform over the frame through the path that fits the host

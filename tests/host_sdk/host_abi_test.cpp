@@ -1,5 +1,5 @@
 // Checks every record, member and constant of the host headers against the values the
-// host's own Windows x64 build printed (tests/host/data). A member that moved, changed
+// host's own Windows x64 build printed (tests/host_sdk/data). A member that moved, changed
 // size or is missing, and a constant with a wrong value, each fail with name, expected
 // and actual.
 #include <gtest/gtest.h>
@@ -15,8 +15,9 @@
 #include <utility>
 #include <vector>
 
-#include "host/host_constants.h"
-#include "host/host_records.h"
+#include "host_sdk/host_constants.h"
+#include "host_sdk/host_records.h"
+#include "host_sdk/host_suites.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 # The two quick-start commands:
 #   make demo   builds the module (Linux and Windows) and renders the built-in demo chart
-#   make test   builds everything and runs every test: native, sanitizers, Windows under wine
+#   make test   checks the format, builds everything and runs every test: native, sanitizers,
+#               Windows under wine
 # Both install any missing Debian package first.
 
 BUILD ?= build
@@ -8,10 +9,17 @@ JOBS ?= $(shell nproc)
 CMAKE_CONFIGURE = cmake -S . -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: deps configure build demo test clean bench bench-build bench-instructions \
-        test-native test-asan test-tsan windows test-windows package test-package
+        test-native test-asan test-tsan windows test-windows package test-package format-check
 
 deps:
 	./scripts/install-deps.sh
+
+# ---- format ----------------------------------------------------------------------
+# format-check: every C++ source file as clang-format (.clang-format) writes it.
+FORMAT_FOLDERS = host_sdk engine host resources simhost tools bench fuzz tests
+format-check: deps
+	find $(FORMAT_FOLDERS) \( -name '*.cpp' -o -name '*.h' \) -print0 | \
+	  xargs -0 clang-format --dry-run -Werror
 
 # ---- native build --------------------------------------------------------------
 configure: deps
@@ -51,7 +59,7 @@ WINDOWS_CONFIGURE = $(CMAKE_CONFIGURE) -B $(BUILD)-windows -DVELMORA_BUILD_TOOLS
 windows: deps
 	$(WINDOWS_CONFIGURE)
 	cmake --build $(BUILD)-windows -j $(JOBS) --target velmora_module
-	@echo "Windows module: $(abspath $(BUILD)-windows/resources/Trevane_Velmora.aex)"
+	@echo "Windows module: $(abspath $(BUILD)-windows/host/Trevane_Velmora.aex)"
 
 test-windows: build windows
 	cmake --build $(BUILD)-windows -j $(JOBS)
@@ -62,7 +70,7 @@ test-windows: build windows
 #          and dist/SHA256SUMS, from the Windows module; the version is the module's own.
 # test-package: the release under wine, in a prefix of its own: silent install,
 #          upgrade, uninstall, the zip's module and the checksums.
-WINDOWS_MODULE = $(abspath $(BUILD)-windows/resources/Trevane_Velmora.aex)
+WINDOWS_MODULE = $(abspath $(BUILD)-windows/host/Trevane_Velmora.aex)
 
 package: windows
 	cmake -DMODULE=$(WINDOWS_MODULE) -DDIST=$(abspath dist) -P packaging/package.cmake
@@ -105,7 +113,7 @@ test-fuzz: fuzz-build
 fuzz: fuzz-build
 	./fuzz/run_fuzzers.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
-test: test-native test-asan test-tsan test-fuzz test-windows test-package
+test: format-check test-native test-asan test-tsan test-fuzz test-windows test-package
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-* dist

@@ -25,9 +25,10 @@ double Cosine(double v) {
 // points of OpenColorIO's B-spline.
 OCIO::ConstGradingBSplineCurveRcPtr CurveLikeOurs() {
   ToneCurve curve{};
-  std::array<float, LUT_CAPACITY> table{};
+  std::array<float, kLutCapacity> table{};
   const float pivot = 128.0f / 255.0f;
-  BuildLut(&curve, table.data(), 128, pivot, pivot, pivot, 50.0, 1.0, 0.0, 0.0, 0, 0, Sine, Cosine);
+  BuildLut(&curve, table.data(), {128, pivot, pivot, pivot, 50.0, 1.0, 0.0, 0.0, 0, 0}, Sine,
+           Cosine);
   constexpr int kPoints = 9;
   OCIO::GradingBSplineCurveRcPtr spline = OCIO::GradingBSplineCurve::Create(kPoints);
   for (int i = 0; i < kPoints; ++i) {

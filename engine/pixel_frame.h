@@ -6,18 +6,26 @@
 #include <cstdint>
 
 #include "engine/tone_curve.h"
-#include "host/host_types.h"
+#include "host_sdk/host_types.h"
 
-// Which per-pixel route a frame takes.
-//  - Neutral: neutral pre-transform, the table applies, no blend, and the table
-//    is plain (below). Pixels whose lightness lies inside the table take the
-//    short path; the rest take the general one.
-//  - Active: the same with a pre-transform that is not neutral.
-//  - NeutralBlended, ActiveBlended: the same two with a blend whose mix lies
-//    in [0, 1], which keeps every blended integer channel within the range the
-//    short path's stores take.
-//  - General: every other frame, every pixel on the general path.
-enum class FrameRoute : int32_t { Neutral, Active, NeutralBlended, ActiveBlended, General };
+// The routes of the pixel path. Every pixel can take the general route, which
+// follows every step of the transform. A frame whose table applies and is
+// plain (TableIsPlain), with no blend or a mix in [0, 1] (which keeps every
+// blended integer channel within the range a short route's stores take), also
+// has a short route: its pixels whose lightness lies strictly inside the table
+// skip the steps that cannot apply to them; the others take the general route.
+// The frame's route names its short route by what else it must do:
+//  - Short: nothing else (neutral pre-transform, no blend);
+//  - ShortPreTransformed: the pre-transform first;
+//  - ShortBlended, ShortPreTransformedBlended: the same two, with the blend.
+//  - General: no short route, every pixel on the general route.
+enum class FrameRoute : int32_t {
+  Short,
+  ShortPreTransformed,
+  ShortBlended,
+  ShortPreTransformedBlended,
+  General
+};
 
 struct PixelFrame {
   ToneCurve curve;  // first: the frame's record, exactly as the render filled it
@@ -43,32 +51,3 @@ struct PixelFrame {
 // Fills `frame` from the completed record. The table's storage must outlive
 // the frame; it is read, not copied.
 void PreparePixelFrame(const ToneCurve& curve, PixelFrame* frame);
-
-// Whether every table point lies in [+0, 1]: no -0, no NaN, no infinity, no
-// value outside the unit range. For such a table the interpolation at a whole
-// position equals the point itself (its weight 1 times the point plus 0 times
-// its neighbour), and no corrected channel can leave the range the integer
-// conversions take without their clamps.
-bool TableIsPlain(const ToneCurve& curve);
-
-// TransformRowsBGRA on a frame already prepared, to the last bit the same.
-void TransformFrameRowsBGRA(const PixelFrame& frame, const PF_EffectWorld& source,
-                            const PF_EffectWorld& destination, A_long rows);
-
-// The host's iterate callbacks for a frame; the refcon is the PixelFrame.
-// Results are those of TransformPixel8, TransformPixel16 and
-// TransformPixel8BGRA with the frame's curve, to the last bit.
-PF_Err TransformFramePixel8(void* frame, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out);
-PF_Err TransformFramePixel16(void* frame, A_long x, A_long y, PF_Pixel16* in, PF_Pixel16* out);
-PF_Err TransformFramePixel8BGRA(void* frame, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out);
-
-// The pixel function of the frame's own route: the results of the functions
-// above, without their choice of route for every pixel. For the render, which
-// hands it to the host's iterate with the frame as the refcon.
-using FramePixelFunction8 = PF_Err (*)(void* frame, A_long x, A_long y, PF_Pixel8* in,
-                                       PF_Pixel8* out);
-using FramePixelFunction16 = PF_Err (*)(void* frame, A_long x, A_long y, PF_Pixel16* in,
-                                        PF_Pixel16* out);
-FramePixelFunction8 PixelFunction8For(const PixelFrame& frame);
-FramePixelFunction16 PixelFunction16For(const PixelFrame& frame);
-FramePixelFunction8 PixelFunction8BGRAFor(const PixelFrame& frame);

@@ -1,8 +1,9 @@
 // Host pixels as one four-lane vector of floats in the working order alpha,
 // red, green, blue, and back.
 //
-// The lanes hold exactly the values of the scalar conversions in
-// engine/channel_conversion.h: each lane is converted by the same IEEE
+// The lanes hold exactly the values of the plain scalar conversions (c / 255,
+// c * 2^-15; back, clamped and truncated), which the tests keep in
+// tests/engine/reference_transform.h: each lane is converted by the same IEEE
 // operation (a division by 255, read from a table of its results, a
 // multiplication by 2^-15 or by the full scale), and the clamps are max and min instructions, whose
 // choice of operand is that of the scalar comparisons, a NaN included. SSE2 is the base of every
@@ -14,7 +15,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "host/host_types.h"
+#include "host_sdk/host_types.h"
 
 #if !defined(__SSE2__) && !defined(_M_X64)
 #error "The pixel path is written for SSE2, the base instruction set of x86-64"

@@ -1,5 +1,8 @@
 // The per-pixel lightness transform and the adapters between the host's pixel
-// formats and it.
+// formats and it: what the render calls, once per frame, on a prepared frame
+// (pixel_frame.h). The files: pixel_kernel.h, the steps below on four lanes;
+// integer_pixels.cpp, the integer formats and the choice of the frame's pixel
+// function; float_rows.cpp, the float row walk; pixel_frame.cpp, the frame.
 //
 // A pixel's lightness d is the mean of its largest and smallest colour channel.
 // It goes through `EvaluateCurve`, and each colour channel keeps its distance
@@ -26,18 +29,8 @@
 //  12. The status is 0.
 #pragma once
 
-#include <cstdint>
-
-#include "engine/tone_curve.h"
-#include "host/host_types.h"
-
-// The working pixel: the layout of the host's PF_PixelFloat.
-struct FloatPixel {
-  float alpha;
-  float red;
-  float green;
-  float blue;
-};
+#include "engine/pixel_frame.h"
+#include "host_sdk/host_types.h"
 
 // A pixel of a 32-bit float BGRA frame.
 struct FloatPixelBGRA {
@@ -47,22 +40,29 @@ struct FloatPixelBGRA {
   float alpha;
 };
 
-// Both return 0 always.
-PF_Err TransformPixel(const ToneCurve& curve, const FloatPixel& in, FloatPixel* out);
-PF_Err TransformPixelBGRA(void* curve, A_long x, A_long y, FloatPixelBGRA* in, FloatPixelBGRA* out);
+// The pixel function of the frame's own route, for the host's iterate with the
+// frame as the refcon. Channels come in by c / 255 (8-bit) or c * 2^-15
+// (16-bit, full scale 32768) and go back by truncating the clamped scaled
+// value, never rounding: 0.5 is stored as 127 and as 16384; NaN as 0.
+// Premiere's 8-bit BGRA pixels reach the callback typed as PF_Pixel8: byte 0
+// is blue, 1 green, 2 red, 3 alpha.
+using FramePixelFunction8 = PF_Err (*)(void* frame, A_long x, A_long y, PF_Pixel8* in,
+                                       PF_Pixel8* out);
+using FramePixelFunction16 = PF_Err (*)(void* frame, A_long x, A_long y, PF_Pixel16* in,
+                                        PF_Pixel16* out);
+FramePixelFunction8 PixelFunction8For(const PixelFrame& frame);
+FramePixelFunction16 PixelFunction16For(const PixelFrame& frame);
+FramePixelFunction8 PixelFunction8BGRAFor(const PixelFrame& frame);
 
-// Pixel functions for the host's iterate services; the refcon is the ToneCurve.
-// Channels come in by c / 255 (8-bit) or c * 2^-15 (16-bit, full scale 32768)
-// and go back by truncating the clamped scaled value, never rounding: 0.5 is
-// stored as 127 and as 16384; NaN as 0.
-PF_Err TransformPixel8(void* curve, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out);
-PF_Err TransformPixel16(void* curve, A_long x, A_long y, PF_Pixel16* in, PF_Pixel16* out);
-// Premiere's 8-bit BGRA pixels reach the callback typed as PF_Pixel8: byte 0 is
-// blue, 1 green, 2 red, 3 alpha.
-PF_Err TransformPixel8BGRA(void* curve, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out);
+// After Effects' float pixels (alpha, red, green, blue, white 1.0) one at a
+// time, for its float iterate with the frame as the refcon: values beyond 0..1,
+// NaN and infinities as the float row walk takes them, to the last bit.
+using FramePixelFunctionFloat = PF_Err (*)(void* frame, A_long x, A_long y, PF_PixelFloat* in,
+                                           PF_PixelFloat* out);
+FramePixelFunctionFloat PixelFunctionFloatFor(const PixelFrame& frame);
 
 // Walks `rows` rows of a float BGRA frame, `destination.width` pixels each,
 // from the first pixel of both buffers, stepping each by its own signed row
 // stride. The source must hold at least that many pixels in as many rows.
-void TransformRowsBGRA(const ToneCurve& curve, const PF_EffectWorld& source,
-                       const PF_EffectWorld& destination, A_long rows);
+void TransformFrameRowsBGRA(const PixelFrame& frame, const PF_EffectWorld& source,
+                            const PF_EffectWorld& destination, A_long rows);

@@ -46,7 +46,6 @@
 #include <limits>
 
 #include "engine/power_tables.h"
-#include "engine/tone_curve.h"
 
 namespace {
 

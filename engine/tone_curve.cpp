@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/single_pow.h"
+
 namespace {
 
 constexpr double kDegreesToRadians = 0.017453292519943295;  // the double nearest pi / 180
@@ -126,18 +128,16 @@ int32_t LutSizeForQuality(int32_t quality) {
   }
 }
 
-void BuildLut(ToneCurve* curve, float* storage, int32_t table_size, float pivot_red,
-              float pivot_green, float pivot_blue, double contrast, double width,
-              double shadows_rolloff, double highlights_rolloff, int32_t clamp_white,
-              int32_t clamp_black, CurveAngleFunction sine, CurveAngleFunction cosine) {
-  const int32_t size = IsTableSize(table_size) ? table_size : 128;
-  const float red = LimitChannel(pivot_red);
-  const float green = LimitChannel(pivot_green);
-  const float blue = LimitChannel(pivot_blue);
-  contrast = Limit(contrast, -100.0, 100.0, 0.0);
-  width = Limit(width, 0.001, 1.0, 1.0);
-  shadows_rolloff = Limit(shadows_rolloff, 0.0, 1.0, 0.0);
-  highlights_rolloff = Limit(highlights_rolloff, 0.0, 1.0, 0.0);
+void BuildLut(ToneCurve* curve, float* storage, const CurveControls& controls,
+              CurveAngleFunction sine, CurveAngleFunction cosine) {
+  const int32_t size = IsTableSize(controls.table_size) ? controls.table_size : 128;
+  const float red = LimitChannel(controls.pivot_red);
+  const float green = LimitChannel(controls.pivot_green);
+  const float blue = LimitChannel(controls.pivot_blue);
+  const double contrast = Limit(controls.contrast, -100.0, 100.0, 0.0);
+  const double width = Limit(controls.width, 0.001, 1.0, 1.0);
+  const double shadows_rolloff = Limit(controls.shadows_rolloff, 0.0, 1.0, 0.0);
+  const double highlights_rolloff = Limit(controls.highlights_rolloff, 0.0, 1.0, 0.0);
 
   float largest = red > green ? red : green;
   largest = largest > blue ? largest : blue;
@@ -196,13 +196,13 @@ void BuildLut(ToneCurve* curve, float* storage, int32_t table_size, float pivot_
   curve->lut_size = size;
   curve->lut = storage;
   const float steps = static_cast<float>(size - 1);
-  if (clamp_black != 0) {
+  if (controls.clamp_black != 0) {
     curve->black_slope = 0.0f;
   } else {
     const float rise = storage[1] - storage[0];
     curve->black_slope = rise * steps;
   }
-  if (clamp_white != 0) {
+  if (controls.clamp_white != 0) {
     curve->white_slope = 0.0f;
   } else {
     const float rise = storage[size - 1] - storage[size - 2];

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
-constexpr int32_t LUT_CAPACITY = 1024;  // floats of table storage a render provides
+constexpr int32_t kLutCapacity = 1024;  // floats of table storage a render provides
 
 // Everything the curve and the pixel transform need for one frame. Filled once
 // by the render and `BuildLut`, then only read, from any number of threads.
@@ -29,16 +29,20 @@ struct ToneCurve {
 
 using CurveAngleFunction = double (*)(double);
 
-// x to the power y in single precision. The C libraries' own powf differ between
-// our Linux and Windows builds by an ulp now and then; the correctly rounded
-// double power narrowed once gives the same bits on both.
-inline float SinglePowByDouble(float x, float y) {
-  return static_cast<float>(std::pow(static_cast<double>(x), static_cast<double>(y)));
-}
-
-// The same value, SinglePowByDouble(x, y) to the last bit for every x and y,
-// mostly without the double power's cost (single_pow.cpp).
-float SinglePow(float x, float y);
+// What the table is built from: the effect's curve controls, as `BuildLut`
+// takes them (its comment gives their ranges).
+struct CurveControls {
+  int32_t table_size;
+  float pivot_red;
+  float pivot_green;
+  float pivot_blue;
+  double contrast;
+  double width;
+  double shadows_rolloff;
+  double highlights_rolloff;
+  int32_t clamp_white;  // nonzero: the table's white end is clamped (slope 0)
+  int32_t clamp_black;
+};
 
 // IEEE equality of a record field with 0 and with 1, answered from the bits:
 // the same result for every value, a NaN never equal, in one integer test
@@ -142,10 +146,8 @@ inline double EvaluateCurve(double x, const ToneCurve& curve) {
 //   rolloffs            0..1;          NaN gives 0 (the default)
 // `sine` and `cosine` are called four times, all with the contrast angle: sine,
 // cosine for the dark segment, then sine, cosine for the bright one.
-void BuildLut(ToneCurve* curve, float* storage, int32_t table_size, float pivot_red,
-              float pivot_green, float pivot_blue, double contrast, double width,
-              double shadows_rolloff, double highlights_rolloff, int32_t clamp_white,
-              int32_t clamp_black, CurveAngleFunction sine, CurveAngleFunction cosine);
+void BuildLut(ToneCurve* curve, float* storage, const CurveControls& controls,
+              CurveAngleFunction sine, CurveAngleFunction cosine);
 
 // The table size for a Quality choice 1..5; any other choice gives 128.
 int32_t LutSizeForQuality(int32_t quality);

@@ -28,7 +28,7 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_reader.h"
 #include "host/entry.h"
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 #include "simhost/host.h"
 
 namespace {

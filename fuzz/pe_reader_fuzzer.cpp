@@ -20,8 +20,8 @@
 
 namespace {
 
-constexpr std::size_t LIST_HEADER = 10;
-constexpr std::size_t RECORD_HEADER = 16;
+constexpr std::size_t kListHeader = 10;
+constexpr std::size_t kRecordHeader = 16;
 
 void ParseAndDescribe(const std::vector<uint8_t>& list) {
   std::vector<PiplProperty> properties;
@@ -30,7 +30,7 @@ void ParseAndDescribe(const std::vector<uint8_t>& list) {
   } catch (const PeFormatError&) {
     return;
   }
-  FUZZ_CHECK(LIST_HEADER + RECORD_HEADER * properties.size() <= list.size());
+  FUZZ_CHECK(kListHeader + kRecordHeader * properties.size() <= list.size());
   for (const PiplProperty& property : properties) {
     FUZZ_CHECK(property.data.size() == property.declared_length);
     FUZZ_CHECK(property.vendor.size() == 4 && property.key.size() == 4);

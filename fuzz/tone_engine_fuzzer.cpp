@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/pixel_transform.h"
+#include "engine/pixel_test_entry_points.h"
 #include "engine/tone_curve.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_reader.h"
@@ -109,15 +109,16 @@ LutInputs ReadLutInputs(fuzz::FuzzReader& in) {
 // Builds into fresh storage pre-filled with `unwritten`; checks the slots and
 // the untouched fields.
 ToneCurve BuildChecked(const LutInputs& lut, float unwritten, std::vector<float>& storage) {
-  storage.assign(LUT_CAPACITY, unwritten);
+  storage.assign(kLutCapacity, unwritten);
   ToneCurve curve{};
   curve.offset = 0.25f;
   curve.gamma = 2.5f;
   curve.gain = 0.75f;
   curve.contrast = -3.0f;
   curve.mix = 0.5f;
-  BuildLut(&curve, storage.data(), lut.table_size, lut.red, lut.green, lut.blue, lut.contrast,
-           lut.width, lut.shadows_rolloff, lut.highlights_rolloff, lut.clamp_white, lut.clamp_black,
+  BuildLut(&curve, storage.data(),
+           {lut.table_size, lut.red, lut.green, lut.blue, lut.contrast, lut.width,
+            lut.shadows_rolloff, lut.highlights_rolloff, lut.clamp_white, lut.clamp_black},
            lut.sine, lut.cosine);
 
   FUZZ_CHECK(IsTableSize(curve.lut_size));

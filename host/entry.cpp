@@ -1,11 +1,11 @@
 #include "host/entry.h"
 
 #include "host/effect_identity.h"
-#include "host/host_constants.h"
 #include "host/params.h"
 #include "host/render.h"
 #include "host/smart_render.h"
 #include "host/suites.h"
+#include "host_sdk/host_constants.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -15,15 +15,14 @@ PF_Err About(PF_InData* in_data, PF_OutData* out_data) {
   SuiteHandler suites(in_data->pica_basicP);
   // The version shown is written out here; the version word says the same.
   suites.AnsiSuite()->sprintf(out_data->return_msg, "%s v%d.%d\r%s", GetString(STR_NAME),
-                              EFFECT_VERSION_MAJOR, EFFECT_VERSION_MINOR,
-                              GetString(STR_DESCRIPTION));
+                              kEffectVersionMajor, kEffectVersionMinor, GetString(STR_DESCRIPTION));
   return PF_Err_NONE;
 }
 
 PF_Err GlobalSetup(PF_InData* in_data, PF_OutData* out_data) {
-  out_data->my_version = EFFECT_VERSION;
-  out_data->out_flags = EFFECT_OUT_FLAGS;
-  out_data->out_flags2 = EFFECT_OUT_FLAGS2;
+  out_data->my_version = kEffectVersion;
+  out_data->out_flags = kEffectOutFlags;
+  out_data->out_flags2 = kEffectOutFlags2;
   if (in_data->appl_id != APPL_ID_PREMIERE_PRO) return PF_Err_NONE;
 
   const void* acquired = nullptr;

@@ -2,7 +2,7 @@
 // other file.
 #pragma once
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 #if defined(_WIN32)
 #define VELMORA_EXPORT  // the module-definition file names the one export

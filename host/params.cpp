@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 
-const StringEntry STRING_TABLE[STR_COUNT] = {
+const StringEntry kStringTable[STR_COUNT] = {
     {STR_NONE, ""},
     {STR_NAME, "Velmora"},
     {STR_DESCRIPTION, "Velmora plugin for After Effects and Premiere Pro. Copyright 2026 Trevane."},
@@ -27,31 +27,12 @@ const StringEntry STRING_TABLE[STR_COUNT] = {
 };
 
 const char* GetString(int32_t id) {
-  return STRING_TABLE[id].text;
+  return kStringTable[id].text;
 }
-
-// clang-format off
-const ParamIdentity PARAM_IDENTITIES[REGISTERED_PARAM_COUNT] = {
-  // index                     disk id                     kind                   name                    flags                          detail               valid        slider       default prec display
-  {PARAM_QUALITY,            DISK_ID_QUALITY,            PF_Param_POPUP,        STR_QUALITY,            PF_ParamFlag_CANNOT_TIME_VARY, STR_QUALITY_CHOICES, 1, 5,        1, 5,        3,    0, 0},
-  {PARAM_OFFSET,             DISK_ID_OFFSET,             PF_Param_FLOAT_SLIDER, STR_OFFSET,             0,                             STR_NONE,           -5, 5,       -1, 1,        0,    4, 0},
-  {PARAM_GAMMA,              DISK_ID_GAMMA,              PF_Param_FLOAT_SLIDER, STR_GAMMA,              0,                             STR_NONE,            0, 10,       0, 2,        1,    2, 0},
-  {PARAM_GAIN,               DISK_ID_GAIN,               PF_Param_FLOAT_SLIDER, STR_GAIN,               0,                             STR_NONE,            0, 10,       0, 2,        1,    2, 0},
-  {PARAM_CONTRAST,           DISK_ID_CONTRAST,           PF_Param_FLOAT_SLIDER, STR_CONTRAST,           0,                             STR_NONE,         -100, 100,   -100, 100,      0,    2, 0},
-  {PARAM_PIVOT,              DISK_ID_PIVOT,              PF_Param_COLOR,        STR_PIVOT,              0,                             STR_NONE,            0, 255,      0, 255,    128,    0, 0},
-  {PARAM_WIDTH,              DISK_ID_WIDTH,              PF_Param_FLOAT_SLIDER, STR_CONTRAST_WIDTH,     0,                             STR_NONE,        0.001, 1,    0.001, 1,        1,    2, 0},
-  {PARAM_SHADOWS_ROLLOFF,    DISK_ID_SHADOWS_ROLLOFF,    PF_Param_FLOAT_SLIDER, STR_SHADOWS_ROLLOFF,    0,                             STR_NONE,            0, 1,        0, 1,        0,    2, 0},
-  {PARAM_HIGHLIGHTS_ROLLOFF, DISK_ID_HIGHLIGHTS_ROLLOFF, PF_Param_FLOAT_SLIDER, STR_HIGHLIGHTS_ROLLOFF, 0,                             STR_NONE,            0, 1,        0, 1,        0,    2, 0},
-  {PARAM_BLEND,              DISK_ID_BLEND,              PF_Param_FIX_SLIDER,   STR_BLEND,              0,                             STR_NONE,            0, 100,      0, 100,      0,    1, PF_ValueDisplayFlag_PERCENT},
-  // The clamps take their names in the opposite order to their indices.
-  {PARAM_CLAMP_WHITE,        DISK_ID_CLAMP_WHITE,        PF_Param_CHECKBOX,     STR_CLAMP_WHITE,        PF_ParamFlag_CANNOT_TIME_VARY, STR_NONE,            0, 1,        0, 1,        0,    0, 0},
-  {PARAM_CLAMP_BLACK,        DISK_ID_CLAMP_BLACK,        PF_Param_CHECKBOX,     STR_CLAMP_BLACK,        PF_ParamFlag_CANNOT_TIME_VARY, STR_NONE,            0, 1,        0, 1,        0,    0, 0},
-};
-// clang-format on
 
 namespace {
 
-constexpr float CURVE_TOLERANCE = 0.05f;
+constexpr float kCurveTolerance = 0.05f;
 
 PF_Fixed ToFixed(double value) {
   return static_cast<PF_Fixed>(value * 65536.0);
@@ -71,7 +52,7 @@ void FillFloatSlider(const ParamIdentity& identity, PF_FloatSliderDef* slider) {
   slider->value = static_cast<double>(slider->dephault);
   slider->precision = identity.precision;
   slider->display_flags = identity.display_flags;
-  slider->curve_tolerance = CURVE_TOLERANCE;
+  slider->curve_tolerance = kCurveTolerance;
 }
 
 void FillFixedSlider(const ParamIdentity& identity, PF_FixedSliderDef* slider) {
@@ -135,7 +116,7 @@ void FillDefinition(const ParamIdentity& identity, A_char* (*copy_text)(A_char*,
 
 PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
   PF_ParamDef def;
-  for (const ParamIdentity& identity : PARAM_IDENTITIES) {
+  for (const ParamIdentity& identity : kParamIdentities) {
     FillDefinition(identity, in_data->utils->ansi.strcpy, &def);
     const PF_Err err = in_data->inter.add_param(in_data->effect_ref, -1, &def);
     if (err != PF_Err_NONE) return err;

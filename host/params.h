@@ -7,7 +7,8 @@
 
 #include <cstdint>
 
-#include "host/host_records.h"
+#include "host_sdk/host_constants.h"
+#include "host_sdk/host_records.h"
 
 // Positions in the host's parameter array, by which the render reads values.
 enum ParamIndex : int32_t {
@@ -70,7 +71,7 @@ struct StringEntry {
 
 // Constant for the module's lifetime: the host keeps pointers into it (the
 // popup's choice list, the checkboxes' side texts).
-extern const StringEntry STRING_TABLE[STR_COUNT];
+extern const StringEntry kStringTable[STR_COUNT];
 
 // The text of string `id`, found by position; `id` must be one of the STR_
 // constants below STR_COUNT.
@@ -95,10 +96,29 @@ struct ParamIdentity {
   int16_t display_flags;  // PF_ValueDisplayFlag_*
 };
 
-constexpr int32_t REGISTERED_PARAM_COUNT = PARAM_COUNT - 1;
+constexpr int32_t kRegisteredParamCount = PARAM_COUNT - 1;
 
-// In registration order; entry i registers parameter index i + 1.
-extern const ParamIdentity PARAM_IDENTITIES[REGISTERED_PARAM_COUNT];
+// The one table of the effect's parameters, in registration order; entry i
+// registers parameter index i + 1. The simulated host and the tool find the
+// effect's values by these persistent ids.
+// clang-format off
+inline constexpr ParamIdentity kParamIdentities[kRegisteredParamCount] = {
+  // index                     disk id                     kind                   name                    flags                          detail               valid        slider       default prec display
+  {PARAM_QUALITY,            DISK_ID_QUALITY,            PF_Param_POPUP,        STR_QUALITY,            PF_ParamFlag_CANNOT_TIME_VARY, STR_QUALITY_CHOICES, 1, 5,        1, 5,        3,    0, 0},
+  {PARAM_OFFSET,             DISK_ID_OFFSET,             PF_Param_FLOAT_SLIDER, STR_OFFSET,             0,                             STR_NONE,           -5, 5,       -1, 1,        0,    4, 0},
+  {PARAM_GAMMA,              DISK_ID_GAMMA,              PF_Param_FLOAT_SLIDER, STR_GAMMA,              0,                             STR_NONE,            0, 10,       0, 2,        1,    2, 0},
+  {PARAM_GAIN,               DISK_ID_GAIN,               PF_Param_FLOAT_SLIDER, STR_GAIN,               0,                             STR_NONE,            0, 10,       0, 2,        1,    2, 0},
+  {PARAM_CONTRAST,           DISK_ID_CONTRAST,           PF_Param_FLOAT_SLIDER, STR_CONTRAST,           0,                             STR_NONE,         -100, 100,   -100, 100,      0,    2, 0},
+  {PARAM_PIVOT,              DISK_ID_PIVOT,              PF_Param_COLOR,        STR_PIVOT,              0,                             STR_NONE,            0, 255,      0, 255,    128,    0, 0},
+  {PARAM_WIDTH,              DISK_ID_WIDTH,              PF_Param_FLOAT_SLIDER, STR_CONTRAST_WIDTH,     0,                             STR_NONE,        0.001, 1,    0.001, 1,        1,    2, 0},
+  {PARAM_SHADOWS_ROLLOFF,    DISK_ID_SHADOWS_ROLLOFF,    PF_Param_FLOAT_SLIDER, STR_SHADOWS_ROLLOFF,    0,                             STR_NONE,            0, 1,        0, 1,        0,    2, 0},
+  {PARAM_HIGHLIGHTS_ROLLOFF, DISK_ID_HIGHLIGHTS_ROLLOFF, PF_Param_FLOAT_SLIDER, STR_HIGHLIGHTS_ROLLOFF, 0,                             STR_NONE,            0, 1,        0, 1,        0,    2, 0},
+  {PARAM_BLEND,              DISK_ID_BLEND,              PF_Param_FIX_SLIDER,   STR_BLEND,              0,                             STR_NONE,            0, 100,      0, 100,      0,    1, PF_ValueDisplayFlag_PERCENT},
+  // The clamps take their names in the opposite order to their indices.
+  {PARAM_CLAMP_WHITE,        DISK_ID_CLAMP_WHITE,        PF_Param_CHECKBOX,     STR_CLAMP_WHITE,        PF_ParamFlag_CANNOT_TIME_VARY, STR_NONE,            0, 1,        0, 1,        0,    0, 0},
+  {PARAM_CLAMP_BLACK,        DISK_ID_CLAMP_BLACK,        PF_Param_CHECKBOX,     STR_CLAMP_BLACK,        PF_ParamFlag_CANNOT_TIME_VARY, STR_NONE,            0, 1,        0, 1,        0,    0, 0},
+};
+// clang-format on
 
 // Registers the twelve parameters in index order through `inter.add_param`.
 // The first non-zero code from the host ends the setup and is returned, with

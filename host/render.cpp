@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "engine/frame_curve.h"
 #include "engine/pixel_frame.h"
 #include "engine/pixel_transform.h"
 #include "engine/tone_curve.h"
-#include "host/host_constants.h"
 #include "host/params.h"
 #include "host/suites.h"
+#include "host_sdk/host_constants.h"
 
 namespace {
 
@@ -21,18 +22,6 @@ A_long RowCount(const PF_LayerDef& output) {
   const int64_t rows = static_cast<int64_t>(output.extent_hint.bottom) -
                        static_cast<int64_t>(output.extent_hint.top);
   return static_cast<A_long>(std::clamp<int64_t>(rows, INT32_MIN, INT32_MAX));
-}
-
-float ColorByteToFloat(A_u_char channel) {
-  return static_cast<float>(channel) / 255.0f;
-}
-
-// (100 - blend %) / 100, rounded to float twice as projects have always seen it;
-// exactly 0 only at a blend of exactly 100 %.
-float MixForBlend(PF_Fixed blend) {
-  const double blend_percent = static_cast<double>(blend) / 65536.0;
-  const float remaining = static_cast<float>(100.0 - blend_percent);
-  return static_cast<float>(static_cast<double>(remaining) / 100.0);
 }
 
 }  // namespace
@@ -114,32 +103,35 @@ PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandl
 
 PF_Err BuildRenderCurve(PF_InData* in_data, SuiteHandler& suites, PF_ParamDef* params[],
                         float* lut_storage, ToneCurve* curve) {
-  *curve = ToneCurve{};
-  curve->offset = static_cast<float>(params[PARAM_OFFSET]->u.fs_d.value);
-  curve->gamma = static_cast<float>(params[PARAM_GAMMA]->u.fs_d.value);
-  curve->gain = static_cast<float>(params[PARAM_GAIN]->u.fs_d.value);
-  const int32_t table_size = LutSizeForQuality(params[PARAM_QUALITY]->u.pd.value);
-
-  PF_PixelFloat pivot{};
+  FrameControls controls{};
+  controls.offset = params[PARAM_OFFSET]->u.fs_d.value;
+  controls.gamma = params[PARAM_GAMMA]->u.fs_d.value;
+  controls.gain = params[PARAM_GAIN]->u.fs_d.value;
+  CurveControls& table = controls.table;
+  table.table_size = LutSizeForQuality(params[PARAM_QUALITY]->u.pd.value);
   if (IsPremierePro(in_data)) {
     const PF_Pixel& color = params[PARAM_PIVOT]->u.cd.value;
-    pivot.red = ColorByteToFloat(color.red);
-    pivot.green = ColorByteToFloat(color.green);
-    pivot.blue = ColorByteToFloat(color.blue);
+    table.pivot_red = PivotChannelOfByte(color.red);
+    table.pivot_green = PivotChannelOfByte(color.green);
+    table.pivot_blue = PivotChannelOfByte(color.blue);
   } else {
+    PF_PixelFloat pivot{};
     const PF_Err err = suites.ColorParamSuite()->PF_GetFloatingPointColorFromColorDef(
         in_data->effect_ref, params[PARAM_PIVOT], &pivot);
     if (err != PF_Err_NONE) return err;
+    table.pivot_red = pivot.red;
+    table.pivot_green = pivot.green;
+    table.pivot_blue = pivot.blue;
   }
+  table.contrast = params[PARAM_CONTRAST]->u.fs_d.value;
+  table.width = params[PARAM_WIDTH]->u.fs_d.value;
+  table.shadows_rolloff = params[PARAM_SHADOWS_ROLLOFF]->u.fs_d.value;
+  table.highlights_rolloff = params[PARAM_HIGHLIGHTS_ROLLOFF]->u.fs_d.value;
+  table.clamp_white = params[PARAM_CLAMP_WHITE]->u.bd.value;
+  table.clamp_black = params[PARAM_CLAMP_BLACK]->u.bd.value;
+  controls.blend = params[PARAM_BLEND]->u.fd.value;
 
-  const double contrast = params[PARAM_CONTRAST]->u.fs_d.value;
-  BuildLut(curve, lut_storage, table_size, pivot.red, pivot.green, pivot.blue, contrast,
-           params[PARAM_WIDTH]->u.fs_d.value, params[PARAM_SHADOWS_ROLLOFF]->u.fs_d.value,
-           params[PARAM_HIGHLIGHTS_ROLLOFF]->u.fs_d.value, params[PARAM_CLAMP_WHITE]->u.bd.value,
-           params[PARAM_CLAMP_BLACK]->u.bd.value, in_data->utils->ansi.sin,
-           in_data->utils->ansi.cos);
-  curve->contrast = static_cast<float>(contrast);
-  curve->mix = MixForBlend(params[PARAM_BLEND]->u.fd.value);
+  BuildFrameCurve(controls, lut_storage, in_data->utils->ansi.sin, in_data->utils->ansi.cos, curve);
   return PF_Err_NONE;
 }
 
@@ -149,7 +141,7 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
   const A_long rows = RowCount(*output);
 
   ToneCurve curve;
-  float lut_storage[LUT_CAPACITY] = {};
+  float lut_storage[kLutCapacity] = {};
   const PF_Err curve_err = BuildRenderCurve(in_data, suites, params, lut_storage, &curve);
   if (curve_err != PF_Err_NONE) return curve_err;
 

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "engine/tone_curve.h"
-#include "host/host_records.h"
 #include "host/suites.h"
+#include "host_sdk/host_records.h"
 
 // Builds the frame's tone curve and either copies the input (blend 100 %) or
 // runs the pixel transform over the frame through the path that fits the host
@@ -13,7 +13,7 @@
 PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output);
 
 // The frame's curve record from the parameter values in `params` (indexed by
-// ParamIndex), its table in `lut_storage` (LUT_CAPACITY floats, which must
+// ParamIndex), its table in `lut_storage` (kLutCapacity floats, which must
 // outlive the record). Both renders build their curve here. Returns the colour
 // suite's error, which leaves the record unusable.
 PF_Err BuildRenderCurve(PF_InData* in_data, SuiteHandler& suites, PF_ParamDef* params[],

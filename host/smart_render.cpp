@@ -16,7 +16,7 @@ namespace {
 
 // The one input the effect reads, registered in the pre-render under this id
 // and fetched under it in the render.
-constexpr A_long INPUT_CHECKOUT_ID = 1;
+constexpr A_long kInputCheckoutId = 1;
 
 // The frame's parameter values, checked out from the host for as long as the
 // object lives; whatever was checked out is checked in however the frame ends.
@@ -72,14 +72,14 @@ class InputPixels {
 
   PF_Err CheckOut() {
     const PF_Err err =
-        callbacks_.checkout_layer_pixels(in_data_->effect_ref, INPUT_CHECKOUT_ID, &world_);
+        callbacks_.checkout_layer_pixels(in_data_->effect_ref, kInputCheckoutId, &world_);
     checked_out_ = err == PF_Err_NONE;
     return err;
   }
   PF_Err CheckIn() {
     if (!checked_out_) return PF_Err_NONE;
     checked_out_ = false;
-    return callbacks_.checkin_layer_pixels(in_data_->effect_ref, INPUT_CHECKOUT_ID);
+    return callbacks_.checkin_layer_pixels(in_data_->effect_ref, kInputCheckoutId);
   }
   const PF_EffectWorld* World() const { return world_; }
 
@@ -162,18 +162,6 @@ void ClearWorld(const PF_EffectWorld& world, std::size_t pixel_size) {
   }
 }
 
-// The engine's float transform of one working pixel, for the host's float
-// iterate; the refcon is the PixelFrame.
-PF_Err TransformFloatPixel(void* frame, A_long /*x*/, A_long /*y*/, PF_PixelFloat* in,
-                           PF_PixelFloat* out) {
-  FloatPixel source;
-  std::memcpy(&source, in, sizeof source);
-  FloatPixel result;
-  TransformPixel(static_cast<const PixelFrame*>(frame)->curve, source, &result);
-  std::memcpy(out, &result, sizeof result);
-  return PF_Err_NONE;
-}
-
 PF_Err TransformArea(PF_InData* in_data, SuiteHandler& suites, const ToneCurve& curve,
                      PF_PixelFormat format, PF_EffectWorld* source, PF_EffectWorld* destination) {
   if (curve.mix == 0.0f) return CopyInput(in_data, suites, source, destination);
@@ -189,7 +177,7 @@ PF_Err TransformArea(PF_InData* in_data, SuiteHandler& suites, const ToneCurve& 
                                               PixelFunction16For(frame), destination);
     default:
       return suites.IterateFloatSuite()->iterate(in_data, 0, rows, source, nullptr, &frame,
-                                                 TransformFloatPixel, destination);
+                                                 PixelFunctionFloatFor(frame), destination);
   }
 }
 
@@ -233,7 +221,7 @@ PF_Err SmartPreRender(PF_InData* in_data, PF_PreRenderExtra* extra) {
   }
   const PF_RenderRequest request = extra->input->output_request;
   PF_CheckoutResult checkout{};
-  const PF_Err err = extra->cb->checkout_layer(in_data->effect_ref, PARAM_INPUT, INPUT_CHECKOUT_ID,
+  const PF_Err err = extra->cb->checkout_layer(in_data->effect_ref, PARAM_INPUT, kInputCheckoutId,
                                                &request, in_data->current_time, in_data->time_step,
                                                in_data->time_scale, &checkout);
   if (err != PF_Err_NONE) return err;
@@ -252,7 +240,7 @@ PF_Err SmartRender(PF_InData* in_data, PF_SmartRenderExtra* extra) {
   }
   SuiteHandler suites(in_data->pica_basicP);
   ToneCurve curve;
-  float lut_storage[LUT_CAPACITY] = {};
+  float lut_storage[kLutCapacity] = {};
   const PF_Err err = BuildSmartCurve(in_data, suites, lut_storage, &curve);
   if (err != PF_Err_NONE) return err;
   return RenderPixels(in_data, suites, curve, *extra->cb);

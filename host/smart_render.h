@@ -4,7 +4,7 @@
 // nothing here outlives a call or is shared between calls.
 #pragma once
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 #include "host_sdk/smart_render.h"
 
 // Checks out the effect's own layer with the host's request as it came, and

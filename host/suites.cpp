@@ -1,8 +1,8 @@
 #include "host/suites.h"
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 
-const SuiteSlotName SUITE_SLOT_NAMES[SUITE_SLOT_COUNT] = {
+const SuiteSlotName kSuiteSlotNames[SUITE_SLOT_COUNT] = {
     {kPFANSISuite, kPFANSISuiteVersion1},
     {kPFWorldTransformSuite, kPFWorldTransformSuiteVersion1},
     {kPFIterate8Suite, kPFIterate8SuiteVersion1},
@@ -19,7 +19,7 @@ SuiteHandler::SuiteHandler(SPBasicSuite* basic) : basic_(basic), slots_{} {
 SuiteHandler::~SuiteHandler() {
   for (int32_t slot = 0; slot < SUITE_SLOT_COUNT; ++slot) {
     if (slots_[slot] != nullptr) {
-      basic_->ReleaseSuite(SUITE_SLOT_NAMES[slot].name, SUITE_SLOT_NAMES[slot].version);
+      basic_->ReleaseSuite(kSuiteSlotNames[slot].name, kSuiteSlotNames[slot].version);
     }
   }
 }
@@ -28,7 +28,7 @@ const void* SuiteHandler::Suite(SuiteSlot slot) {
   if (slots_[slot] == nullptr) {
     const void* suite = nullptr;
     const SPErr err =
-        basic_->AcquireSuite(SUITE_SLOT_NAMES[slot].name, SUITE_SLOT_NAMES[slot].version, &suite);
+        basic_->AcquireSuite(kSuiteSlotNames[slot].name, kSuiteSlotNames[slot].version, &suite);
     // A pointer that comes with an error code is not trusted; the slot stays
     // empty, so nothing is released for it either.
     if (err != kSPNoError || suite == nullptr) throw PF_Err{PF_Err_BAD_CALLBACK_PARAM};

@@ -14,7 +14,8 @@
 
 #include <cstdint>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
+#include "host_sdk/host_suites.h"
 #include "host_sdk/smart_suites.h"
 
 // The suites a handler knows, in the order in which it releases them.
@@ -34,7 +35,7 @@ struct SuiteSlotName {
   int32_t version;
 };
 
-extern const SuiteSlotName SUITE_SLOT_NAMES[SUITE_SLOT_COUNT];
+extern const SuiteSlotName kSuiteSlotNames[SUITE_SLOT_COUNT];
 
 class SuiteHandler {
  public:

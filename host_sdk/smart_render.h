@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 #pragma pack(push, 8)
 

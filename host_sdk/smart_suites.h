@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 #pragma pack(push, 8)
 

@@ -8,13 +8,13 @@
 
 namespace {
 
-constexpr char EFFECT_NAME[] = "Trevane Velmora";
-constexpr char EFFECT_CATEGORY[] = "Trevane";
-constexpr char ENTRY_POINT_NAME[] = "EntryPointFunc";
+constexpr char kEffectName[] = "Trevane Velmora";
+constexpr char kEffectCategory[] = "Trevane";
+constexpr char kEntryPointName[] = "EntryPointFunc";
 
 // The 'aeFL' record: a flag word the host defines and expects as 8; the effect
 // relies on nothing in it.
-constexpr uint32_t HOST_FLAG_WORD = 8;
+constexpr uint32_t kHostFlagWord = 8;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -102,18 +102,18 @@ std::vector<uint8_t> PropertyListBytes() {
     ++count;
   };
   add("kind", Code32("eFKT"));
-  add("name", CountedText(EFFECT_NAME));
-  add("catg", CountedText(EFFECT_CATEGORY));
-  add("8664", TerminatedText(ENTRY_POINT_NAME));
+  add("name", CountedText(kEffectName));
+  add("catg", CountedText(kEffectCategory));
+  add("8664", TerminatedText(kEntryPointName));
   add("ePVR", VersionPair(2, 0));
-  add("eSVR", VersionPair(static_cast<uint16_t>(EFFECT_INTERFACE_MAJOR),
-                          static_cast<uint16_t>(EFFECT_INTERFACE_MINOR)));
-  add("eVER", Value32(EFFECT_VERSION));
+  add("eSVR", VersionPair(static_cast<uint16_t>(kEffectInterfaceMajor),
+                          static_cast<uint16_t>(kEffectInterfaceMinor)));
+  add("eVER", Value32(kEffectVersion));
   add("eINF", Value16(0));
-  add("eGLO", Value32(static_cast<uint32_t>(EFFECT_OUT_FLAGS)));
-  add("eGL2", Value32(static_cast<uint32_t>(EFFECT_OUT_FLAGS2)));
-  add("eMNA", CountedText(EFFECT_NAME));
-  add("aeFL", Value32(HOST_FLAG_WORD));
+  add("eGLO", Value32(static_cast<uint32_t>(kEffectOutFlags)));
+  add("eGL2", Value32(static_cast<uint32_t>(kEffectOutFlags2)));
+  add("eMNA", CountedText(kEffectName));
+  add("aeFL", Value32(kHostFlagWord));
 
   Bytes list;
   AppendU16(list, 1);

@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <vector>
 
-constexpr uint16_t PROPERTY_LIST_RESOURCE_ID = 16000;
-constexpr uint16_t PROPERTY_LIST_LANGUAGE = 1033;  // English, United States
+constexpr uint16_t kPropertyListResourceId = 16000;
+constexpr uint16_t kPropertyListLanguage = 1033;  // English, United States
 
 // The resource's bytes, exactly as the host reads them.
 std::vector<uint8_t> PropertyListBytes();

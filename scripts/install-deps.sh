@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev llvm valgrind
+  clang clang-format libclang-rt-14-dev llvm valgrind
   libopenimageio-dev openimageio-tools libcli11-dev nlohmann-json3-dev
   libopencolorio-dev
   libcairo2-dev fonts-dejavu-core fontconfig

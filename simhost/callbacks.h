@@ -2,7 +2,7 @@
 // basic suite that hands the suites out by name and version.
 #pragma once
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 namespace simhost {
 

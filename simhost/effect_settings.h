@@ -1,10 +1,12 @@
-// The twelve values of a render in the host's own encodings, and the parameter
-// array the host builds from them.
+// The twelve values of a render in the host's own encodings, found by the
+// persistent ids of the effect's parameter table (host/params.h), and the
+// parameter array the host builds from them.
 #pragma once
 
 #include <array>
+#include <vector>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 namespace simhost {
 
@@ -24,19 +26,35 @@ struct EffectSettings {
   PF_ParamValue clamp_black = 0;
 };
 
+// The values by persistent id: the slider value and the checkbox value of the
+// parameter with `disk_id`, or null when the effect's table gives that id
+// another kind or does not know it.
+PF_FpLong* FloatSliderValue(EffectSettings& settings, A_long disk_id);
+PF_ParamValue* CheckboxValue(EffectSettings& settings, A_long disk_id);
+
+// One definition the effect offered to `inter.add_param`, as it was at the call.
+struct RecordedParam {
+  PF_ParamIndex index;
+  PF_ParamDef def;
+  bool name_terminated;  // a NUL within the 32-byte `name`
+};
+
 constexpr int kRenderParamCount = 13;  // the input layer and the twelve values
 
 // What the host passes as `params`: entry 0 the input layer (its world in
-// `u.ld`), entries 1 to 12 the values in registration order, and a final null
-// pointer as the host's argument lists have.
+// `u.ld`), then the definitions the effect registered, in the order it
+// registered them, and a final null pointer as the host's argument lists have.
 struct RenderParams {
   std::array<PF_ParamDef, kRenderParamCount> defs;
   std::array<PF_ParamDef*, kRenderParamCount + 1> list;
 };
 
-// Fills `params` from the settings; the pointers point into `params` itself,
-// so it must not be copied afterwards.
-void BuildRenderParams(const EffectSettings& settings, const PF_EffectWorld& input,
-                       RenderParams& params);
+// Fills `params` as a host does: a copy of each registered definition, in
+// registration order, its value taken from `settings` by its persistent id.
+// The pointers point into `params` itself, so it must not be copied
+// afterwards. Returns false, with `params` unusable, when the registered
+// definitions are not the effect's twelve.
+bool BuildRenderParams(const EffectSettings& settings, const std::vector<RecordedParam>& registered,
+                       const PF_EffectWorld& input, RenderParams& params);
 
 }  // namespace simhost

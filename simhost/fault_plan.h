@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 namespace simhost {
 

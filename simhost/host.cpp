@@ -1,6 +1,7 @@
 #include "simhost/host.h"
 
 #include <cstring>
+#include <stdexcept>
 #include <thread>
 
 #include "simhost/callbacks.h"
@@ -71,12 +72,25 @@ PF_Err SimulatedHost::GlobalSetup() {
 
 PF_Err SimulatedHost::ParamsSetup() {
   in_data_.num_params = 1;  // the input layer, before the effect adds its own
-  return Invoke(PF_Cmd_PARAMS_SETUP, nullptr, nullptr);
+  const std::size_t first = params_.size();
+  const PF_Err err = Invoke(PF_Cmd_PARAMS_SETUP, nullptr, nullptr);
+  if (err == PF_Err_NONE) registered_.assign(params_.begin() + first, params_.end());
+  return err;
+}
+
+const std::vector<RecordedParam>& SimulatedHost::RegisteredParams() {
+  if (registered_.empty()) {
+    SimulatedHost setup(mode_, entry_);
+    if (setup.ParamsSetup() == PF_Err_NONE) registered_ = setup.registered_;
+  }
+  return registered_;
 }
 
 PF_Err SimulatedHost::Render(const EffectSettings& settings, HostImage& input, HostImage& output) {
   RenderParams params;
-  BuildRenderParams(settings, *input.World(), params);
+  if (!BuildRenderParams(settings, RegisteredParams(), *input.World(), params)) {
+    throw std::logic_error("the effect did not register the twelve parameters the host renders");
+  }
   PF_EffectWorld* world = output.World();
   in_data_.num_params = kRenderParamCount;
   in_data_.width = world->width;

@@ -26,7 +26,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 #include "simhost/effect_settings.h"
 #include "simhost/fault_plan.h"
 #include "simhost/module.h"
@@ -46,13 +46,6 @@ enum class PixelFormatReport {
   FromWorld,       // the Premiere Pro code of the world's own format
   Fixed,           // the code set with `SetReportedPixelFormat`
   LeaveUnchanged,  // writes nothing, as a host that does not know the world
-};
-
-// One definition the effect offered to `inter.add_param`, as it was at the call.
-struct RecordedParam {
-  PF_ParamIndex index;
-  PF_ParamDef def;
-  bool name_terminated;  // a NUL within the 32-byte `name`
 };
 
 enum class IterateVia {
@@ -129,6 +122,11 @@ class SimulatedHost {
   // What the effect did, since construction or `ClearRecords()`.
   const SuiteLedger& Ledger() const { return ledger_; }
   const std::vector<RecordedParam>& RecordedParams() const { return params_; }
+  // The definitions a render's parameter array is built from: those of the
+  // last parameter setup that succeeded; before any, those of a setup the host
+  // runs on its own, as a host registers an effect's parameters when the
+  // effect is applied (its calls are not among this host's records).
+  const std::vector<RecordedParam>& RegisteredParams();
   int AddParamCalls() const { return add_param_calls_; }  // failed ones included
   const std::vector<PrPixelFormat>& SupportedPixelFormats() const { return pixel_formats_; }
   int ClearSupportedPixelFormatsCalls() const { return clear_formats_calls_; }
@@ -161,6 +159,7 @@ class SimulatedHost {
 
   SuiteLedger ledger_;
   std::vector<RecordedParam> params_;
+  std::vector<RecordedParam> registered_;
   int add_param_calls_ = 0;
   std::vector<PrPixelFormat> pixel_formats_;
   int clear_formats_calls_ = 0;

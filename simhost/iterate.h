@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 namespace simhost {
 

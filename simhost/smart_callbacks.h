@@ -3,7 +3,7 @@
 // World Suite" version 2.
 #pragma once
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 #include "host_sdk/smart_render.h"
 #include "host_sdk/smart_suites.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 #include "host_sdk/smart_render.h"
 #include "simhost/effect_settings.h"
 #include "simhost/world.h"

@@ -2,6 +2,7 @@
 // when the pre-render succeeded, as After Effects sends them to an effect that
 // declares smart rendering.
 #include <cstdlib>
+#include <stdexcept>
 
 #include "simhost/host.h"
 #include "simhost/smart_callbacks.h"
@@ -41,7 +42,10 @@ void SimulatedHost::BeginSmartFrame(const EffectSettings& settings, const SmartF
   const PF_EffectWorld no_pixels{};
   const HostImage* input = frame.input.image;
   const HostImage* output = frame.output.image;
-  BuildRenderParams(settings, input != nullptr ? *input->World() : no_pixels, session.params);
+  if (!BuildRenderParams(settings, RegisteredParams(),
+                         input != nullptr ? *input->World() : no_pixels, session.params)) {
+    throw std::logic_error("the effect did not register the twelve parameters the host renders");
+  }
   session.has_input = input != nullptr;
   if (session.has_input) session.input_world = HandedOut(frame.input);
   session.has_output = output != nullptr;

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 namespace simhost {
 

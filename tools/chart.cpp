@@ -10,9 +10,9 @@ struct Rgb {
   float blue;
 };
 
-constexpr Rgb BACKGROUND{0.18f, 0.18f, 0.18f};
+constexpr Rgb kBackground{0.18f, 0.18f, 0.18f};
 
-constexpr std::array<Rgb, 6> RAMP_COLOURS{{
+constexpr std::array<Rgb, 6> kRampColours{{
     {1.0f, 0.0f, 0.0f},
     {1.0f, 1.0f, 0.0f},
     {0.0f, 1.0f, 0.0f},
@@ -22,7 +22,7 @@ constexpr std::array<Rgb, 6> RAMP_COLOURS{{
 }};
 
 // Four skin tones from light to deep, three skies, three foliage greens.
-constexpr std::array<Rgb, 10> PATCHES{{
+constexpr std::array<Rgb, 10> kPatches{{
     {0.87f, 0.69f, 0.58f},
     {0.76f, 0.56f, 0.44f},
     {0.56f, 0.38f, 0.29f},
@@ -36,40 +36,40 @@ constexpr std::array<Rgb, 10> PATCHES{{
 }};
 
 // Bands as fractions of the height, top to bottom.
-constexpr float GREY_RAMP_END = 0.14f;
-constexpr float GREY_STEPS_END = 0.26f;
-constexpr float COLOUR_RAMPS_END = 0.56f;
-constexpr float PATCHES_TOP = 0.59f;
-constexpr float PATCHES_END = 0.80f;
-constexpr float FLOAT_RAMP_TOP = 0.83f;
-constexpr int GREY_STEP_COUNT = 11;
+constexpr float kGreyRampEnd = 0.14f;
+constexpr float kGreyStepsEnd = 0.26f;
+constexpr float kColourRampsEnd = 0.56f;
+constexpr float kPatchesTop = 0.59f;
+constexpr float kPatchesEnd = 0.80f;
+constexpr float kFloatRampTop = 0.83f;
+constexpr int kGreyStepCount = 11;
 
 Rgb ChartColour(int x, int y, int width, int height) {
   const float across = (static_cast<float>(x) + 0.5f) / static_cast<float>(width);
   const float down = (static_cast<float>(y) + 0.5f) / static_cast<float>(height);
-  if (down < GREY_RAMP_END) return {across, across, across};
-  if (down < GREY_STEPS_END) {
-    const int step = static_cast<int>(across * GREY_STEP_COUNT);
-    const float level = static_cast<float>(step) / static_cast<float>(GREY_STEP_COUNT - 1);
+  if (down < kGreyRampEnd) return {across, across, across};
+  if (down < kGreyStepsEnd) {
+    const int step = static_cast<int>(across * kGreyStepCount);
+    const float level = static_cast<float>(step) / static_cast<float>(kGreyStepCount - 1);
     return {level, level, level};
   }
-  if (down < COLOUR_RAMPS_END) {
-    const float band = (down - GREY_STEPS_END) / (COLOUR_RAMPS_END - GREY_STEPS_END);
-    const Rgb& colour = RAMP_COLOURS[static_cast<std::size_t>(band * RAMP_COLOURS.size())];
+  if (down < kColourRampsEnd) {
+    const float band = (down - kGreyStepsEnd) / (kColourRampsEnd - kGreyStepsEnd);
+    const Rgb& colour = kRampColours[static_cast<std::size_t>(band * kRampColours.size())];
     return {colour.red * across, colour.green * across, colour.blue * across};
   }
-  if (down >= PATCHES_TOP && down < PATCHES_END) {
-    const float slot = across * static_cast<float>(PATCHES.size());
+  if (down >= kPatchesTop && down < kPatchesEnd) {
+    const float slot = across * static_cast<float>(kPatches.size());
     const auto index = static_cast<std::size_t>(slot);
     const float inside = slot - static_cast<float>(index);
-    if (inside > 0.08f && inside < 0.92f) return PATCHES[index];
-    return BACKGROUND;
+    if (inside > 0.08f && inside < 0.92f) return kPatches[index];
+    return kBackground;
   }
-  if (down >= FLOAT_RAMP_TOP) {
-    const float level = across * CHART_FLOAT_RAMP_TOP;
+  if (down >= kFloatRampTop) {
+    const float level = across * kChartFloatRampTop;
     return {level, level, level};
   }
-  return BACKGROUND;
+  return kBackground;
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 
 #include "tools/image_io.h"
 
-constexpr int CHART_WIDTH = 640;
-constexpr int CHART_HEIGHT = 360;
-constexpr float CHART_FLOAT_RAMP_TOP = 2.0f;
+constexpr int kChartWidth = 640;
+constexpr int kChartHeight = 360;
+constexpr float kChartFloatRampTop = 2.0f;
 
 // A float RGB image (no alpha), the same on every machine.
-Image MakeChart(int width = CHART_WIDTH, int height = CHART_HEIGHT);
+Image MakeChart(int width = kChartWidth, int height = kChartHeight);

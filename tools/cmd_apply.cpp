@@ -143,7 +143,7 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
   for (std::size_t k = 1; k < failures.size(); ++k) progress.Failed(failures[k].what());
   // Bad input ends with 2 only while that still means nothing was written.
   const bool wrote = missing.size() < jobs.size();
-  throw ToolError(wrote ? EXIT_FAILED : failures.front().exit_code(),
+  throw ToolError(wrote ? kExitFailed : failures.front().exit_code(),
                   std::string(failures.front().what()) + "; stopped, not written: " +
                       DescribeJobs(missing) + " (--keep-going renders the others)");
 }

@@ -9,10 +9,10 @@
 
 namespace {
 
-constexpr int GAP = 16;
-constexpr int LABEL_BAND = 44;
-constexpr double LABEL_SIZE = 22.0;
-constexpr double LABEL_BASELINE = 32.0;
+constexpr int kGap = 16;
+constexpr int kLabelBand = 44;
+constexpr double kLabelSize = 22.0;
+constexpr double kLabelBaseline = 32.0;
 
 // A grade that shows what the effect does on the chart: more contrast about
 // mid grey, with the ends rolled off so shadows and highlights keep detail.
@@ -30,14 +30,14 @@ void ApplyDemoGrade(const std::vector<RegisteredParam>& params, simhost::EffectS
 void WriteBeforeAfter(const Image& before, const Image& after, const std::string& path) {
   const int width = before.header.width;
   const int height = before.header.height;
-  Picture picture(2 * width + 3 * GAP, height + LABEL_BAND + GAP, {0.08, 0.08, 0.09});
-  picture.PasteRgb(GAP, LABEL_BAND, width, height, before.samples_float);
-  picture.PasteRgb(2 * GAP + width, LABEL_BAND, width, height, after.samples_float);
+  Picture picture(2 * width + 3 * kGap, height + kLabelBand + kGap, {0.08, 0.08, 0.09});
+  picture.PasteRgb(kGap, kLabelBand, width, height, before.samples_float);
+  picture.PasteRgb(2 * kGap + width, kLabelBand, width, height, after.samples_float);
   cairo_t* cairo = picture.cairo();
   SetColour(cairo, {0.9, 0.9, 0.9});
-  UseFont(cairo, LABEL_SIZE, true);
-  ShowText(cairo, GAP, LABEL_BASELINE, "Before");
-  ShowText(cairo, 2 * GAP + width, LABEL_BASELINE, "After");
+  UseFont(cairo, kLabelSize, true);
+  ShowText(cairo, kGap, kLabelBaseline, "Before");
+  ShowText(cairo, 2 * kGap + width, kLabelBaseline, "After");
   WriteImage(path, picture.ToImage());
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 #include "tools/commands.h"
 #include "tools/pe_reader.h"
 

@@ -8,13 +8,12 @@
 #include "simhost/effect_settings.h"
 
 struct CurveModel {
-  std::array<float, LUT_CAPACITY> storage;  // the table the record points into
+  std::array<float, kLutCapacity> storage;  // the table the record points into
   ToneCurve curve;
   double pivot_lightness;
 };
 
-// Fills `model` (the record points into the model, so it is built in place):
-// offset, gamma and gain narrowed to float, the table size from the quality,
-// the pivot as bytes / 255 in single precision, BuildLut with the simulated
-// host's portable sine and cosine, the contrast narrowed, and mix from the blend.
+// Fills `model` (the record points into the model, so it is built in place) as
+// the render does, with the table size from the quality and the simulated
+// host's portable sine and cosine.
 void BuildCurveModel(const simhost::EffectSettings& settings, CurveModel* model);

@@ -9,49 +9,49 @@
 
 namespace {
 
-constexpr double PI = 3.14159265358979323846;
-constexpr int PLOT_SIZE = 600;
-constexpr int MARGIN_LEFT = 90;
-constexpr int MARGIN_RIGHT = 30;
-constexpr int PICTURE_WIDTH = MARGIN_LEFT + PLOT_SIZE + MARGIN_RIGHT;
-constexpr int SAMPLES_PER_PIXEL = 2;
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kPlotSize = 600;
+constexpr int kMarginLeft = 90;
+constexpr int kMarginRight = 30;
+constexpr int kPictureWidth = kMarginLeft + kPlotSize + kMarginRight;
+constexpr int kSamplesPerPixel = 2;
 
-constexpr double TITLE_SIZE = 24.0;
-constexpr double TITLE_BASELINE = 38.0;
-constexpr double CAPTION_SIZE = 15.0;
-constexpr double CAPTION_LEADING = 1.4;  // row pitch as a multiple of the font size
-constexpr const char* CAPTION_SEPARATOR = "    ";
-constexpr double LABEL_SIZE = 14.0;
-constexpr double LEGEND_SIZE = 13.0;
-constexpr double BELOW_PLOT = 100.0;
+constexpr double kTitleSize = 24.0;
+constexpr double kTitleBaseline = 38.0;
+constexpr double kCaptionSize = 15.0;
+constexpr double kCaptionLeading = 1.4;  // row pitch as a multiple of the font size
+constexpr const char* kCaptionSeparator = "    ";
+constexpr double kLabelSize = 14.0;
+constexpr double kLegendSize = 13.0;
+constexpr double kBelowPlot = 100.0;
 
-constexpr double CURVE_WIDTH = 1.75;
+constexpr double kCurveWidth = 1.75;
 // The table's dots shrink with their spacing so the curve drawn over them
 // stays visible, yet never below a size that shows around the curve.
-constexpr double DOT_SPACING_SHARE = 0.3;
-constexpr double DOT_RADIUS_MIN = 1.6;
-constexpr double DOT_RADIUS_MAX = 3.5;
-constexpr double PIVOT_RADIUS = 5.0;
+constexpr double kDotSpacingShare = 0.3;
+constexpr double kDotRadiusMin = 1.6;
+constexpr double kDotRadiusMax = 3.5;
+constexpr double kPivotRadius = 5.0;
 
-constexpr Rgb BACKGROUND{0.10, 0.10, 0.11};
-constexpr Rgb PLOT_BACKGROUND{0.15, 0.15, 0.16};
-constexpr Rgb GRID{0.24, 0.24, 0.26};
-constexpr Rgb UNIT_SQUARE{0.45, 0.45, 0.47};
-constexpr Rgb DIAGONAL{0.40, 0.40, 0.42};
-constexpr Rgb CURVE{0.95, 0.95, 0.95};
+constexpr Rgb kBackground{0.10, 0.10, 0.11};
+constexpr Rgb kPlotBackground{0.15, 0.15, 0.16};
+constexpr Rgb kGrid{0.24, 0.24, 0.26};
+constexpr Rgb kUnitSquare{0.45, 0.45, 0.47};
+constexpr Rgb kDiagonal{0.40, 0.40, 0.42};
+constexpr Rgb kCurve{0.95, 0.95, 0.95};
 constexpr Rgb EXTENSION{1.00, 0.55, 0.15};
-constexpr Rgb TABLE_POINT{0.30, 0.75, 1.00};
-constexpr Rgb PIVOT{1.00, 0.85, 0.20};
-constexpr Rgb TEXT{0.85, 0.85, 0.85};
+constexpr Rgb kTablePoint{0.30, 0.75, 1.00};
+constexpr Rgb kPivot{1.00, 0.85, 0.20};
+constexpr Rgb kText{0.85, 0.85, 0.85};
 
 // The caption's rows, a line of items continuing on the next row where it is
 // too long for `width`.
 std::vector<std::string> LayOutCaption(const Caption& caption, double width) {
-  Picture scratch(1, 1, BACKGROUND);
-  UseFont(scratch.cairo(), CAPTION_SIZE, false);
+  Picture scratch(1, 1, kBackground);
+  UseFont(scratch.cairo(), kCaptionSize, false);
   std::vector<std::string> rows;
   for (const auto& line : caption) {
-    for (std::string& row : PackIntoRows(scratch.cairo(), line, CAPTION_SEPARATOR, width)) {
+    for (std::string& row : PackIntoRows(scratch.cairo(), line, kCaptionSeparator, width)) {
       rows.push_back(std::move(row));
     }
   }
@@ -66,7 +66,7 @@ void Line(cairo_t* cairo, double x0, double y0, double x1, double y1) {
 
 void Dot(cairo_t* cairo, double x, double y, double radius) {
   cairo_new_sub_path(cairo);
-  cairo_arc(cairo, x, y, radius, 0.0, 2.0 * PI);
+  cairo_arc(cairo, x, y, radius, 0.0, 2.0 * kPi);
   cairo_fill(cairo);
 }
 
@@ -74,22 +74,22 @@ void DrawAxes(cairo_t* cairo, const PlotArea& area) {
   const double first = area.left;
   const double last = area.left + area.size;
   cairo_set_line_width(cairo, 1.0);
-  UseFont(cairo, LABEL_SIZE, false);
+  UseFont(cairo, kLabelSize, false);
   for (int tick = 0; tick <= 6; ++tick) {
-    const double value = PLOT_LOW + 0.25 * tick;
+    const double value = kPlotLow + 0.25 * tick;
     // Grid lines through pixel centres stay one pixel wide.
     const double column = std::round(area.Column(value)) + 0.5;
     const double row = std::round(area.Row(value)) + 0.5;
-    SetColour(cairo, value == 0.0 || value == 1.0 ? UNIT_SQUARE : GRID);
+    SetColour(cairo, value == 0.0 || value == 1.0 ? kUnitSquare : kGrid);
     Line(cairo, column, area.top, column, area.top + area.size);
     Line(cairo, first, row, last, row);
 
     char label[16];
     std::snprintf(label, sizeof label, "%g", value);
     const double label_width = TextWidth(cairo, label);
-    SetColour(cairo, TEXT);
+    SetColour(cairo, kText);
     ShowText(cairo, area.Column(value) - label_width / 2.0, area.top + area.size + 22.0, label);
-    ShowText(cairo, area.left - 10.0 - label_width, area.Row(value) + LABEL_SIZE * 0.35, label);
+    ShowText(cairo, area.left - 10.0 - label_width, area.Row(value) + kLabelSize * 0.35, label);
   }
   const std::string x_title = "Input lightness";
   ShowText(cairo, area.left + (area.size - TextWidth(cairo, x_title)) / 2.0,
@@ -97,7 +97,7 @@ void DrawAxes(cairo_t* cairo, const PlotArea& area) {
   const std::string y_title = "Output lightness";
   cairo_save(cairo);
   cairo_translate(cairo, 28.0, area.top + area.size / 2.0);
-  cairo_rotate(cairo, -PI / 2.0);
+  cairo_rotate(cairo, -kPi / 2.0);
   ShowText(cairo, -TextWidth(cairo, y_title) / 2.0, 0.0, y_title);
   cairo_restore(cairo);
 }
@@ -105,9 +105,8 @@ void DrawAxes(cairo_t* cairo, const PlotArea& area) {
 void DrawTable(cairo_t* cairo, const PlotArea& area, const ToneCurve& curve) {
   const int last = curve.lut_size - 1;
   const double spacing = area.Column(1.0) - area.Column(0.0);
-  const double radius =
-      std::clamp(DOT_SPACING_SHARE * spacing / last, DOT_RADIUS_MIN, DOT_RADIUS_MAX);
-  SetColour(cairo, TABLE_POINT);
+  const double radius = std::clamp(kDotSpacingShare * spacing / last, kDotRadiusMin, kDotRadiusMax);
+  SetColour(cairo, kTablePoint);
   for (int i = 0; i <= last; ++i) {
     Dot(cairo, area.Column(static_cast<double>(i) / last),
         area.Row(static_cast<double>(curve.lut[i])), radius);
@@ -124,7 +123,7 @@ double ClampedRow(const PlotArea& area, double output) {
 void DrawStretch(cairo_t* cairo, const PlotArea& area, const ToneCurve& curve, double from,
                  double to, Rgb colour) {
   const int steps = static_cast<int>(
-      std::ceil((to - from) / (PLOT_HIGH - PLOT_LOW) * area.size * SAMPLES_PER_PIXEL));
+      std::ceil((to - from) / (kPlotHigh - kPlotLow) * area.size * kSamplesPerPixel));
   bool drawing = false;
   for (int step = 0; step <= steps; ++step) {
     const double input = from + (to - from) * step / steps;
@@ -145,12 +144,12 @@ void DrawStretch(cairo_t* cairo, const PlotArea& area, const ToneCurve& curve, d
 }
 
 void DrawCurve(cairo_t* cairo, const PlotArea& area, const ToneCurve& curve) {
-  cairo_set_line_width(cairo, CURVE_WIDTH);
+  cairo_set_line_width(cairo, kCurveWidth);
   cairo_set_line_join(cairo, CAIRO_LINE_JOIN_ROUND);
   cairo_set_line_cap(cairo, CAIRO_LINE_CAP_ROUND);
-  DrawStretch(cairo, area, curve, PLOT_LOW, 0.0, EXTENSION);
-  DrawStretch(cairo, area, curve, 1.0, PLOT_HIGH, EXTENSION);
-  DrawStretch(cairo, area, curve, 0.0, 1.0, CURVE);
+  DrawStretch(cairo, area, curve, kPlotLow, 0.0, EXTENSION);
+  DrawStretch(cairo, area, curve, 1.0, kPlotHigh, EXTENSION);
+  DrawStretch(cairo, area, curve, 0.0, 1.0, kCurve);
 }
 
 void DrawLegend(cairo_t* cairo, double left, double baseline) {
@@ -159,14 +158,14 @@ void DrawLegend(cairo_t* cairo, double left, double baseline) {
     Rgb colour;
     bool dot;
   };
-  const Entry entries[] = {{"curve", CURVE, false},
+  const Entry entries[] = {{"curve", kCurve, false},
                            {"extensions", EXTENSION, false},
-                           {"table points", TABLE_POINT, true},
-                           {"pivot", PIVOT, true},
-                           {"diagonal", DIAGONAL, false}};
-  UseFont(cairo, LEGEND_SIZE, false);
+                           {"table points", kTablePoint, true},
+                           {"pivot", kPivot, true},
+                           {"diagonal", kDiagonal, false}};
+  UseFont(cairo, kLegendSize, false);
   cairo_set_line_width(cairo, 2.0);
-  const double middle = baseline - LEGEND_SIZE * 0.35;
+  const double middle = baseline - kLegendSize * 0.35;
   double x = left;
   for (const Entry& entry : entries) {
     SetColour(cairo, entry.colour);
@@ -175,7 +174,7 @@ void DrawLegend(cairo_t* cairo, double left, double baseline) {
     } else {
       Line(cairo, x, middle, x + 22.0, middle);
     }
-    SetColour(cairo, TEXT);
+    SetColour(cairo, kText);
     ShowText(cairo, x + 30.0, baseline, entry.text);
     x += 30.0 + TextWidth(cairo, entry.text) + 24.0;
   }
@@ -185,24 +184,24 @@ void DrawLegend(cairo_t* cairo, double left, double baseline) {
 
 CurvePicture PlotCurve(const CurveModel& model, const Caption& caption) {
   // The caption lines up with the plot and ends where it ends.
-  const std::vector<std::string> rows = LayOutCaption(caption, PLOT_SIZE);
-  const double pitch = CAPTION_SIZE * CAPTION_LEADING;
-  const double first_baseline = TITLE_BASELINE + 30.0;
+  const std::vector<std::string> rows = LayOutCaption(caption, kPlotSize);
+  const double pitch = kCaptionSize * kCaptionLeading;
+  const double first_baseline = kTitleBaseline + 30.0;
   const double plot_top = std::ceil(first_baseline + pitch * static_cast<double>(rows.size()));
-  const PlotArea area{MARGIN_LEFT, plot_top, PLOT_SIZE};
-  const int height = static_cast<int>(plot_top + PLOT_SIZE + BELOW_PLOT);
+  const PlotArea area{kMarginLeft, plot_top, kPlotSize};
+  const int height = static_cast<int>(plot_top + kPlotSize + kBelowPlot);
 
-  Picture picture(PICTURE_WIDTH, height, BACKGROUND);
+  Picture picture(kPictureWidth, height, kBackground);
   cairo_t* cairo = picture.cairo();
-  SetColour(cairo, TEXT);
-  UseFont(cairo, TITLE_SIZE, true);
-  ShowText(cairo, MARGIN_LEFT, TITLE_BASELINE, "Velmora tone curve");
-  UseFont(cairo, CAPTION_SIZE, false);
+  SetColour(cairo, kText);
+  UseFont(cairo, kTitleSize, true);
+  ShowText(cairo, kMarginLeft, kTitleBaseline, "Velmora tone curve");
+  UseFont(cairo, kCaptionSize, false);
   for (std::size_t row = 0; row < rows.size(); ++row) {
-    ShowText(cairo, MARGIN_LEFT, first_baseline + pitch * static_cast<double>(row), rows[row]);
+    ShowText(cairo, kMarginLeft, first_baseline + pitch * static_cast<double>(row), rows[row]);
   }
 
-  SetColour(cairo, PLOT_BACKGROUND);
+  SetColour(cairo, kPlotBackground);
   cairo_rectangle(cairo, area.left, area.top, area.size, area.size);
   cairo_fill(cairo);
   DrawAxes(cairo, area);
@@ -210,20 +209,20 @@ CurvePicture PlotCurve(const CurveModel& model, const Caption& caption) {
   cairo_save(cairo);
   cairo_rectangle(cairo, area.left, area.top, area.size, area.size);
   cairo_clip(cairo);
-  SetColour(cairo, DIAGONAL);
+  SetColour(cairo, kDiagonal);
   cairo_set_line_width(cairo, 1.0);
-  Line(cairo, area.Column(PLOT_LOW), area.Row(PLOT_LOW), area.Column(PLOT_HIGH),
-       area.Row(PLOT_HIGH));
+  Line(cairo, area.Column(kPlotLow), area.Row(kPlotLow), area.Column(kPlotHigh),
+       area.Row(kPlotHigh));
   DrawTable(cairo, area, model.curve);
   DrawCurve(cairo, area, model.curve);
   const double pivot_x = area.Column(model.pivot_lightness);
   const double pivot_y = area.Row(model.pivot_lightness);
-  SetColour(cairo, BACKGROUND);
-  Dot(cairo, pivot_x, pivot_y, PIVOT_RADIUS + 2.0);
-  SetColour(cairo, PIVOT);
-  Dot(cairo, pivot_x, pivot_y, PIVOT_RADIUS);
+  SetColour(cairo, kBackground);
+  Dot(cairo, pivot_x, pivot_y, kPivotRadius + 2.0);
+  SetColour(cairo, kPivot);
+  Dot(cairo, pivot_x, pivot_y, kPivotRadius);
   cairo_restore(cairo);
 
-  DrawLegend(cairo, MARGIN_LEFT, area.top + area.size + 80.0);
+  DrawLegend(cairo, kMarginLeft, area.top + area.size + 80.0);
   return {picture.ToImage(), area};
 }

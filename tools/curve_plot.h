@@ -9,8 +9,8 @@
 #include "tools/curve_model.h"
 #include "tools/image_io.h"
 
-constexpr double PLOT_LOW = -0.25;
-constexpr double PLOT_HIGH = 1.25;
+constexpr double kPlotLow = -0.25;
+constexpr double kPlotHigh = 1.25;
 
 // Where the plot's square lies in the picture, in pixels.
 struct PlotArea {
@@ -19,10 +19,10 @@ struct PlotArea {
   double size;
 
   double Column(double input) const {
-    return left + (input - PLOT_LOW) / (PLOT_HIGH - PLOT_LOW) * size;
+    return left + (input - kPlotLow) / (kPlotHigh - kPlotLow) * size;
   }
   double Row(double output) const {
-    return top + (PLOT_HIGH - output) / (PLOT_HIGH - PLOT_LOW) * size;
+    return top + (kPlotHigh - output) / (kPlotHigh - kPlotLow) * size;
   }
 };
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 #include "tools/tool_error.h"
 
 namespace {

@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.require_subcommand(1);
   app.fallthrough();
-  app.set_version_flag("--version", "velmora " + VersionText(EFFECT_VERSION));
+  app.set_version_flag("--version", "velmora " + VersionText(kEffectVersion));
   std::string module_path = context.ModulePath();
   const std::string module_help = "Effect module file to load (default: the native build)";
   app.add_option("--module", module_path, module_help)->type_name("PATH");
@@ -135,16 +135,16 @@ int main(int argc, char** argv) {
   } catch (const CLI::RequiredError& error) {
     PrintError(app.get_subcommands().empty() ? MissingCommand(app, argc, argv)
                                              : std::string(error.what()) + " (see velmora --help)");
-    return EXIT_BAD_INPUT;
+    return kExitBadInput;
   } catch (const CLI::ParseError& error) {
     PrintError(std::string(error.what()) + " (see velmora --help)");
-    return EXIT_BAD_INPUT;
+    return kExitBadInput;
   } catch (const ToolError& error) {
     PrintError(error.what());
     return error.exit_code();
   } catch (const std::exception& error) {
     PrintError(error.what());
-    return EXIT_FAILED;
+    return kExitFailed;
   }
   return 0;
 }

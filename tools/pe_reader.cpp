@@ -5,8 +5,8 @@
 
 namespace {
 
-constexpr uint32_t HIGH_BIT = 0x80000000u;
-constexpr int RESOURCE_DIRECTORY_INDEX = 2;
+constexpr uint32_t kHighBit = 0x80000000u;
+constexpr int kResourceDirectoryIndex = 2;
 
 class Bytes {
  public:
@@ -70,9 +70,9 @@ Module ReadHeaders(const Bytes& bytes) {
     throw PeFormatError("unknown optional header magic " + std::to_string(magic));
   }
   Module module;
-  if (directory_count > RESOURCE_DIRECTORY_INDEX) {
-    module.resource_rva = bytes.U32(directories + 8 * RESOURCE_DIRECTORY_INDEX);
-    module.resource_size = bytes.U32(directories + 8 * RESOURCE_DIRECTORY_INDEX + 4);
+  if (directory_count > kResourceDirectoryIndex) {
+    module.resource_rva = bytes.U32(directories + 8 * kResourceDirectoryIndex);
+    module.resource_size = bytes.U32(directories + 8 * kResourceDirectoryIndex + 4);
   }
   const uint64_t table = optional + optional_size;
   for (uint16_t i = 0; i < section_count; ++i) {
@@ -96,7 +96,7 @@ uint64_t FileOffset(const Module& module, uint32_t rva) {
 // Compares unit by unit and stops at the first difference, the length first: a
 // hostile tree can give thousands of entries the same name 65535 units long.
 bool NameIs(const Bytes& bytes, uint64_t base, uint32_t name_field, const std::string& wanted) {
-  const uint64_t at = base + (name_field & ~HIGH_BIT);
+  const uint64_t at = base + (name_field & ~kHighBit);
   if (bytes.U16(at) != wanted.size()) return false;
   for (std::size_t i = 0; i < wanted.size(); ++i) {
     if (bytes.U16(at + 2 + 2ull * i) != static_cast<unsigned char>(wanted[i])) return false;
@@ -122,7 +122,7 @@ std::optional<DirectoryEntry> FindEntry(const std::vector<DirectoryEntry>& entri
                                         const Bytes& bytes, uint64_t base, const std::string* name,
                                         uint32_t id) {
   for (const DirectoryEntry& entry : entries) {
-    const bool named = (entry.name_field & HIGH_BIT) != 0;
+    const bool named = (entry.name_field & kHighBit) != 0;
     if (name != nullptr ? named && NameIs(bytes, base, entry.name_field, *name)
                         : !named && entry.name_field == id) {
       return entry;
@@ -132,8 +132,8 @@ std::optional<DirectoryEntry> FindEntry(const std::vector<DirectoryEntry>& entri
 }
 
 uint64_t Subdirectory(const DirectoryEntry& entry, uint64_t base) {
-  if ((entry.offset_field & HIGH_BIT) == 0) throw PeFormatError("resource tree is too shallow");
-  return base + (entry.offset_field & ~HIGH_BIT);
+  if ((entry.offset_field & kHighBit) == 0) throw PeFormatError("resource tree is too shallow");
+  return base + (entry.offset_field & ~kHighBit);
 }
 
 std::string FourCharacters(const Bytes& bytes, uint64_t at) {
@@ -170,7 +170,7 @@ std::optional<PeResource> FindPeResource(const std::vector<uint8_t>& file,
   if (!named) return std::nullopt;
   const auto languages = ReadDirectory(bytes, Subdirectory(*named, base));
   if (languages.empty()) return std::nullopt;
-  if ((languages[0].offset_field & HIGH_BIT) != 0) throw PeFormatError("resource tree too deep");
+  if ((languages[0].offset_field & kHighBit) != 0) throw PeFormatError("resource tree too deep");
   const uint64_t data_entry = base + languages[0].offset_field;
   const uint32_t data_rva = bytes.U32(data_entry);
   const uint32_t size = bytes.U32(data_entry + 4);

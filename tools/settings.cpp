@@ -1,16 +1,15 @@
+// The tool's parameter table: the module's registered definitions, read
+// through the persistent ids of the effect's parameter table, and the
+// settings' value of each.
 #include "tools/settings.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <cerrno>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "host/host_constants.h"
+#include "host/params.h"
+#include "host_sdk/host_constants.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -18,54 +17,49 @@ namespace {
 struct FlagIdentity {
   const char* flag;
   A_long disk_id;
-  ParamKind kind;
 };
 
-// Persistent ids are stored in project files and never change, so they are the
-// one safe key from a flag to the module's definition.
-constexpr std::array<FlagIdentity, 12> FLAG_IDENTITIES{{
-    {"quality", 8, ParamKind::Popup},
-    {"offset", 2, ParamKind::FloatSlider},
-    {"gamma", 3, ParamKind::FloatSlider},
-    {"gain", 4, ParamKind::FloatSlider},
-    {"contrast", 5, ParamKind::FloatSlider},
-    {"pivot", 6, ParamKind::Colour},
-    {"contrast-width", 7, ParamKind::FloatSlider},
-    {"shadows-rolloff", 9, ParamKind::FloatSlider},
-    {"highlights-rolloff", 10, ParamKind::FloatSlider},
-    {"blend", 11, ParamKind::FixedSlider},
-    {"clamp-white", 12, ParamKind::Checkbox},
-    {"clamp-black", 13, ParamKind::Checkbox},
+// The tool's name for each of the module's parameters. Persistent ids are
+// stored in project files and never change, so they are the one safe key from
+// a flag to the module's definition; the order and the kinds are the
+// parameter table's (host/params.h).
+constexpr std::array<FlagIdentity, kRegisteredParamCount> kFlagNames{{
+    {"quality", DISK_ID_QUALITY},
+    {"offset", DISK_ID_OFFSET},
+    {"gamma", DISK_ID_GAMMA},
+    {"gain", DISK_ID_GAIN},
+    {"contrast", DISK_ID_CONTRAST},
+    {"pivot", DISK_ID_PIVOT},
+    {"contrast-width", DISK_ID_WIDTH},
+    {"shadows-rolloff", DISK_ID_SHADOWS_ROLLOFF},
+    {"highlights-rolloff", DISK_ID_HIGHLIGHTS_ROLLOFF},
+    {"blend", DISK_ID_BLEND},
+    {"clamp-white", DISK_ID_CLAMP_WHITE},
+    {"clamp-black", DISK_ID_CLAMP_BLACK},
 }};
 
-constexpr double FIXED_ONE = 65536.0;
-
-PF_ParamType ParamTypeOf(ParamKind kind) {
-  switch (kind) {
-    case ParamKind::Popup:
-      return PF_Param_POPUP;
-    case ParamKind::FloatSlider:
-      return PF_Param_FLOAT_SLIDER;
-    case ParamKind::FixedSlider:
-      return PF_Param_FIX_SLIDER;
-    case ParamKind::Colour:
-      return PF_Param_COLOR;
-    case ParamKind::Checkbox:
-      return PF_Param_CHECKBOX;
+const char* FlagOf(A_long disk_id) {
+  for (const FlagIdentity& name : kFlagNames) {
+    if (name.disk_id == disk_id) return name.flag;
   }
-  return PF_Param_RESERVED;
+  throw Failure("the tool has no flag for persistent id " + std::to_string(disk_id));
 }
 
-std::string Lowercase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-std::string FirstWord(const std::string& label) {
-  const std::size_t start = label.find_first_not_of(' ');
-  if (start == std::string::npos) return "";
-  return Lowercase(label.substr(start, label.find(' ', start) - start));
+ParamKind KindOf(PF_ParamType type) {
+  switch (type) {
+    case PF_Param_POPUP:
+      return ParamKind::Popup;
+    case PF_Param_FLOAT_SLIDER:
+      return ParamKind::FloatSlider;
+    case PF_Param_FIX_SLIDER:
+      return ParamKind::FixedSlider;
+    case PF_Param_COLOR:
+      return ParamKind::Colour;
+    case PF_Param_CHECKBOX:
+      return ParamKind::Checkbox;
+    default:
+      throw Failure("the tool has no flag for parameter type " + std::to_string(type));
+  }
 }
 
 std::vector<std::string> SplitChoices(const char* names) {
@@ -83,118 +77,17 @@ std::vector<std::string> SplitChoices(const char* names) {
 }
 
 // The shortest text that reads back to the same value.
-std::string FormatNumber(double value) {
-  char text[64];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
-}
 
-// Ranges are registered as floats; shown as the float they are, not its double widening.
-std::string FormatLimit(double value) {
-  char text[64];
-  const auto result = std::to_chars(text, text + sizeof text, static_cast<float>(value));
-  return std::string(text, result.ptr);
-}
-
-// The host keeps slider ranges in single precision, so a typed value is in range
-// when it is at that precision ("0.001" for a minimum of 0.001f); it is then
-// held to the range as the host holds its sliders.
-bool WithinRange(double value, const RegisteredParam& param, double* held) {
-  const float narrowed = static_cast<float>(value);
-  if (!(static_cast<double>(narrowed) >= param.valid_min &&
-        static_cast<double>(narrowed) <= param.valid_max)) {
-    return false;
-  }
-  *held = std::clamp(value, param.valid_min, param.valid_max);
-  return true;
-}
-
-bool ParseDouble(const std::string& text, double* value);
-
-ToolError OutOfRange(const RegisteredParam& param, const std::string& text) {
-  double number = 0.0;
-  const bool slider = param.kind == ParamKind::FloatSlider || param.kind == ParamKind::FixedSlider;
-  const char* reason = slider && !ParseDouble(text, &number) ? "not a number" : "not allowed";
-  return BadInput("--" + param.flag + " " + text + ": " + reason + "; " + param.name + " takes " +
-                  AllowedText(param));
-}
-
-bool ParseDouble(const std::string& text, double* value) {
-  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return false;
-  char* end = nullptr;
-  errno = 0;
-  *value = std::strtod(text.c_str(), &end);
-  return end == text.c_str() + text.size() && errno != ERANGE;
-}
-
-bool ParseByte(const std::string& text, int base, uint8_t* value) {
-  if (text.empty() || !std::isxdigit(static_cast<unsigned char>(text[0]))) return false;
-  char* end = nullptr;
-  const long number = std::strtol(text.c_str(), &end, base);
-  if (end != text.c_str() + text.size() || number < 0 || number > 255) return false;
-  *value = static_cast<uint8_t>(number);
-  return true;
-}
-
-bool ParseColour(const std::string& text, PF_Pixel* colour) {
-  std::array<uint8_t, 3> bytes{};
-  if (text.size() == 7 && text[0] == '#') {
-    for (std::size_t i = 0; i < 3; ++i) {
-      if (!ParseByte(text.substr(1 + 2 * i, 2), 16, &bytes[i])) return false;
-    }
-  } else {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < 3; ++i) {
-      const std::size_t comma = text.find(',', start);
-      if ((i < 2) == (comma == std::string::npos)) return false;
-      if (!ParseByte(text.substr(start, comma - start), 10, &bytes[i])) return false;
-      start = comma + 1;
-    }
-  }
-  colour->alpha = 255;
-  colour->red = bytes[0];
-  colour->green = bytes[1];
-  colour->blue = bytes[2];
-  return true;
-}
-
-bool ParseSwitch(const std::string& text, bool* on) {
-  const std::string word = Lowercase(text);
-  if (word == "on" || word == "true" || word == "yes" || word == "1") {
-    *on = true;
-    return true;
-  }
-  if (word == "off" || word == "false" || word == "no" || word == "0") {
-    *on = false;
-    return true;
-  }
-  return false;
-}
-
-PF_FpLong* SliderField(const std::string& flag, simhost::EffectSettings* settings) {
-  if (flag == "offset") return &settings->offset;
-  if (flag == "gamma") return &settings->gamma;
-  if (flag == "gain") return &settings->gain;
-  if (flag == "contrast") return &settings->contrast;
-  if (flag == "contrast-width") return &settings->width;
-  if (flag == "shadows-rolloff") return &settings->shadows_rolloff;
-  return &settings->highlights_rolloff;
-}
-
-PF_ParamValue* CheckboxField(const std::string& flag, simhost::EffectSettings* settings) {
-  return flag == "clamp-white" ? &settings->clamp_white : &settings->clamp_black;
-}
-
-RegisteredParam Describe(const FlagIdentity& identity, const simhost::RecordedParam& recorded) {
+RegisteredParam Describe(const ParamIdentity& identity, const simhost::RecordedParam& recorded) {
   const PF_ParamDef& def = recorded.def;
   RegisteredParam param{};
-  param.flag = identity.flag;
+  param.flag = FlagOf(identity.disk_id);
   param.name.assign(def.name, strnlen(def.name, sizeof def.name));
   param.disk_id = identity.disk_id;
-  param.kind = identity.kind;
+  param.kind = KindOf(identity.kind);
   param.param_type = def.param_type;
   param.flags = def.flags;
-  switch (identity.kind) {
+  switch (param.kind) {
     case ParamKind::Popup:
       param.valid_min = 1;
       param.valid_max = def.u.pd.num_choices;
@@ -208,9 +101,9 @@ RegisteredParam Describe(const FlagIdentity& identity, const simhost::RecordedPa
       param.precision = def.u.fs_d.precision;
       break;
     case ParamKind::FixedSlider:
-      param.valid_min = def.u.fd.valid_min / FIXED_ONE;
-      param.valid_max = def.u.fd.valid_max / FIXED_ONE;
-      param.default_value = def.u.fd.dephault / FIXED_ONE;
+      param.valid_min = def.u.fd.valid_min / kFixedOne;
+      param.valid_max = def.u.fd.valid_max / kFixedOne;
+      param.default_value = def.u.fd.dephault / kFixedOne;
       param.precision = def.u.fd.precision;
       break;
     case ParamKind::Colour:
@@ -226,10 +119,24 @@ RegisteredParam Describe(const FlagIdentity& identity, const simhost::RecordedPa
 
 }  // namespace
 
+PF_FpLong* SliderField(const RegisteredParam& param, simhost::EffectSettings* settings) {
+  PF_FpLong* value = simhost::FloatSliderValue(*settings, param.disk_id);
+  if (value == nullptr) throw Failure("--" + param.flag + " is no slider of the settings");
+  return value;
+}
+
+PF_ParamValue* CheckboxField(const RegisteredParam& param, simhost::EffectSettings* settings) {
+  PF_ParamValue* value = simhost::CheckboxValue(*settings, param.disk_id);
+  if (value == nullptr) throw Failure("--" + param.flag + " is no checkbox of the settings");
+  return value;
+}
+
 const std::vector<std::string>& ParamFlags() {
   static const std::vector<std::string> flags = [] {
     std::vector<std::string> names;
-    for (const FlagIdentity& identity : FLAG_IDENTITIES) names.emplace_back(identity.flag);
+    for (const ParamIdentity& identity : kParamIdentities) {
+      names.emplace_back(FlagOf(identity.disk_id));
+    }
     return names;
   }();
   return flags;
@@ -238,19 +145,19 @@ const std::vector<std::string>& ParamFlags() {
 std::vector<RegisteredParam> ReadRegisteredParams(
     const std::vector<simhost::RecordedParam>& recorded) {
   std::vector<RegisteredParam> params;
-  for (const FlagIdentity& identity : FLAG_IDENTITIES) {
+  for (const ParamIdentity& identity : kParamIdentities) {
+    const std::string flag = FlagOf(identity.disk_id);
     auto found = std::find_if(recorded.begin(), recorded.end(), [&](const auto& entry) {
       return entry.def.uu.id == identity.disk_id;
     });
     if (found == recorded.end()) {
       throw Failure("the module registers no parameter with persistent id " +
-                    std::to_string(identity.disk_id) + " (--" + identity.flag + ")");
+                    std::to_string(identity.disk_id) + " (--" + flag + ")");
     }
-    if (found->def.param_type != ParamTypeOf(identity.kind)) {
+    if (found->def.param_type != identity.kind) {
       throw Failure("the module registers persistent id " + std::to_string(identity.disk_id) +
-                    " (--" + identity.flag + ") as parameter type " +
-                    std::to_string(found->def.param_type) + ", expected " +
-                    std::to_string(ParamTypeOf(identity.kind)));
+                    " (--" + flag + ") as parameter type " + std::to_string(found->def.param_type) +
+                    ", expected " + std::to_string(identity.kind));
     }
     RegisteredParam param = Describe(identity, *found);
     param.index = static_cast<A_long>(found - recorded.begin()) + 1;
@@ -277,107 +184,18 @@ simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& para
         settings.quality = static_cast<PF_ParamValue>(param.default_value);
         break;
       case ParamKind::FloatSlider:
-        *SliderField(param.flag, &settings) = param.default_value;
+        *SliderField(param, &settings) = param.default_value;
         break;
       case ParamKind::FixedSlider:
-        settings.blend = static_cast<PF_Fixed>(std::lround(param.default_value * FIXED_ONE));
+        settings.blend = static_cast<PF_Fixed>(std::lround(param.default_value * kFixedOne));
         break;
       case ParamKind::Colour:
         settings.pivot = param.default_colour;
         break;
       case ParamKind::Checkbox:
-        *CheckboxField(param.flag, &settings) = param.default_value != 0.0 ? 1 : 0;
+        *CheckboxField(param, &settings) = param.default_value != 0.0 ? 1 : 0;
         break;
     }
   }
   return settings;
-}
-
-void ApplySetting(const RegisteredParam& param, const std::string& text,
-                  simhost::EffectSettings* settings) {
-  double number = 0.0;
-  switch (param.kind) {
-    case ParamKind::Popup: {
-      for (std::size_t i = 0; i < param.choices.size(); ++i) {
-        if (!param.choices[i].empty() && Lowercase(text) == FirstWord(param.choices[i])) {
-          settings->quality = static_cast<PF_ParamValue>(i + 1);
-          return;
-        }
-      }
-      if (!ParseDouble(text, &number) || number != std::floor(number) ||
-          !(number >= param.valid_min && number <= param.valid_max)) {
-        throw OutOfRange(param, text);
-      }
-      settings->quality = static_cast<PF_ParamValue>(number);
-      return;
-    }
-    case ParamKind::FloatSlider:
-      if (!ParseDouble(text, &number) || !WithinRange(number, param, &number)) {
-        throw OutOfRange(param, text);
-      }
-      *SliderField(param.flag, settings) = number;
-      return;
-    case ParamKind::FixedSlider:
-      if (!ParseDouble(text, &number) ||
-          !(number >= param.valid_min && number <= param.valid_max)) {
-        throw OutOfRange(param, text);
-      }
-      // The host keeps the slider in 16.16 fixed point; the nearest step is what it would store.
-      settings->blend = static_cast<PF_Fixed>(std::lround(number * FIXED_ONE));
-      return;
-    case ParamKind::Colour:
-      if (!ParseColour(text, &settings->pivot)) throw OutOfRange(param, text);
-      return;
-    case ParamKind::Checkbox: {
-      bool on = false;
-      if (!ParseSwitch(text, &on)) throw OutOfRange(param, text);
-      *CheckboxField(param.flag, settings) = on ? 1 : 0;
-      return;
-    }
-  }
-}
-
-std::string SettingText(const RegisteredParam& param, const simhost::EffectSettings& settings) {
-  simhost::EffectSettings copy = settings;
-  switch (param.kind) {
-    case ParamKind::Popup:
-      return std::to_string(settings.quality);
-    case ParamKind::FloatSlider:
-      return FormatNumber(*SliderField(param.flag, &copy));
-    case ParamKind::FixedSlider:
-      return FormatNumber(settings.blend / FIXED_ONE);
-    case ParamKind::Colour:
-      return ColourText(settings.pivot);
-    case ParamKind::Checkbox:
-      return *CheckboxField(param.flag, &copy) != 0 ? "on" : "off";
-  }
-  return "";
-}
-
-std::string AllowedText(const RegisteredParam& param) {
-  switch (param.kind) {
-    case ParamKind::Popup: {
-      std::string words;
-      for (const std::string& choice : param.choices) {
-        words += (words.empty() ? "" : ", ") + FirstWord(choice);
-      }
-      return FormatNumber(param.valid_min) + " to " + FormatNumber(param.valid_max) + " (" + words +
-             ")";
-    }
-    case ParamKind::FloatSlider:
-      return FormatLimit(param.valid_min) + " to " + FormatLimit(param.valid_max);
-    case ParamKind::FixedSlider:
-      return FormatNumber(param.valid_min) + " to " + FormatNumber(param.valid_max) + " (percent)";
-    case ParamKind::Colour:
-      return "R,G,B bytes 0..255 or #RRGGBB";
-    case ParamKind::Checkbox:
-      return "on or off";
-  }
-  return "";
-}
-
-std::string ColourText(const PF_Pixel& colour) {
-  char text[8];
-  std::snprintf(text, sizeof text, "#%02X%02X%02X", colour.red, colour.green, colour.blue);
-  return text;
 }

@@ -42,8 +42,19 @@ std::vector<RegisteredParam> ReadRegisteredParams(
 const RegisteredParam& FindParam(const std::vector<RegisteredParam>& params,
                                  const std::string& flag);
 
+// The settings' value of a parameter, by its persistent id. Throws Failure
+// for a parameter the settings do not hold: a fault of the tool, not of the
+// user's input.
+PF_FpLong* SliderField(const RegisteredParam& param, simhost::EffectSettings* settings);
+PF_ParamValue* CheckboxField(const RegisteredParam& param, simhost::EffectSettings* settings);
+
+// One in the host's 16.16 fixed point, in which the blend is kept.
+constexpr double kFixedOne = 65536.0;
+
 // Every value at the default the module registered.
 simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& params);
+
+// ---- text (setting_text.cpp)
 
 // Sets one value from text: numbers for sliders (blend in percent), 1..5 or the
 // first word of a label for the quality, "R,G,B" bytes or "#RRGGBB" for the

@@ -5,9 +5,9 @@
 #include <string>
 
 // Bad input of any kind (flags, values, files, paths): nothing was written.
-constexpr int EXIT_BAD_INPUT = 2;
+constexpr int kExitBadInput = 2;
 // The module or the file system failed while working; outputs already finished stay.
-constexpr int EXIT_FAILED = 1;
+constexpr int kExitFailed = 1;
 
 class ToolError : public std::runtime_error {
  public:
@@ -20,8 +20,8 @@ class ToolError : public std::runtime_error {
 };
 
 inline ToolError BadInput(const std::string& message) {
-  return ToolError(EXIT_BAD_INPUT, message);
+  return ToolError(kExitBadInput, message);
 }
 inline ToolError Failure(const std::string& message) {
-  return ToolError(EXIT_FAILED, message);
+  return ToolError(kExitFailed, message);
 }

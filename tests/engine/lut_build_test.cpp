@@ -213,8 +213,8 @@ TEST(BuildLut, CallsSineAndCosineFourTimesWithTheContrastAngle) {
     return std::cos(a);
   };
   ToneCurve curve{};
-  std::array<float, LUT_CAPACITY> table{};
-  BuildLut(&curve, table.data(), 128, 0.5f, 0.5f, 0.5f, 50.0, 1.0, 0.0, 0.0, 0, 0, sine, cosine);
+  std::array<float, kLutCapacity> table{};
+  BuildLut(&curve, table.data(), {128, 0.5f, 0.5f, 0.5f, 50.0, 1.0, 0.0, 0.0, 0, 0}, sine, cosine);
   ASSERT_EQ(calls.size(), 4u);
   const char order[] = {'s', 'c', 's', 'c'};
   for (size_t i = 0; i < 4; ++i) {
@@ -249,7 +249,7 @@ TEST(BuildLut, WritesNothingBeyondTheTable) {
     s.contrast = -70;
     Build(s, &built);
     for (int i = 0; i < size; ++i) ASSERT_NE(built.table[i], sentinel) << size << " slot " << i;
-    for (int i = size; i < LUT_CAPACITY; ++i) ASSERT_EQ(built.table[i], sentinel) << size;
+    for (int i = size; i < kLutCapacity; ++i) ASSERT_EQ(built.table[i], sentinel) << size;
   }
 }
 
@@ -348,16 +348,16 @@ TEST(BuildLut, AnyInputsStayInsideTheTable) {
   auto weird_cosine = [](double a) { return a < 0.5 ? -1e300 : std::cos(a); };
   const int32_t sizes[] = {32, 64, 128, 256, 1024, 0, -5, 1, 2, 3, 33, 2048, 1 << 30};
   for (int iteration = 0; iteration < 4000; ++iteration) {
-    std::array<float, LUT_CAPACITY + 16> storage;
+    std::array<float, kLutCapacity + 16> storage;
     const float sentinel = -98765.0f;
     storage.fill(sentinel);
     ToneCurve curve{};
     const int32_t size = sizes[random() % std::size(sizes)];
     const bool weird = iteration % 5 == 0;
-    BuildLut(&curve, storage.data(), size, static_cast<float>(any_double()),
-             static_cast<float>(any_double()), static_cast<float>(any_double()),
-             any_double() * 100.0, any_double(), any_double(), any_double(),
-             static_cast<int32_t>(random() % 2), static_cast<int32_t>(random() % 2),
+    BuildLut(&curve, storage.data(),
+             {size, static_cast<float>(any_double()), static_cast<float>(any_double()),
+              static_cast<float>(any_double()), any_double() * 100.0, any_double(), any_double(),
+              any_double(), static_cast<int32_t>(random() % 2), static_cast<int32_t>(random() % 2)},
              weird ? +weird_sine : velmora_test::StdSin,
              weird ? +weird_cosine : velmora_test::StdCos);
     ASSERT_TRUE(curve.lut_size == 32 || curve.lut_size == 64 || curve.lut_size == 128 ||

@@ -3,10 +3,14 @@
 #include <limits>
 #include <random>
 
-#include "engine/channel_conversion.h"
-#include "engine/pixel_transform.h"
+#include "engine/pixel_test_entry_points.h"
+#include "tests/engine/reference_transform.h"
 #include "tests/support/engine_fixtures.h"
 
+using velmora_reference::FromChannel16;
+using velmora_reference::FromChannel8;
+using velmora_reference::ToChannel16;
+using velmora_reference::ToChannel8;
 using velmora_test::Build;
 using velmora_test::BuiltCurve;
 using velmora_test::CurveSettings;

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/pixel_transform.h"
+#include "engine/pixel_test_entry_points.h"
 #include "tests/engine/reference_transform.h"
 #include "tests/support/engine_fixtures.h"
 
@@ -40,30 +40,30 @@ BuiltCurve GreyContrast(int32_t size = 128) {
 TEST(PixelFrame, RouteFollowsThePreTransformTheTableAndTheBlend) {
   BuiltCurve built = GreyContrast();
   ToneCurve& curve = built.curve;
-  EXPECT_EQ(FrameOf(curve).route, FrameRoute::Neutral);
+  EXPECT_EQ(FrameOf(curve).route, FrameRoute::Short);
   EXPECT_EQ(FrameOf(curve).curve.lut, curve.lut);  // the record itself, not a copy of the table
 
   ToneCurve gamma = curve;
   gamma.gamma = 2.2f;
-  EXPECT_EQ(FrameOf(gamma).route, FrameRoute::Active);
+  EXPECT_EQ(FrameOf(gamma).route, FrameRoute::ShortPreTransformed);
   ToneCurve nan_gain = curve;
   nan_gain.gain = kNaN;  // a NaN field turns the pre-transform on
-  EXPECT_EQ(FrameOf(nan_gain).route, FrameRoute::Active);
+  EXPECT_EQ(FrameOf(nan_gain).route, FrameRoute::ShortPreTransformed);
 
   ToneCurve flat = curve;
   flat.contrast = -0.0f;  // no table
   EXPECT_EQ(FrameOf(flat).route, FrameRoute::General);
   ToneCurve nan_contrast = curve;
   nan_contrast.contrast = kNaN;  // not 0: the table applies
-  EXPECT_EQ(FrameOf(nan_contrast).route, FrameRoute::Neutral);
+  EXPECT_EQ(FrameOf(nan_contrast).route, FrameRoute::Short);
   // A blend keeps the short route while the mix lies in [0, 1], where the
   // blended integer channels stay within the short route's stores.
   for (float mix : {0.5f, 0.0f, -0.0f, 0.99999994f}) {
     ToneCurve blended = curve;
     blended.mix = mix;
-    EXPECT_EQ(FrameOf(blended).route, FrameRoute::NeutralBlended) << mix;
+    EXPECT_EQ(FrameOf(blended).route, FrameRoute::ShortBlended) << mix;
     blended.gamma = 2.2f;
-    EXPECT_EQ(FrameOf(blended).route, FrameRoute::ActiveBlended) << mix;
+    EXPECT_EQ(FrameOf(blended).route, FrameRoute::ShortPreTransformedBlended) << mix;
   }
   for (float mix : {1.0000001f, 1.5f, -1e-30f, -0.5f, kInf, kNaN}) {
     ToneCurve blended = curve;

@@ -1,5 +1,3 @@
-#include "engine/pixel_transform.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/pixel_test_entry_points.h"
 #include "tests/support/engine_fixtures.h"
 
 using velmora_test::Build;

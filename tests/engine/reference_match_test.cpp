@@ -12,7 +12,7 @@
 
 #include "engine/pixel_frame.h"
 #include "engine/pixel_lanes.h"
-#include "engine/pixel_transform.h"
+#include "engine/pixel_test_entry_points.h"
 #include "engine/tone_curve.h"
 #include "tests/engine/reference_transform.h"
 #include "tests/support/engine_fixtures.h"
@@ -168,9 +168,9 @@ PF_Pixel8 ThroughBgra(PF_Err (*function)(void*, A_long, A_long, PF_Pixel8*, PF_P
 TEST(ReferenceMatch, EveryEightBitTripleOnGreyAndColourPivotsAndABlend) {
   const std::vector<NamedCurve> curves = Curves();
   const std::pair<std::string, FrameRoute> chosen[] = {
-      {"grey contrast 50", FrameRoute::Neutral},
-      {"colour pivot contrast -40", FrameRoute::Neutral},
-      {"colour pivot blend 30, clamps", FrameRoute::NeutralBlended}};
+      {"grey contrast 50", FrameRoute::Short},
+      {"colour pivot contrast -40", FrameRoute::Short},
+      {"colour pivot blend 30, clamps", FrameRoute::ShortBlended}};
   for (const auto& [name, route] : chosen) {
     SCOPED_TRACE(name);
     const auto named = std::find_if(curves.begin(), curves.end(),

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/pixel_transform.h"
+#include "engine/pixel_test_entry_points.h"
 #include "engine/tone_curve.h"
 
 namespace velmora_reference {
@@ -96,6 +96,11 @@ inline FloatPixel TransformPixel(const ToneCurve& curve, const FloatPixel& in) {
   return out;
 }
 
+// The host's integer channels and the working floats. Into float: c / 255 for 8
+// bits, c * 2^-15 for 16 bits (full scale 32768), single precision. Back: the
+// scaled value clamped to the channel's range and truncated toward zero, NaN as
+// 0; the clamp comes first, so the conversion to an integer never sees a NaN or
+// a value it cannot hold.
 inline float FromChannel8(uint8_t value) {
   return static_cast<float>(value) / 255.0f;
 }

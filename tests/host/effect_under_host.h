@@ -9,8 +9,9 @@
 #include <ostream>
 #include <vector>
 
-#include "engine/pixel_transform.h"
+#include "engine/pixel_test_entry_points.h"
 #include "engine/tone_curve.h"
+#include "simhost/frame_controls.h"
 #include "simhost/host.h"
 #include "simhost/portable_trig.h"
 
@@ -27,21 +28,11 @@ inline const simhost::LoadedModule& EffectModule() {
 // arrives as the colour bytes over 255 in single precision, in both hosts.
 struct ReferenceCurve {
   ToneCurve curve{};
-  float lut[LUT_CAPACITY] = {};
+  float lut[kLutCapacity] = {};
 
   ReferenceCurve(const simhost::EffectSettings& settings, int32_t table_size) {
-    curve.offset = static_cast<float>(settings.offset);
-    curve.gamma = static_cast<float>(settings.gamma);
-    curve.gain = static_cast<float>(settings.gain);
-    BuildLut(&curve, lut, table_size, static_cast<float>(settings.pivot.red) / 255.0f,
-             static_cast<float>(settings.pivot.green) / 255.0f,
-             static_cast<float>(settings.pivot.blue) / 255.0f, settings.contrast, settings.width,
-             settings.shadows_rolloff, settings.highlights_rolloff, settings.clamp_white,
-             settings.clamp_black, simhost::PortableSin, simhost::PortableCos);
-    curve.contrast = static_cast<float>(settings.contrast);
-    const float remaining =
-        static_cast<float>(100.0 - static_cast<double>(settings.blend) / 65536.0);
-    curve.mix = static_cast<float>(static_cast<double>(remaining) / 100.0);
+    BuildFrameCurve(simhost::FrameControlsOf(settings, table_size), lut, simhost::PortableSin,
+                    simhost::PortableCos, &curve);
   }
   ReferenceCurve(const ReferenceCurve&) = delete;
   ReferenceCurve& operator=(const ReferenceCurve&) = delete;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "host/effect_identity.h"
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 #include "tests/host/effect_under_host.h"
 
 namespace {
@@ -65,7 +65,7 @@ TEST_P(EntryTest, GlobalSetupStoresVersionAndFlagsOverWhatWasThere) {
   host.OutData().out_flags2 = PF_OutFlag2_I_AM_THREADSAFE;
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
   EXPECT_EQ(host.OutData().my_version, 0x88001u);
-  EXPECT_EQ(host.OutData().my_version, EFFECT_VERSION);
+  EXPECT_EQ(host.OutData().my_version, kEffectVersion);
   EXPECT_EQ(host.OutData().out_flags, 0x02000400);
   EXPECT_EQ(host.OutData().out_flags2, 0x8001440);
   EXPECT_EQ(host.OutData().return_msg[0], '\0');

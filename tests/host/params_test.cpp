@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ struct FrozenParam {
 
 // index, persistent id, kind (7 popup, 10 float slider, 5 colour, 2 fixed
 // slider, 4 checkbox), name, flags (2 = cannot vary over time).
-const FrozenParam FROZEN[] = {
+const FrozenParam kFrozen[] = {
     {1, 8, 7, "Quality", 2},
     {2, 2, 10, "Offset", 0},
     {3, 3, 10, "Gamma", 0},
@@ -42,15 +42,15 @@ const FrozenParam FROZEN[] = {
 
 TEST(ParamIdentity, IdsKindsNamesFlagsAndOrderAreFrozen) {
   ASSERT_EQ(PARAM_COUNT, 13);
-  ASSERT_EQ(REGISTERED_PARAM_COUNT, 12);
-  for (int32_t i = 0; i < REGISTERED_PARAM_COUNT; ++i) {
-    SCOPED_TRACE(FROZEN[i].name);
-    const ParamIdentity& identity = PARAM_IDENTITIES[i];
-    EXPECT_EQ(identity.index, FROZEN[i].index);
-    EXPECT_EQ(identity.disk_id, FROZEN[i].disk_id);
-    EXPECT_EQ(identity.kind, FROZEN[i].kind);
-    EXPECT_STREQ(GetString(identity.name_id), FROZEN[i].name);
-    EXPECT_EQ(identity.flags, FROZEN[i].flags);
+  ASSERT_EQ(kRegisteredParamCount, 12);
+  for (int32_t i = 0; i < kRegisteredParamCount; ++i) {
+    SCOPED_TRACE(kFrozen[i].name);
+    const ParamIdentity& identity = kParamIdentities[i];
+    EXPECT_EQ(identity.index, kFrozen[i].index);
+    EXPECT_EQ(identity.disk_id, kFrozen[i].disk_id);
+    EXPECT_EQ(identity.kind, kFrozen[i].kind);
+    EXPECT_STREQ(GetString(identity.name_id), kFrozen[i].name);
+    EXPECT_EQ(identity.flags, kFrozen[i].flags);
   }
 }
 
@@ -97,8 +97,8 @@ TEST(Strings, TableIsInIdOrderWithTheExactTexts) {
       "Clamp white on output",
   };
   for (int32_t id = 0; id < STR_COUNT; ++id) {
-    EXPECT_EQ(STRING_TABLE[id].id, id);
-    EXPECT_EQ(GetString(id), STRING_TABLE[id].text);
+    EXPECT_EQ(kStringTable[id].id, id);
+    EXPECT_EQ(GetString(id), kStringTable[id].text);
     if (expected[id] != nullptr) {
       EXPECT_STREQ(GetString(id), expected[id]) << "id " << id;
     }
@@ -125,11 +125,11 @@ TEST(Strings, SecondQualityLabelEndsWithABlank) {
 }
 
 TEST(Strings, TextsAreZeroPaddedAndNamesFitTheHostField) {
-  for (const StringEntry& entry : STRING_TABLE) {
+  for (const StringEntry& entry : kStringTable) {
     const size_t length = std::strlen(entry.text);
     for (size_t i = length; i < sizeof entry.text; ++i) ASSERT_EQ(entry.text[i], '\0');
   }
-  for (const ParamIdentity& identity : PARAM_IDENTITIES) {
+  for (const ParamIdentity& identity : kParamIdentities) {
     EXPECT_LT(std::strlen(GetString(identity.name_id)), 32u);
   }
 }
@@ -153,12 +153,12 @@ struct Registration {
 };
 std::vector<Registration> offered;
 int reject_at = -1;  // the 0-based offer that the host refuses
-constexpr PF_Err REJECTION = 7;
+constexpr PF_Err kRejection = 7;
 int strcpy_calls = 0;
 
 PF_Err RecordParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDef* def) {
   offered.push_back(Registration{effect_ref, index, *def});
-  return static_cast<int>(offered.size()) - 1 == reject_at ? REJECTION : PF_Err_NONE;
+  return static_cast<int>(offered.size()) - 1 == reject_at ? kRejection : PF_Err_NONE;
 }
 
 A_char* CountingStrcpy(A_char* dst, const A_char* src) {
@@ -192,13 +192,13 @@ TEST_F(ParamsSetupTest, RegistersTwelveDefinitionsInOrderAppendingEach) {
   ASSERT_EQ(offered.size(), 12u);
   EXPECT_EQ(strcpy_calls, 12);
   for (size_t i = 0; i < offered.size(); ++i) {
-    SCOPED_TRACE(FROZEN[i].name);
+    SCOPED_TRACE(kFrozen[i].name);
     EXPECT_EQ(offered[i].effect_ref, in_data_.effect_ref);
     EXPECT_EQ(offered[i].index, -1);
-    EXPECT_EQ(offered[i].def.uu.id, FROZEN[i].disk_id);
-    EXPECT_EQ(offered[i].def.param_type, FROZEN[i].kind);
-    EXPECT_STREQ(offered[i].def.name, FROZEN[i].name);
-    EXPECT_EQ(offered[i].def.flags, FROZEN[i].flags);
+    EXPECT_EQ(offered[i].def.uu.id, kFrozen[i].disk_id);
+    EXPECT_EQ(offered[i].def.param_type, kFrozen[i].kind);
+    EXPECT_STREQ(offered[i].def.name, kFrozen[i].name);
+    EXPECT_EQ(offered[i].def.flags, kFrozen[i].flags);
     EXPECT_EQ(offered[i].def.ui_flags, 0);
     EXPECT_EQ(offered[i].def.unused, 0);
   }
@@ -290,7 +290,7 @@ TEST_F(ParamsSetupTest, EveryDefinitionStartsFromZeroBytes) {
 
 TEST_F(ParamsSetupTest, RejectionEndsTheSetupWithTheHostsCode) {
   reject_at = 4;  // the fifth definition
-  EXPECT_EQ(ParamsSetup(&in_data_, &out_data_), REJECTION);
+  EXPECT_EQ(ParamsSetup(&in_data_, &out_data_), kRejection);
   EXPECT_EQ(offered.size(), 5u);
   EXPECT_EQ(out_data_.num_params, 99);
   EXPECT_EQ(out_data_.out_flags, 0);

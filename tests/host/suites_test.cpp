@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "host/params.h"
 #include "scripted_effect.h"
 #include "simhost/portable_trig.h"
 
@@ -115,6 +116,18 @@ TEST(AddParam, RecordsEachDefinitionAndFailsTheChosenOne) {
   EXPECT_FALSE(recorded[3].name_terminated);
 }
 
+// The kinds and persistent ids of the effect's table, as its setup registers them.
+PF_Err RegisterTheEffectsParams(PF_InData* in) {
+  for (const ParamIdentity& identity : kParamIdentities) {
+    PF_ParamDef def{};
+    def.param_type = identity.kind;
+    def.uu.id = identity.disk_id;
+    const PF_Err err = in->inter.add_param(in->effect_ref, -1, &def);
+    if (err != PF_Err_NONE) return err;
+  }
+  return PF_Err_NONE;
+}
+
 TEST(Render, PassesTheSettingsInTheHostsEncodings) {
   for (HostMode mode : {HostMode::AfterEffects, HostMode::PremierePro}) {
     SimulatedHost host(mode, ScriptedEntry);
@@ -129,6 +142,7 @@ TEST(Render, PassesTheSettingsInTheHostsEncodings) {
     settings.clamp_black = 1;
     const Script script = [&](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef** params,
                               PF_LayerDef* out) {
+      if (cmd == PF_Cmd_PARAMS_SETUP) return RegisterTheEffectsParams(in);
       EXPECT_EQ(cmd, PF_Cmd_RENDER);
       EXPECT_EQ(in->appl_id, mode == HostMode::PremierePro ? 0x50724D72 : kAfterEffectsApplId);
       EXPECT_EQ(in->quality, PF_Quality_LO);

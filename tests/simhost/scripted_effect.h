@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "host_sdk/host_suites.h"
 #include "simhost/host.h"
 
 namespace simhost {

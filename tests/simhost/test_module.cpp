@@ -2,7 +2,7 @@
 // command with a fixed text and every other command with the command code.
 #include <cstring>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 extern "C" __attribute__((visibility("default"))) PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData*,
                                                                         PF_OutData* out_data,

@@ -48,7 +48,7 @@ struct CurveSettings {
 // A record with a neutral pre-transform and no blend, and its table.
 struct BuiltCurve {
   ToneCurve curve{};
-  std::array<float, LUT_CAPACITY> table{};
+  std::array<float, kLutCapacity> table{};
 };
 
 inline void Build(const CurveSettings& s, BuiltCurve* built) {
@@ -56,8 +56,10 @@ inline void Build(const CurveSettings& s, BuiltCurve* built) {
   built->curve.gamma = 1.0f;
   built->curve.gain = 1.0f;
   built->curve.mix = 1.0f;
-  BuildLut(&built->curve, built->table.data(), s.size, s.red, s.green, s.blue, s.contrast, s.width,
-           s.shadows, s.highlights, s.clamp_white, s.clamp_black, StdSin, StdCos);
+  BuildLut(&built->curve, built->table.data(),
+           {s.size, s.red, s.green, s.blue, s.contrast, s.width, s.shadows, s.highlights,
+            s.clamp_white, s.clamp_black},
+           StdSin, StdCos);
   built->curve.contrast = static_cast<float>(s.contrast);
 }
 

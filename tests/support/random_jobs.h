@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 #include "simhost/host.h"
 
 namespace velmora_test {

@@ -119,7 +119,7 @@ struct GoldenCase {
 
 class GoldenTest : public testing::TestWithParam<GoldenCase> {};
 
-const std::vector<std::string> GRADE = {
+const std::vector<std::string> kGrade = {
     "--contrast",           "42.5", "--pivot", "90,120,150", "--shadows-rolloff", "0.2",
     "--highlights-rolloff", "0.35", "--gamma", "1.1",        "--blend",           "12.5"};
 
@@ -146,7 +146,7 @@ TEST_P(GoldenTest, OutputEqualsTheModuleOnTheSamePixels) {
 
   std::vector<std::string> args = {"apply", input_path.string(), output_path.string(), "--host",
                                    c.host};
-  args.insert(args.end(), GRADE.begin(), GRADE.end());
+  args.insert(args.end(), kGrade.begin(), kGrade.end());
   const RunResult run = RunVelmora(args);
   ASSERT_EQ(run.exit_code, 0) << run.err;
 
@@ -318,7 +318,7 @@ TEST(Presets, ASavedPresetRendersExactlyAsTheFlagsDid) {
                                        "--clamp-white",
                                        "--offset",
                                        "0.0123"};
-  by_flags.insert(by_flags.end(), GRADE.begin(), GRADE.end());
+  by_flags.insert(by_flags.end(), kGrade.begin(), kGrade.end());
   ASSERT_EQ(RunVelmora(by_flags).exit_code, 0);
   const RunResult by_preset =
       RunVelmora({"apply", (folder / "in.tif").string(), (folder / "preset.tif").string(),

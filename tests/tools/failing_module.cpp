@@ -4,15 +4,15 @@
 // format it does not recognise.
 #include <dlfcn.h>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 namespace {
 
 using Entry = PF_Err (*)(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef**, PF_LayerDef*, void*);
 
-constexpr PF_Cmd RENDER = 11;
-constexpr uint8_t MARKER = 13;
-constexpr PF_Err FAILURE = 514;
+constexpr PF_Cmd kRender = 11;
+constexpr uint8_t kMarker = 13;
+constexpr PF_Err kFailure = 514;
 
 Entry RealEntry() {
   static Entry entry = [] {
@@ -24,7 +24,7 @@ Entry RealEntry() {
 
 bool IsMarked(PF_ParamDef** params) {
   const auto* first = reinterpret_cast<const PF_Pixel*>(params[0]->u.ld.data);
-  return first->red == MARKER && first->green == MARKER && first->blue == MARKER;
+  return first->red == kMarker && first->green == kMarker && first->blue == kMarker;
 }
 
 }  // namespace
@@ -33,6 +33,6 @@ extern "C" __attribute__((visibility("default"))) PF_Err EntryPointFunc(
     PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef** params, PF_LayerDef* output,
     void* extra) {
   if (RealEntry() == nullptr) return 1;
-  if (cmd == RENDER && IsMarked(params)) return FAILURE;
+  if (cmd == kRender && IsMarked(params)) return kFailure;
   return RealEntry()(cmd, in_data, out_data, params, output, extra);
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 #include "simhost/host.h"
 #include "simhost/world.h"
 

@@ -96,9 +96,9 @@ inline void ExpectPropertyListAsPublished(const std::vector<uint8_t>& bytes) {
   ExpectCountedText(*FindProperty(list, "eMNA"), "Trevane Velmora");
   EXPECT_EQ(FindProperty(list, "aeFL")->data, LittleEndian32(8u));
 
-  EXPECT_EQ(PropertyValue32(list, "eVER"), EFFECT_VERSION);
-  EXPECT_EQ(PropertyValue32(list, "eGLO"), static_cast<uint32_t>(EFFECT_OUT_FLAGS));
-  EXPECT_EQ(PropertyValue32(list, "eGL2"), static_cast<uint32_t>(EFFECT_OUT_FLAGS2));
+  EXPECT_EQ(PropertyValue32(list, "eVER"), kEffectVersion);
+  EXPECT_EQ(PropertyValue32(list, "eGLO"), static_cast<uint32_t>(kEffectOutFlags));
+  EXPECT_EQ(PropertyValue32(list, "eGL2"), static_cast<uint32_t>(kEffectOutFlags2));
 }
 
 // The words GlobalSetup stores at run time, in both hosts, are the list's.

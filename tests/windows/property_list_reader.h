@@ -53,18 +53,18 @@ inline std::string ReadCode(const uint8_t* p) {
 inline PropertyList ReadPropertyList(const uint8_t* bytes, std::size_t size) {
   using namespace property_list_reader;
   PropertyList list;
-  constexpr std::size_t HEADER_SIZE = 10;
-  constexpr std::size_t RECORD_HEAD_SIZE = 16;
-  if (size < HEADER_SIZE) {
+  constexpr std::size_t kHeaderSize = 10;
+  constexpr std::size_t kRecordHeadSize = 16;
+  if (size < kHeaderSize) {
     list.error = "shorter than the header";
     return list;
   }
   list.leading_word = ReadU16(bytes);
   list.format_version = ReadU32(bytes + 2);
   list.record_count = ReadU32(bytes + 6);
-  std::size_t at = HEADER_SIZE;
+  std::size_t at = kHeaderSize;
   for (uint32_t i = 0; i < list.record_count; ++i) {
-    if (size - at < RECORD_HEAD_SIZE) {
+    if (size - at < kRecordHeadSize) {
       list.error = "record " + std::to_string(i) + " head runs past the end";
       return list;
     }
@@ -75,15 +75,15 @@ inline PropertyList ReadPropertyList(const uint8_t* bytes, std::size_t size) {
     record.id = ReadU32(bytes + at + 8);
     record.declared_length = ReadU32(bytes + at + 12);
     const std::size_t padded = (static_cast<std::size_t>(record.declared_length) + 3) / 4 * 4;
-    const uint8_t* data = bytes + at + RECORD_HEAD_SIZE;
-    if (size - at - RECORD_HEAD_SIZE < padded) {
+    const uint8_t* data = bytes + at + kRecordHeadSize;
+    if (size - at - kRecordHeadSize < padded) {
       list.error = "record " + std::to_string(i) + " data runs past the end";
       return list;
     }
     record.data.assign(data, data + record.declared_length);
     record.padding.assign(data + record.declared_length, data + padded);
     list.records.push_back(record);
-    at += RECORD_HEAD_SIZE + padded;
+    at += kRecordHeadSize + padded;
   }
   list.bytes_read = at;
   return list;

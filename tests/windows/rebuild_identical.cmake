@@ -22,7 +22,7 @@ if(failed)
 endif()
 
 file(SHA256 ${MODULE} first)
-file(SHA256 ${WORK_DIR}/resources/Trevane_Velmora.aex second)
+file(SHA256 ${WORK_DIR}/host/Trevane_Velmora.aex second)
 if(NOT first STREQUAL second)
   message(FATAL_ERROR "the rebuilt module differs: ${first} (${MODULE}) against ${second}")
 endif()

@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr WORD PROPERTY_LIST_ID = 16000;
-constexpr WORD PROPERTY_LIST_LANGUAGE = 1033;
+constexpr WORD kPropertyListId = 16000;
+constexpr WORD kPropertyListLanguage = 1033;
 
 std::string WindowsError(const std::string& what) {
   return what + ": Windows error " + std::to_string(static_cast<unsigned long>(GetLastError()));
@@ -20,7 +20,7 @@ ResourceModule::ResourceModule(const std::string& path) {
     return;
   }
   HRSRC resource =
-      FindResourceExW(module_, L"PIPL", MAKEINTRESOURCEW(PROPERTY_LIST_ID), PROPERTY_LIST_LANGUAGE);
+      FindResourceExW(module_, L"PIPL", MAKEINTRESOURCEW(kPropertyListId), kPropertyListLanguage);
   if (resource == nullptr) {
     error_ = WindowsError("no PIPL 16000/1033 resource in " + path);
     return;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_records.h"
+#include "host_sdk/host_records.h"
 
 class ResourceModule {
  public:

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/host_constants.h"
+#include "host_sdk/host_constants.h"
 #include "simhost/host.h"
 #include "tests/windows/property_list_expectations.h"
 #include "tests/windows/property_list_reader.h"

@@ -1,12 +1,12 @@
 // The host's command codes, error codes, flag bits, limits, suite names and pixel-format
 // codes, under the host's own names. Values are those of the Windows x64 host; every
-// one is checked against the recorded host values by tests/host/host_abi_test.cpp.
+// one is checked against the recorded host values by tests/host_sdk/host_abi_test.cpp.
 #pragma once
 
 #include <cstdint>
 #include <limits>
 
-#include "host/host_types.h"
+#include "host_sdk/host_types.h"
 
 // ---- Command selectors: the order is fixed by the host and never changes.
 constexpr PF_Cmd PF_Cmd_ABOUT = 0;

@@ -1,5 +1,5 @@
 // Checks what we declare of the smart render protocol and its suites against the
-// layout and constants the host's own Windows x64 build printed (tests/host/data):
+// layout and constants the host's own Windows x64 build printed (tests/host_sdk/data):
 // every member of every record we declare, the scalar types, and every constant we
 // name. Records and constants the classic golden files also list are checked by
 // host_abi_test; here the two files are shown to agree on them. The exact types of
@@ -10,11 +10,11 @@
 #include <type_traits>
 #include <vector>
 
-#include "host/host_constants.h"
-#include "host/host_records.h"
+#include "host_sdk/host_constants.h"
+#include "host_sdk/host_records.h"
 #include "host_sdk/smart_render.h"
 #include "host_sdk/smart_suites.h"
-#include "tests/support/golden_abi.h"
+#include "tests/host_sdk/golden_abi.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
-// The host's records, callback blocks and suites, with exactly the Windows x64 layout
+// The host's records and callback blocks, with exactly the Windows x64 layout
 // the host compiles them with. Member order is the ABI: every member is declared, the
 // reserved ones included, and every function pointer has the host's exact signature.
 // All records are standard-layout PODs so that their offsets can be checked
-// (tests/host/host_abi_test.cpp compares every member with the recorded host layout).
+// (tests/host_sdk/host_abi_test.cpp compares every member with the recorded host layout).
+// The parameter definitions are in host_param_defs.h, the suites in host_suites.h.
 //
 // Windows x64 has one calling convention, so no convention keyword appears. Functions
 // the host calls (the entry point, pixel functions) must not let an exception escape.
@@ -11,8 +12,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/host_constants.h"
-#include "host/host_types.h"
+#include "host_sdk/host_constants.h"
+#include "host_sdk/host_param_defs.h"
+#include "host_sdk/host_types.h"
 
 #pragma pack(push, 8)
 
@@ -313,228 +315,6 @@ struct PF_OutData {
   PF_OutFlags2 out_flags2;
 };
 
-// ---- Parameter definitions. A text pointer at the end of a definition need only live
-// while the definition is registered with add_param.
-struct PF_SliderDef {  // integer slider, kept for old projects
-  PF_ParamValue value;
-  A_char value_str[PF_MAX_PARAM_VALUE_LEN + 1];
-  A_char value_desc[PF_MAX_PARAM_DESCRIPTION_LEN + 1];
-  PF_ParamValue valid_min;
-  PF_ParamValue valid_max;
-  PF_ParamValue slider_min;
-  PF_ParamValue slider_max;
-  PF_ParamValue dephault;
-};
-
-struct PF_FixedSliderDef {  // values are 16.16 fixed point: 100 % is 6553600
-  PF_Fixed value;
-  A_char value_str[PF_MAX_PARAM_VALUE_LEN + 1];
-  A_char value_desc[PF_MAX_PARAM_DESCRIPTION_LEN + 1];
-  PF_Fixed valid_min;
-  PF_Fixed valid_max;
-  PF_Fixed slider_min;
-  PF_Fixed slider_max;
-  PF_Fixed dephault;
-  A_short precision;
-  PF_ValueDisplayFlags display_flags;
-};
-
-// Only the value and phase are doubles; limits and default are floats.
-struct PF_FloatSliderDef {
-  PF_FpLong value;
-  PF_FpLong phase;
-  A_char value_desc[PF_MAX_PARAM_DESCRIPTION_LEN + 1];
-  PF_FpShort valid_min;
-  PF_FpShort valid_max;
-  PF_FpShort slider_min;
-  PF_FpShort slider_max;
-  PF_FpShort dephault;
-  A_short precision;
-  PF_ValueDisplayFlags display_flags;
-  PF_FSliderFlags fs_flags;
-  PF_FpShort curve_tolerance;
-  PF_Boolean useExponent;  // Premiere Pro only
-  PF_FpShort exponent;     // Premiere Pro only
-};
-
-struct PF_AngleDef {
-  PF_Fixed value;
-  PF_Fixed dephault;
-  PF_Fixed valid_min;
-  PF_Fixed valid_max;
-};
-
-struct PF_CheckBoxDef {
-  PF_ParamValue value;  // non-zero is on
-  PF_Boolean dephault;
-  A_char reserved;
-  A_short reserved1;
-  union {
-    const A_char* nameptr;  // text beside the box
-  } u;
-};
-
-struct PF_ColorDef {
-  PF_Pixel value;
-  PF_Pixel dephault;
-};
-
-struct PF_PointDef {
-  PF_Fixed x_value;
-  PF_Fixed y_value;
-  A_char reserved[3];
-  PF_Boolean restrict_bounds;
-  PF_Fixed x_dephault;
-  PF_Fixed y_dephault;
-};
-
-struct PF_PopupDef {
-  PF_ParamValue value;  // 1-based choice
-  A_short num_choices;
-  A_short dephault;
-  union {
-    const A_char* namesptr;  // choices separated by '|'
-  } u;
-};
-
-struct PF_ArbitraryDef {
-  A_short id;
-  A_short pad;
-  PF_Handle dephault;
-  PF_Handle value;
-  void* refconPV;
-};
-
-struct PF_PathDef {
-  PF_PathID path_id;
-  A_long reserved0;
-  A_long dephault;
-};
-
-struct PF_ButtonDef {
-  PF_ParamValue value;
-  union {
-    const A_char* namesptr;
-  } u;
-};
-
-struct PF_Point3DDef {
-  PF_FpLong x_value;
-  PF_FpLong y_value;
-  PF_FpLong z_value;
-  PF_FpLong x_dephault;
-  PF_FpLong y_dephault;
-  PF_FpLong z_dephault;
-  char reserved[16];
-};
-
-union PF_ParamDefUnion {
-  PF_LayerDef ld;
-  PF_SliderDef sd;
-  PF_FixedSliderDef fd;
-  PF_AngleDef ad;
-  PF_CheckBoxDef bd;
-  PF_ColorDef cd;
-  PF_PointDef td;
-  PF_PopupDef pd;
-  PF_FloatSliderDef fs_d;
-  PF_ArbitraryDef arb_d;
-  PF_PathDef path_d;
-  PF_ButtonDef button_d;
-  PF_Point3DDef point3d_d;
-};
-
-struct PF_ParamDef {
-  union {
-    A_long id;  // persistent id, set when registering
-    PF_ChangeFlags change_flags;
-  } uu;
-  PF_ParamUIFlags ui_flags;
-  A_short ui_width;
-  A_short ui_height;
-  PF_ParamType param_type;
-  A_char name[PF_MAX_EFFECT_PARAM_NAME_LEN + 1];
-  PF_ParamFlags flags;
-  A_long unused;
-  PF_ParamDefUnion u;
-};
-
-// ---- Suites: plain tables of function pointers; slot order is the ABI.
-
-// "PF ANSI Suite" version 1: the ANSI block without its trailing reserved word.
-struct PF_ANSICallbacksSuite1 {
-  PF_AnsiUnaryProc atan;
-  PF_AnsiBinaryProc atan2;  // y first, then x
-  PF_AnsiUnaryProc ceil;
-  PF_AnsiUnaryProc cos;
-  PF_AnsiUnaryProc exp;
-  PF_AnsiUnaryProc fabs;
-  PF_AnsiUnaryProc floor;
-  PF_AnsiBinaryProc fmod;
-  PF_AnsiBinaryProc hypot;
-  PF_AnsiUnaryProc log;
-  PF_AnsiUnaryProc log10;
-  PF_AnsiBinaryProc pow;
-  PF_AnsiUnaryProc sin;
-  PF_AnsiUnaryProc sqrt;
-  PF_AnsiUnaryProc tan;
-  PF_AnsiSprintfProc sprintf;
-  PF_AnsiStrcpyProc strcpy;
-  PF_AnsiUnaryProc asin;
-  PF_AnsiUnaryProc acos;
-};
-
-// "PF Pixel Format Suite" version 1, the Premiere Pro table. The host does not implement
-// NewWorldOfPixelFormat and DisposeWorld.
-struct PF_PixelFormatSuite1 {
-  PF_Err (*AddSupportedPixelFormat)(PF_ProgPtr effect_ref, PrPixelFormat pixelFormat);
-  PF_Err (*ClearSupportedPixelFormats)(PF_ProgPtr effect_ref);
-  PF_Err (*NewWorldOfPixelFormat)(PF_ProgPtr effect_ref, A_u_long width, A_u_long height,
-                                  PF_NewWorldFlags flags, PrPixelFormat pixelFormat,
-                                  PF_EffectWorld* world);
-  PF_Err (*DisposeWorld)(PF_ProgPtr effect_ref, PF_EffectWorld* world);
-  PF_Err (*GetPixelFormat)(PF_EffectWorld* inWorld, PrPixelFormat* pixelFormat);
-  PF_Err (*GetBlackForPixelFormat)(PrPixelFormat pixelFormat, void* pixelData);
-  PF_Err (*GetWhiteForPixelFormat)(PrPixelFormat pixelFormat, void* pixelData);
-  PF_Err (*ConvertColorToPixelFormattedData)(PrPixelFormat pixelFormat, float alpha, float red,
-                                             float green, float blue, void* pixelData);
-};
-
-// "PF ColorParamSuite" version 1. The colour is in the working colour space and may lie
-// outside 0..1.
-struct PF_ColorParamSuite1 {
-  PF_Err (*PF_GetFloatingPointColorFromColorDef)(PF_ProgPtr effect_ref,
-                                                 const PF_ParamDef* color_defP,
-                                                 PF_PixelFloat* fp_colorP);
-};
-
-// "PF Iterate8 Suite" version 1. `area` may be NULL for the whole world.
-struct PF_Iterate8Suite1 {
-  PF_IterateProc8 iterate;
-  PF_IterateOriginProc8 iterate_origin;
-  PF_IterateLutProc iterate_lut;
-  PF_IterateOriginProc8 iterate_origin_non_clip_src;
-  PF_IterateGenericProc iterate_generic;
-};
-
-// "PF iterate16 Suite" version 1.
-struct PF_Iterate16Suite1 {
-  PF_IterateProc16 iterate;
-  PF_IterateOriginProc16 iterate_origin;
-  PF_IterateOriginProc16 iterate_origin_non_clip_src;
-};
-
-// "PF World Transform Suite" version 1.
-struct PF_WorldTransformSuite1 {
-  PF_CompositeRectProc composite_rect;
-  PF_BlendProc blend;
-  PF_ConvolveProc convolve;
-  PF_CopyProc copy;
-  PF_CopyProc copy_hq;
-  PF_TransferRectProc transfer_rect;
-  PF_TransformWorldProc transform_world;
-};
-
 #pragma pack(pop)
 
 // Every build, the Windows one included, stops here if a layout slips.
@@ -553,19 +333,4 @@ static_assert(offsetof(PF_InData, pica_basicP) == 384, "PF_InData.pica_basicP of
 static_assert(sizeof(PF_OutData) == 408, "PF_OutData layout");
 static_assert(offsetof(PF_OutData, return_msg) == 100, "PF_OutData.return_msg offset");
 static_assert(offsetof(PF_OutData, out_flags2) == 400, "PF_OutData.out_flags2 offset");
-static_assert(sizeof(PF_FloatSliderDef) == 88, "PF_FloatSliderDef layout");
-static_assert(offsetof(PF_FloatSliderDef, exponent) == 84, "PF_FloatSliderDef.exponent offset");
-static_assert(sizeof(PF_FixedSliderDef) == 92, "PF_FixedSliderDef layout");
-static_assert(sizeof(PF_PopupDef) == 16, "PF_PopupDef layout");
-static_assert(sizeof(PF_CheckBoxDef) == 16, "PF_CheckBoxDef layout");
-static_assert(sizeof(PF_ColorDef) == 8, "PF_ColorDef layout");
-static_assert(sizeof(PF_ParamDefUnion) == 120, "PF_ParamDefUnion layout");
-static_assert(sizeof(PF_ParamDef) == 176, "PF_ParamDef layout");
-static_assert(offsetof(PF_ParamDef, u) == 56, "PF_ParamDef.u offset");
-static_assert(sizeof(PF_ANSICallbacksSuite1) == 152, "PF_ANSICallbacksSuite1 layout");
-static_assert(sizeof(PF_PixelFormatSuite1) == 64, "PF_PixelFormatSuite1 layout");
-static_assert(sizeof(PF_ColorParamSuite1) == 8, "PF_ColorParamSuite1 layout");
-static_assert(sizeof(PF_Iterate8Suite1) == 40, "PF_Iterate8Suite1 layout");
-static_assert(sizeof(PF_Iterate16Suite1) == 24, "PF_Iterate16Suite1 layout");
-static_assert(sizeof(PF_WorldTransformSuite1) == 56, "PF_WorldTransformSuite1 layout");
 static_assert(sizeof(PF_Boolean) == 1 && sizeof(SPBoolean) == 4, "boolean widths");

@@ -1,0 +1,151 @@
+// Float frames: the walk over a frame's rows, pixel by pixel around the kernel.
+#include <cstddef>
+
+#include "engine/pixel_kernel.h"
+#include "engine/pixel_test_entry_points.h"
+#include "engine/pixel_transform.h"
+
+namespace {
+
+template <PreStep kPre>
+void CorrectBGRA(const ToneCurve& curve, const FloatPixelBGRA* in, FloatPixelBGRA* out) {
+  static_assert(sizeof(FloatPixelBGRA) == sizeof(__m128), "FloatPixelBGRA is four lanes");
+  const __m128 argb = ReverseLanes(_mm_loadu_ps(&in->blue));
+  _mm_storeu_ps(&out->blue, ReverseLanes(CorrectChannels<Clamps::Apply, kPre>(curve, argb)));
+}
+
+[[gnu::noinline]] void CorrectBGRAGeneral(const ToneCurve& curve, const FloatPixelBGRA* in,
+                                          FloatPixelBGRA* out) {
+  CorrectBGRA<PreStep::Applied>(curve, in, out);
+}
+
+[[gnu::noinline]] __m128 FinishGeneralFloat(const ToneCurve& curve, __m128 argb, double lightness,
+                                            double x) {
+  const double level = ExtendOrLookUp(x, curve);
+  return Recolour<Clamps::Apply>(curve, argb, Widen(argb), lightness, level);
+}
+
+// The float walk's values for a frame on a short route, held in registers
+// across the frame.
+struct FloatRoute {
+  PlainTable table;
+  __m128 white_limit;
+  __m128 black_limit;
+};
+
+template <FrameRoute kRoute>
+inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route,
+                               const FloatPixelBGRA* in, FloatPixelBGRA* out) {
+  constexpr PreStep kPreStep = PreStepOf(kRoute);
+  const __m128 argb = ReverseLanes(_mm_loadu_ps(&in->blue));
+  const WideLanes input = Widen(argb);
+  const double lightness = LightnessOf(input);
+  const double x = kPreStep == PreStep::Neutral ? lightness : PreTransform(lightness, curve);
+  const float position = TablePosition(route.table, x);
+  __m128 result;
+  if (TakesShortRoute<kPreStep>(route.table, position, lightness)) {
+    const float level = Interpolate(route.table, position);
+    const __m128 moved = MoveChannels<kRoute>(curve, input, lightness, static_cast<double>(level),
+                                              InsideUnit(level));
+    // The clamps as in Recolour; a limit of +-infinity changes nothing.
+    const __m128 clamped = _mm_max_ps(route.black_limit, _mm_min_ps(route.white_limit, moved));
+    result = _mm_move_ss(clamped, argb);
+  } else {
+    result = FinishGeneralFloat(curve, argb, lightness, x);
+  }
+  _mm_storeu_ps(&out->blue, ReverseLanes(result));
+}
+
+// Calls correct(in, out) for every pixel of `rows` rows, `destination.width`
+// pixels each, from the first pixel of both buffers, each stepping by its own
+// signed row stride.
+template <class Correction>
+void WalkRows(const PF_EffectWorld& source, const PF_EffectWorld& destination, A_long rows,
+              Correction correct) {
+  const A_long width = destination.width;
+  auto* source_row = reinterpret_cast<char*>(source.data);
+  auto* destination_row = reinterpret_cast<char*>(destination.data);
+  for (A_long y = 0; y < rows; ++y) {
+    const auto* in = reinterpret_cast<const FloatPixelBGRA*>(source_row);
+    auto* out = reinterpret_cast<FloatPixelBGRA*>(destination_row);
+    for (A_long x = 0; x < width; ++x) correct(in + x, out + x);
+    source_row += static_cast<std::ptrdiff_t>(source.rowbytes);
+    destination_row += static_cast<std::ptrdiff_t>(destination.rowbytes);
+  }
+}
+
+// The blended routes' walks, out of line so that their loops do not weigh on
+// the registers of the unblended ones; the record and the route are copies
+// the pixel stores cannot alias, held in registers across the frame.
+template <FrameRoute kRoute>
+[[gnu::noinline]] void WalkBlended(const ToneCurve curve, const FloatRoute route,
+                                   const PF_EffectWorld& source, const PF_EffectWorld& destination,
+                                   A_long rows) {
+  WalkRows(source, destination, rows, [&](const FloatPixelBGRA* in, FloatPixelBGRA* out) {
+    CorrectBGRAOnRoute<kRoute>(curve, route, in, out);
+  });
+}
+
+}  // namespace
+
+PF_Err TransformPixel(const ToneCurve& curve, const FloatPixel& in, FloatPixel* out) {
+  static_assert(sizeof(FloatPixel) == sizeof(__m128), "FloatPixel is four lanes");
+  _mm_storeu_ps(&out->alpha,
+                CorrectChannels<Clamps::Apply, PreStep::Unknown>(curve, _mm_loadu_ps(&in.alpha)));
+  return 0;
+}
+
+PF_Err TransformPixelBGRA(void* refcon, A_long /*x*/, A_long /*y*/, FloatPixelBGRA* in,
+                          FloatPixelBGRA* out) {
+  const ToneCurve& curve = *static_cast<const ToneCurve*>(refcon);
+  if (IsNeutralPreTransform(curve)) {
+    CorrectBGRA<PreStep::Neutral>(curve, in, out);
+  } else {
+    CorrectBGRAGeneral(curve, in, out);
+  }
+  return 0;
+}
+
+void TransformRowsBGRA(const ToneCurve& curve, const PF_EffectWorld& source,
+                       const PF_EffectWorld& destination, A_long rows) {
+  PixelFrame frame;
+  PreparePixelFrame(curve, &frame);
+  TransformFrameRowsBGRA(frame, source, destination, rows);
+}
+
+void TransformFrameRowsBGRA(const PixelFrame& frame, const PF_EffectWorld& source,
+                            const PF_EffectWorld& destination, A_long rows) {
+  const ToneCurve& curve = frame.curve;
+  using In = const FloatPixelBGRA*;
+  using Out = FloatPixelBGRA*;
+  if (frame.route != FrameRoute::General) {
+    // Locals the pixel stores cannot alias, so they stay in registers across
+    // the frame.
+    const FloatRoute route{PlainTableOf(frame), _mm_set1_ps(frame.white_limit),
+                           _mm_set1_ps(frame.black_limit)};
+    if (frame.route == FrameRoute::Short) {
+      WalkRows(source, destination, rows, [&](In in, Out out) {
+        CorrectBGRAOnRoute<FrameRoute::Short>(curve, route, in, out);
+      });
+    } else if (frame.route == FrameRoute::ShortPreTransformed) {
+      WalkRows(source, destination, rows, [&](In in, Out out) {
+        CorrectBGRAOnRoute<FrameRoute::ShortPreTransformed>(curve, route, in, out);
+      });
+    } else if (frame.route == FrameRoute::ShortBlended) {
+      WalkBlended<FrameRoute::ShortBlended>(curve, route, source, destination, rows);
+    } else {
+      WalkBlended<FrameRoute::ShortPreTransformedBlended>(curve, route, source, destination, rows);
+    }
+    return;
+  }
+  // A copy the pixel stores cannot alias, so its fields stay in registers
+  // across the frame instead of being read again for every pixel.
+  const ToneCurve local = curve;
+  if (IsNeutralPreTransform(local)) {
+    WalkRows(source, destination, rows,
+             [&](In in, Out out) { CorrectBGRA<PreStep::Neutral>(local, in, out); });
+  } else {
+    WalkRows(source, destination, rows,
+             [&](In in, Out out) { CorrectBGRA<PreStep::Applied>(local, in, out); });
+  }
+}

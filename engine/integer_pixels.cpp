@@ -1,0 +1,246 @@
+// The integer pixel formats: each format's load and store around the kernel,
+// the pixel functions the host's iterate calls, and the choice of the frame's
+// pixel function.
+#include <cstdint>
+
+#include "engine/pixel_kernel.h"
+#include "engine/pixel_test_entry_points.h"
+#include "engine/pixel_transform.h"
+
+// Out of line, and kept with its full argument list: a specialised copy
+// without the unused ones would make its callers move their arguments about
+// before the jump. Clang makes no such copies and knows no such attribute.
+#if defined(__clang__)
+#define OUT_OF_LINE_AS_IS [[gnu::noinline]]
+#else
+#define OUT_OF_LINE_AS_IS [[gnu::noinline, gnu::noclone]]
+#endif
+
+namespace {
+
+// A pixel as the short route starts from it: the channels widened, their
+// lightness, and the alpha channel as a float in lane 0 of `alpha` (the
+// other lanes are the format's business).
+struct RouteLanes {
+  __m128 alpha;
+  WideLanes wide;
+  double lightness;
+};
+
+// 8-bit codes at the given byte positions, read from the table of their
+// values in double precision: the same values as the float lanes widened,
+// without the conversions and the shuffles.
+template <int kAlpha, int kRed, int kGreen, int kBlue>
+inline RouteLanes LoadRouteLanes8(const void* pixel) {
+  const auto* codes = static_cast<const uint8_t*>(pixel);
+  const double* unit = kWideUnitOf8BitCodes.values;
+  const __m128d red = _mm_load_sd(&unit[codes[kRed]]);
+  const __m128d green = _mm_load_sd(&unit[codes[kGreen]]);
+  const __m128d blue = _mm_load_sd(&unit[codes[kBlue]]);
+  const WideLanes wide{_mm_unpacklo_pd(_mm_load_sd(&unit[codes[kAlpha]]), red),
+                       _mm_unpacklo_pd(green, blue)};
+  return {_mm_cvtpd_ps(wide.ar), wide, LightnessOfChannels(red, green, blue)};
+}
+
+// Each format's load and store; for the short routes, its load
+// into RouteLanes, the four float lanes again for a pixel that leaves the
+// short route (Lanes), and its store for the short route. On the short route
+// of an integer frame every channel is at least 0, so 0 <= d and
+// every channel X lies within d of it: with a plain table the level e lies in
+// [0, 1 + 2^-22], and e / d * (X - d) + e in [0, 2e] up to a few roundings.
+// A blend with a mix in [0, 1] weighs that against the input channel, at
+// most 2, with weights that are both at least 0 and add up to 1: the result
+// stays in the same range, well inside the one the InRange stores take.
+
+struct Argb8 {
+  using Pixel = PF_Pixel8;
+  static __m128 Load(const Pixel* p) { return LoadChannels8(p); }
+  static void Store(__m128 v, Pixel* p) { StoreChannels8(v, p); }
+  static RouteLanes LoadOnRoute(const Pixel* p, const PixelFrame& /*frame*/) {
+    return LoadRouteLanes8<0, 1, 2, 3>(p);
+  }
+  static __m128 Lanes(const RouteLanes& pixel) { return NarrowLanes(pixel.wide); }
+  static void StoreInRange(__m128 v, Pixel* p, const PixelFrame& frame) {
+    StoreChannels8InRange(v, p, _mm_load_ps(frame.lanes_255));
+  }
+};
+
+struct Argb16 {
+  using Pixel = PF_Pixel16;
+  static __m128 Load(const Pixel* p) { return LoadChannels16(p); }
+  static void Store(__m128 v, Pixel* p) { StoreChannels16(v, p); }
+  // All four lanes of `alpha` are the pixel's.
+  static RouteLanes LoadOnRoute(const Pixel* p, const PixelFrame& frame) {
+    const __m128 argb = LoadChannels16(p, _mm_load_ps(frame.lanes_two_to_minus_15));
+    const WideLanes wide = Widen(argb);
+    return {argb, wide, LightnessOf(wide)};
+  }
+  static __m128 Lanes(const RouteLanes& pixel) { return pixel.alpha; }
+  static void StoreInRange(__m128 v, Pixel* p, const PixelFrame& frame) {
+    StoreChannels16InRange(v, p, _mm_load_ps(frame.lanes_32768));
+  }
+};
+
+// Premiere Pro's 8-bit BGRA pixels, typed as PF_Pixel8: byte 0 is blue, 1
+// green, 2 red, 3 alpha.
+struct Bgra8 {
+  using Pixel = PF_Pixel8;
+  static __m128 Load(const Pixel* p) { return LoadChannels8BGRA(p); }
+  static void Store(__m128 v, Pixel* p) { StoreChannels8BGRA(v, p); }
+  static RouteLanes LoadOnRoute(const Pixel* p, const PixelFrame& /*frame*/) {
+    return LoadRouteLanes8<3, 2, 1, 0>(p);
+  }
+  static __m128 Lanes(const RouteLanes& pixel) { return NarrowLanes(pixel.wide); }
+  static void StoreInRange(__m128 v, Pixel* p, const PixelFrame& frame) {
+    StoreChannels8BGRAInRange(v, p, _mm_load_ps(frame.lanes_255));
+  }
+};
+
+template <class Format, PreStep kPre>
+PF_Err Correct(const ToneCurve& curve, const typename Format::Pixel* in,
+               typename Format::Pixel* out) {
+  Format::Store(CorrectChannels<Clamps::LeftToOutput, kPre>(curve, Format::Load(in)), out);
+  return 0;
+}
+
+// The general cases stay out of line, so their calls do not weigh on the
+// neutral case's function.
+template <class Format>
+[[gnu::noinline]] PF_Err CorrectGeneral(const ToneCurve& curve, const typename Format::Pixel* in,
+                                        typename Format::Pixel* out) {
+  return Correct<Format, PreStep::Applied>(curve, in, out);
+}
+
+// A pixel function whose refcon is the plain ToneCurve.
+template <class Format>
+PF_Err TransformWithCurve(const void* refcon, const typename Format::Pixel* in,
+                          typename Format::Pixel* out) {
+  const ToneCurve& curve = *static_cast<const ToneCurve*>(refcon);
+  if (IsNeutralPreTransform(curve)) return Correct<Format, PreStep::Neutral>(curve, in, out);
+  return CorrectGeneral<Format>(curve, in, out);
+}
+
+// Steps 5 to 11 of a pixel that left the short route, from its lightness and
+// pre-transformed x.
+template <class Format>
+[[gnu::noinline]] PF_Err FinishGeneral(const ToneCurve& curve, __m128 argb, double lightness,
+                                       double x, typename Format::Pixel* out) {
+  const double level = ExtendOrLookUp(x, curve);
+  Format::Store(Recolour<Clamps::LeftToOutput>(curve, argb, Widen(argb), lightness, level), out);
+  return 0;
+}
+
+template <class Format, FrameRoute kRoute>
+inline PF_Err CorrectOnRoute(const PixelFrame& frame, const typename Format::Pixel* in,
+                             typename Format::Pixel* out) {
+  constexpr PreStep kPreStep = PreStepOf(kRoute);
+  const RouteLanes pixel = Format::LoadOnRoute(in, frame);
+  const double lightness = pixel.lightness;
+  const double x = kPreStep == PreStep::Neutral ? lightness : PreTransform(lightness, frame.curve);
+  const PlainTable table = PlainTableOf(frame);
+  const float position = TablePosition(table, x);
+  if (TakesShortRoute<kPreStep>(table, position, lightness)) {
+    const float level = Interpolate(table, position);
+    const __m128 moved = MoveChannels<kRoute>(frame.curve, pixel.wide, lightness,
+                                              static_cast<double>(level), InsideUnit(level));
+    Format::StoreInRange(_mm_move_ss(moved, pixel.alpha), out, frame);
+    return 0;
+  }
+  return FinishGeneral<Format>(frame.curve, Format::Lanes(pixel), lightness, x, out);
+}
+
+// The frames off the Short route, out of line with the pixel function's own
+// arguments, so that the Short route's function reaches them by a jump and
+// holds nothing for them.
+template <class Format, FrameRoute kRoute>
+OUT_OF_LINE_AS_IS PF_Err TransformOnRoute(void* refcon, A_long /*x*/, A_long /*y*/,
+                                          typename Format::Pixel* in, typename Format::Pixel* out) {
+  return CorrectOnRoute<Format, kRoute>(*static_cast<const PixelFrame*>(refcon), in, out);
+}
+
+template <class Format>
+OUT_OF_LINE_AS_IS PF_Err TransformOnGeneralRoute(void* refcon, A_long /*x*/, A_long /*y*/,
+                                                 typename Format::Pixel* in,
+                                                 typename Format::Pixel* out) {
+  return TransformWithCurve<Format>(&static_cast<const PixelFrame*>(refcon)->curve, in, out);
+}
+
+template <class Format>
+OUT_OF_LINE_AS_IS PF_Err TransformOffRoute(void* refcon, A_long x, A_long y,
+                                           typename Format::Pixel* in,
+                                           typename Format::Pixel* out) {
+  const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
+  if (frame.route == FrameRoute::ShortBlended)
+    return TransformOnRoute<Format, FrameRoute::ShortBlended>(refcon, x, y, in, out);
+  if (frame.route == FrameRoute::ShortPreTransformedBlended)
+    return TransformOnRoute<Format, FrameRoute::ShortPreTransformedBlended>(refcon, x, y, in, out);
+  return TransformOnGeneralRoute<Format>(refcon, x, y, in, out);
+}
+
+// The pixel function of each route, for a frame whose route is decided.
+template <class Format>
+auto PixelFunctionFor(const PixelFrame& frame) {
+  switch (frame.route) {
+    case FrameRoute::Short:
+      return TransformOnRoute<Format, FrameRoute::Short>;
+    case FrameRoute::ShortPreTransformed:
+      return TransformOnRoute<Format, FrameRoute::ShortPreTransformed>;
+    case FrameRoute::ShortBlended:
+      return TransformOnRoute<Format, FrameRoute::ShortBlended>;
+    case FrameRoute::ShortPreTransformedBlended:
+      return TransformOnRoute<Format, FrameRoute::ShortPreTransformedBlended>;
+    default:
+      return TransformOnGeneralRoute<Format>;
+  }
+}
+
+// A pixel function whose refcon is the PixelFrame.
+template <class Format>
+PF_Err TransformWithFrame(void* refcon, A_long x, A_long y, typename Format::Pixel* in,
+                          typename Format::Pixel* out) {
+  const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
+  if (frame.route == FrameRoute::Short)
+    return CorrectOnRoute<Format, FrameRoute::Short>(frame, in, out);
+  if (frame.route == FrameRoute::ShortPreTransformed)
+    return TransformOnRoute<Format, FrameRoute::ShortPreTransformed>(refcon, x, y, in, out);
+  return TransformOffRoute<Format>(refcon, x, y, in, out);
+}
+
+}  // namespace
+
+PF_Err TransformPixel8(void* refcon, A_long /*x*/, A_long /*y*/, PF_Pixel8* in, PF_Pixel8* out) {
+  return TransformWithCurve<Argb8>(refcon, in, out);
+}
+
+PF_Err TransformPixel16(void* refcon, A_long /*x*/, A_long /*y*/, PF_Pixel16* in, PF_Pixel16* out) {
+  return TransformWithCurve<Argb16>(refcon, in, out);
+}
+
+PF_Err TransformPixel8BGRA(void* refcon, A_long /*x*/, A_long /*y*/, PF_Pixel8* in,
+                           PF_Pixel8* out) {
+  return TransformWithCurve<Bgra8>(refcon, in, out);
+}
+
+PF_Err TransformFramePixel8(void* frame, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out) {
+  return TransformWithFrame<Argb8>(frame, x, y, in, out);
+}
+
+PF_Err TransformFramePixel16(void* frame, A_long x, A_long y, PF_Pixel16* in, PF_Pixel16* out) {
+  return TransformWithFrame<Argb16>(frame, x, y, in, out);
+}
+
+PF_Err TransformFramePixel8BGRA(void* frame, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out) {
+  return TransformWithFrame<Bgra8>(frame, x, y, in, out);
+}
+
+FramePixelFunction8 PixelFunction8For(const PixelFrame& frame) {
+  return PixelFunctionFor<Argb8>(frame);
+}
+
+FramePixelFunction16 PixelFunction16For(const PixelFrame& frame) {
+  return PixelFunctionFor<Argb16>(frame);
+}
+
+FramePixelFunction8 PixelFunction8BGRAFor(const PixelFrame& frame) {
+  return PixelFunctionFor<Bgra8>(frame);
+}

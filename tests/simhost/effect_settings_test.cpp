@@ -1,0 +1,68 @@
+// The render's parameter array comes from the definitions the effect
+// registered, in its order, with each value found by persistent id.
+#include "simhost/effect_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "host/params.h"
+
+namespace {
+
+std::vector<simhost::RecordedParam> Registered() {
+  std::vector<simhost::RecordedParam> registered;
+  for (const ParamIdentity& identity : kParamIdentities) {
+    simhost::RecordedParam recorded{};
+    recorded.def.param_type = identity.kind;
+    recorded.def.uu.id = identity.disk_id;
+    registered.push_back(recorded);
+  }
+  return registered;
+}
+
+TEST(BuildRenderParams, FollowsTheRegistrationOrderAndFindsValuesById) {
+  simhost::EffectSettings settings;
+  settings.quality = 5;
+  settings.gain = 1.5;
+  settings.width = 0.25;
+  settings.blend = 3276800;
+  settings.clamp_black = 1;
+  settings.pivot = {255, 1, 2, 3};
+  std::vector<simhost::RecordedParam> registered = Registered();
+  std::reverse(registered.begin(), registered.end());
+  PF_EffectWorld input{};
+  input.width = 7;
+  simhost::RenderParams params;
+  ASSERT_TRUE(simhost::BuildRenderParams(settings, registered, input, params));
+
+  EXPECT_EQ(params.list[0]->u.ld.width, 7);
+  for (std::size_t i = 0; i < registered.size(); ++i) {
+    EXPECT_EQ(params.list[i + 1]->uu.id, registered[i].def.uu.id) << i;
+  }
+  EXPECT_EQ(params.list.back(), nullptr);
+  auto by_id = [&](A_long id) -> const PF_ParamDef& {
+    return **std::find_if(params.list.begin() + 1, params.list.end() - 1,
+                          [&](const PF_ParamDef* def) { return def->uu.id == id; });
+  };
+  EXPECT_EQ(by_id(DISK_ID_QUALITY).u.pd.value, 5);
+  EXPECT_EQ(by_id(DISK_ID_GAIN).u.fs_d.value, 1.5);
+  EXPECT_EQ(by_id(DISK_ID_WIDTH).u.fs_d.value, 0.25);
+  EXPECT_EQ(by_id(DISK_ID_BLEND).u.fd.value, 3276800);
+  EXPECT_EQ(by_id(DISK_ID_CLAMP_BLACK).u.bd.value, 1);
+  EXPECT_EQ(by_id(DISK_ID_CLAMP_WHITE).u.bd.value, 0);
+  EXPECT_EQ(by_id(DISK_ID_PIVOT).u.cd.value.blue, 3);
+}
+
+TEST(BuildRenderParams, RefusesADefinitionItHoldsNoValueFor) {
+  std::vector<simhost::RecordedParam> registered = Registered();
+  registered[3].def.uu.id = 1;  // no parameter has id 1
+  simhost::RenderParams params;
+  EXPECT_FALSE(simhost::BuildRenderParams({}, registered, PF_EffectWorld{}, params));
+  registered = Registered();
+  registered.pop_back();
+  EXPECT_FALSE(simhost::BuildRenderParams({}, registered, PF_EffectWorld{}, params));
+}
+
+}  // namespace

@@ -43,9 +43,22 @@ std::vector<PathCase> Paths() {
       {"ae8-t2", HostMode::AfterEffects, HostPixelFormat::ARGB8, 2},
       {"ae16-t1", HostMode::AfterEffects, HostPixelFormat::ARGB16, 1},
       {"ae16-t2", HostMode::AfterEffects, HostPixelFormat::ARGB16, 2},
+      {"aes8-t1", HostMode::AfterEffects, HostPixelFormat::ARGB8, 1, true},
+      {"aes16-t1", HostMode::AfterEffects, HostPixelFormat::ARGB16, 1, true},
+      {"aesf-t1", HostMode::AfterEffects, HostPixelFormat::ARGBFloat, 1, true},
       {"pr8-t1", HostMode::PremierePro, HostPixelFormat::BGRA8, 1},
       {"prf-t1", HostMode::PremierePro, HostPixelFormat::BGRAFloat, 1},
   };
+}
+
+PF_Err RenderPath(simhost::SimulatedHost& host, const PathCase& path,
+                  const simhost::EffectSettings& settings, simhost::HostImage& input,
+                  simhost::HostImage& output) {
+  if (!path.smart) return host.Render(settings, input, output);
+  simhost::SmartFrame frame;
+  frame.input.image = &input;
+  frame.output.image = &output;
+  return host.SmartRender(settings, frame);
 }
 
 std::vector<SettingCase> Settings() {
@@ -117,14 +130,20 @@ void FillSynthetic(simhost::HostImage& image) {
           image.At<PF_Pixel16>(x, y) = {to16(alpha), to16(rgb[0]), to16(rgb[1]), to16(rgb[2])};
           break;
         }
-        case simhost::HostPixelFormat::BGRAFloat: {
-          float* p = reinterpret_cast<float*>(&image.At<PF_PixelFloat>(x, y));
+        case simhost::HostPixelFormat::BGRAFloat:
+        case simhost::HostPixelFormat::ARGBFloat: {
           const double stretch = out_of_range ? 1.75 : 1.0;
           const double shift = out_of_range ? -0.25 : 0.0;
-          p[0] = static_cast<float>(rgb[2] * stretch + shift);
-          p[1] = static_cast<float>(rgb[1] * stretch + shift);
-          p[2] = static_cast<float>(rgb[0] * stretch + shift);
-          p[3] = static_cast<float>(alpha);
+          const auto red = static_cast<float>(rgb[0] * stretch + shift);
+          const auto green = static_cast<float>(rgb[1] * stretch + shift);
+          const auto blue = static_cast<float>(rgb[2] * stretch + shift);
+          const auto opacity = static_cast<float>(alpha);
+          float* p = reinterpret_cast<float*>(&image.At<PF_PixelFloat>(x, y));
+          const bool bgra = image.Format() == simhost::HostPixelFormat::BGRAFloat;
+          p[0] = bgra ? blue : opacity;
+          p[1] = bgra ? green : red;
+          p[2] = bgra ? red : green;
+          p[3] = bgra ? opacity : blue;
           break;
         }
       }

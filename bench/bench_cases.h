@@ -18,6 +18,7 @@ struct PathCase {
   simhost::HostMode mode;
   simhost::HostPixelFormat format;
   int threads;
+  bool smart = false;  // After Effects' smart pre-render and render
 };
 
 struct SettingCase {
@@ -25,9 +26,16 @@ struct SettingCase {
   simhost::EffectSettings settings;
 };
 
-// After Effects 8 and 16 bits through `iterate` on 1 and 2 threads, Premiere Pro
-// 8-bit BGRA through `iterate` and float BGRA through the effect's own row walk.
+// After Effects 8 and 16 bits through `iterate` on 1 and 2 threads, the same
+// and 32-bit float through the smart render, Premiere Pro 8-bit BGRA through
+// `iterate` and float BGRA through the effect's own row walk.
 std::vector<PathCase> Paths();
+
+// One frame through the path's commands: the classic render, or the smart
+// pre-render and render.
+PF_Err RenderPath(simhost::SimulatedHost& host, const PathCase& path,
+                  const simhost::EffectSettings& settings, simhost::HostImage& input,
+                  simhost::HostImage& output);
 
 // Neutral pre-transform with contrast 50; the same with gamma 2.2; blend 50 %
 // with both clamps on. All on the default 128-point table and grey pivot.

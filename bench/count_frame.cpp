@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   if (host.GlobalSetup() != 0 || host.ParamsSetup() != 0) return 1;
 
   CALLGRIND_TOGGLE_COLLECT;
-  const PF_Err err = host.Render(setting->settings, input, output);
+  const PF_Err err = velmora_bench::RenderPath(host, *path, setting->settings, input, output);
   CALLGRIND_TOGGLE_COLLECT;
   if (err != 0) {
     std::fprintf(stderr, "render returned %d\n", err);

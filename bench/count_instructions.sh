@@ -16,7 +16,7 @@ height=256
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-paths=(ae8-t1 ae16-t1 pr8-t1 prf-t1)
+paths=(ae8-t1 aes8-t1 ae16-t1 aes16-t1 aesf-t1 pr8-t1 prf-t1)
 settings=(contrast gamma2.2 blend-clamps)
 
 printf '%-10s' path

@@ -83,6 +83,9 @@ void OcioBaseline::Apply(const simhost::HostImage& input, simhost::HostImage& ou
       processor = processors_->sixteen;
       depth = OCIO::BIT_DEPTH_UINT16;
       break;
+    case simhost::HostPixelFormat::ARGBFloat:
+      order = OCIO::CHANNEL_ORDERING_ABGR;
+      [[fallthrough]];
     default:
       processor = processors_->single;
       depth = OCIO::BIT_DEPTH_F32;

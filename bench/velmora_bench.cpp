@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
         PF_Err err = 0;
         const Timing t = Measure(repetitions, [&] {
           host.ClearRecords();
-          err = host.Render(setting.settings, input, output);
+          err = velmora_bench::RenderPath(host, path, setting.settings, input, output);
         });
         if (err != 0) {
           std::fprintf(stderr, "%s %s: render returned %d\n", label.c_str(), setting.name.c_str(),

@@ -1,4 +1,5 @@
-// Float frames: the walk over a frame's rows, pixel by pixel around the kernel.
+// Float frames: the walk over a frame's rows, pixel by pixel around the kernel,
+// and After Effects' float pixels one per call.
 #include <cstddef>
 
 #include "engine/pixel_kernel.h"
@@ -33,27 +34,52 @@ struct FloatRoute {
   __m128 black_limit;
 };
 
+// A pixel's lanes alpha, red, green, blue on a short route.
 template <FrameRoute kRoute>
-inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route,
-                               const FloatPixelBGRA* in, FloatPixelBGRA* out) {
+inline __m128 CorrectLanesOnRoute(const ToneCurve& curve, const FloatRoute& route, __m128 argb) {
   constexpr PreStep kPreStep = PreStepOf(kRoute);
-  const __m128 argb = ReverseLanes(_mm_loadu_ps(&in->blue));
   const WideLanes input = Widen(argb);
   const double lightness = LightnessOf(input);
   const double x = kPreStep == PreStep::Neutral ? lightness : PreTransform(lightness, curve);
   const float position = TablePosition(route.table, x);
-  __m128 result;
   if (TakesShortRoute<kPreStep>(route.table, position, lightness)) {
     const float level = Interpolate(route.table, position);
     const __m128 moved = MoveChannels<kRoute>(curve, input, lightness, static_cast<double>(level),
                                               InsideUnit(level));
     // The clamps as in Recolour; a limit of +-infinity changes nothing.
     const __m128 clamped = _mm_max_ps(route.black_limit, _mm_min_ps(route.white_limit, moved));
-    result = _mm_move_ss(clamped, argb);
-  } else {
-    result = FinishGeneralFloat(curve, argb, lightness, x);
+    return _mm_move_ss(clamped, argb);
   }
-  _mm_storeu_ps(&out->blue, ReverseLanes(result));
+  return FinishGeneralFloat(curve, argb, lightness, x);
+}
+
+template <FrameRoute kRoute>
+inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route,
+                               const FloatPixelBGRA* in, FloatPixelBGRA* out) {
+  const __m128 argb = ReverseLanes(_mm_loadu_ps(&in->blue));
+  _mm_storeu_ps(&out->blue, ReverseLanes(CorrectLanesOnRoute<kRoute>(curve, route, argb)));
+}
+
+// After Effects' float pixels, one per call of its float iterate: PF_PixelFloat
+// holds the lanes in the kernel's own order.
+template <FrameRoute kRoute>
+PF_Err CorrectFloatPixelOnRoute(void* frame, A_long /*x*/, A_long /*y*/, PF_PixelFloat* in,
+                                PF_PixelFloat* out) {
+  static_assert(sizeof(PF_PixelFloat) == sizeof(__m128), "PF_PixelFloat is four lanes");
+  const PixelFrame& prepared = *static_cast<const PixelFrame*>(frame);
+  const FloatRoute route{PlainTableOf(prepared), _mm_set1_ps(prepared.white_limit),
+                         _mm_set1_ps(prepared.black_limit)};
+  _mm_storeu_ps(&out->alpha,
+                CorrectLanesOnRoute<kRoute>(prepared.curve, route, _mm_loadu_ps(&in->alpha)));
+  return 0;
+}
+
+template <PreStep kPre>
+PF_Err CorrectFloatPixel(void* frame, A_long /*x*/, A_long /*y*/, PF_PixelFloat* in,
+                         PF_PixelFloat* out) {
+  const ToneCurve& curve = static_cast<const PixelFrame*>(frame)->curve;
+  _mm_storeu_ps(&out->alpha, CorrectChannels<Clamps::Apply, kPre>(curve, _mm_loadu_ps(&in->alpha)));
+  return 0;
 }
 
 // Calls correct(in, out) for every pixel of `rows` rows, `destination.width`
@@ -148,4 +174,22 @@ void TransformFrameRowsBGRA(const PixelFrame& frame, const PF_EffectWorld& sourc
     WalkRows(source, destination, rows,
              [&](In in, Out out) { CorrectBGRA<PreStep::Applied>(local, in, out); });
   }
+}
+
+FramePixelFunctionFloat PixelFunctionFloatFor(const PixelFrame& frame) {
+  switch (frame.route) {
+    case FrameRoute::Short:
+      return CorrectFloatPixelOnRoute<FrameRoute::Short>;
+    case FrameRoute::ShortPreTransformed:
+      return CorrectFloatPixelOnRoute<FrameRoute::ShortPreTransformed>;
+    case FrameRoute::ShortBlended:
+      return CorrectFloatPixelOnRoute<FrameRoute::ShortBlended>;
+    case FrameRoute::ShortPreTransformedBlended:
+      return CorrectFloatPixelOnRoute<FrameRoute::ShortPreTransformedBlended>;
+    case FrameRoute::General:
+      break;
+  }
+  // Decided once for the frame: the neutral pre-transform carries no power call.
+  if (IsNeutralPreTransform(frame.curve)) return CorrectFloatPixel<PreStep::Neutral>;
+  return CorrectFloatPixel<PreStep::Applied>;
 }

@@ -22,13 +22,6 @@ double Limit(double v, double low, double high, double if_nan) {
   return v;
 }
 
-float LimitChannel(float v) {
-  if (v != v) return 0.0f;
-  if (v < 0.0f) return 0.0f;
-  if (v > 1.0f) return 1.0f;
-  return v;
-}
-
 // The slot-filling state carried from the dark segment into the bright one.
 struct SlotFiller {
   float* lut;
@@ -131,9 +124,11 @@ int32_t LutSizeForQuality(int32_t quality) {
 void BuildLut(ToneCurve* curve, float* storage, const CurveControls& controls,
               CurveAngleFunction sine, CurveAngleFunction cosine) {
   const int32_t size = IsTableSize(controls.table_size) ? controls.table_size : 128;
-  const float red = LimitChannel(controls.pivot_red);
-  const float green = LimitChannel(controls.pivot_green);
-  const float blue = LimitChannel(controls.pivot_blue);
+  // The pivot's channels as given: a float project's colour may lie beyond
+  // 0..1 while its lightness, all the curve uses, lies inside.
+  const float red = controls.pivot_red;
+  const float green = controls.pivot_green;
+  const float blue = controls.pivot_blue;
   const double contrast = Limit(controls.contrast, -100.0, 100.0, 0.0);
   const double width = Limit(controls.width, 0.001, 1.0, 1.0);
   const double shadows_rolloff = Limit(controls.shadows_rolloff, 0.0, 1.0, 0.0);
@@ -144,7 +139,9 @@ void BuildLut(ToneCurve* curve, float* storage, const CurveControls& controls,
   float smallest = red < green ? red : green;
   smallest = smallest < blue ? smallest : blue;
   const float channel_sum = largest + smallest;
-  const double pivot = static_cast<double>(channel_sum) * 0.5;
+  // Only the lightness is brought into range, which keeps every sample of
+  // both segments inside the table.
+  const double pivot = Limit(static_cast<double>(channel_sum) * 0.5, 0.0, 1.0, 0.0);
 
   const double angle = ((1.0 - contrast / 100.0) * 45.0) * kDegreesToRadians;
 

@@ -140,7 +140,8 @@ inline double EvaluateCurve(double x, const ToneCurve& curve) {
 // first brought into range, so that no input at all can place a sample outside
 // the table:
 //   table_size          32, 64, 128, 256 or 1024; any other value gives 128
-//   pivot channels      0..1;          NaN gives 0
+//   pivot lightness     0..1;          NaN gives 0 (the channels are used as
+//                                      given: only their lightness counts)
 //   contrast            -100..100;     NaN gives 0 (slope 1 at the pivot)
 //   width               0.001..1;      NaN gives 1 (the default)
 //   rolloffs            0..1;          NaN gives 0 (the default)

@@ -16,7 +16,9 @@
 //   - every suite acquired is released once, and nothing else is released;
 //   - a command the effect does not handle returns 0 and leaves `out_data` as
 //     it was; `return_msg` is always terminated;
-//   - a render with several iterate threads gives the bytes of one thread.
+//   - a render with several iterate threads gives the bytes of one thread;
+//   - a smart render, with any layer positions, missing inputs and failing
+//     smart callbacks, checks in every parameter and input it checked out.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -236,6 +238,64 @@ void RunRender(SimulatedHost& host, fuzz::FuzzReader& in) {
   }
 }
 
+void ReadSmartFaults(fuzz::FuzzReader& in, simhost::FaultPlan& plan) {
+  if (in.Below(6) == 0) plan.checkout_layer_code = ReadHostCode(in);
+  if (in.Below(6) == 0) plan.checkout_layer_pixels_code = ReadHostCode(in);
+  if (in.Below(6) == 0) plan.checkin_layer_pixels_code = ReadHostCode(in);
+  if (in.Below(6) == 0) plan.checkout_output_code = ReadHostCode(in);
+  if (in.Below(6) == 0) {
+    plan.checkout_param_fail_at = static_cast<int>(in.Below(14));
+    plan.checkout_param_code = ReadHostCode(in);
+  }
+  if (in.Below(6) == 0) plan.checkin_param_code = ReadHostCode(in);
+  if (in.Below(6) == 0) plan.world_pixel_format_code = ReadHostCode(in);
+}
+
+void RunSmartRender(SimulatedHost& host, fuzz::FuzzReader& in) {
+  const simhost::EffectSettings settings = ReadSettings(in);
+  const HostPixelFormat formats[] = {HostPixelFormat::ARGB8, HostPixelFormat::ARGB16,
+                                     HostPixelFormat::ARGBFloat};
+  const HostPixelFormat format = formats[in.Below(3)];
+  const auto padding = static_cast<A_long>(in.Below(5) * 4);
+  const auto order = in.Bool() ? simhost::RowOrder::TopDown : simhost::RowOrder::BottomUp;
+  HostImage input(format, static_cast<A_long>(in.Below(13)), static_cast<A_long>(in.Below(13)),
+                  padding, order);
+  HostImage output(format, static_cast<A_long>(in.Below(13)), static_cast<A_long>(in.Below(13)),
+                   padding, order);
+  input.FillPattern(in.Raw<std::uint32_t>());
+  output.FillPattern(in.Raw<std::uint32_t>());
+  const std::vector<std::uint8_t> input_before = input.PixelBytes();
+  simhost::SmartFrame frame;
+  frame.input.image = in.Below(8) == 0 ? nullptr : &input;
+  frame.input.null_data = in.Below(8) == 0;
+  frame.input.origin_x = in.Int32(-14, 14);
+  frame.input.origin_y = in.Int32(-14, 14);
+  frame.output.image = &output;
+  frame.output.origin_x = in.Int32(-14, 14);
+  frame.output.origin_y = in.Int32(-14, 14);
+  frame.preserve_rgb_of_zero_alpha = in.Bool();
+  ReadSmartFaults(in, host.Faults());
+  host.SetThreadCount(1 + static_cast<int>(in.Below(3)));
+
+  host.ClearRecords();
+  const PF_Err err = host.SmartRender(settings, frame);
+  const simhost::FaultPlan& plan = host.Faults();
+  std::set<PF_Err> host_codes = HostCodes(host);
+  for (PF_Err code :
+       {plan.checkout_layer_code, plan.checkout_layer_pixels_code, plan.checkin_layer_pixels_code,
+        plan.checkout_output_code, plan.checkout_param_code, plan.checkin_param_code,
+        plan.world_pixel_format_code}) {
+    if (code != 0) host_codes.insert(code);
+  }
+  FUZZ_CHECK(err == PF_Err_NONE || err == PF_Err_BAD_CALLBACK_PARAM || host_codes.count(err) != 0);
+  FUZZ_CHECK(input.PixelBytes() == input_before);
+  FUZZ_CHECK(input.GuardsIntact() && output.GuardsIntact());
+  FUZZ_CHECK(host.Smart().ParamsBalanced());
+  FUZZ_CHECK(host.Smart().pixel_checkins == host.Smart().pixel_checkouts);
+  FUZZ_CHECK(!host.Smart().output_before_input);
+  CheckLedger(host);
+}
+
 void RunSetupCommand(SimulatedHost& host, PF_Cmd cmd) {
   host.ClearRecords();
   PF_Err err = PF_Err_NONE;
@@ -277,8 +337,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReadFaults(in, host.Faults());
     if (in.Below(8) == 0) host.ResetOutData();
     const std::uint32_t pick = in.Below(8);
-    if (pick < 4) {
+    if (pick < 3) {
       RunRender(host, in);
+    } else if (pick == 3) {
+      RunSmartRender(host, in);
     } else if (pick == 4) {
       RunSetupCommand(host, PF_Cmd_ABOUT);
     } else if (pick == 5) {
@@ -288,7 +350,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
       PF_Cmd cmd = in.Raw<PF_Cmd>();
       if (cmd == PF_Cmd_ABOUT || cmd == PF_Cmd_GLOBAL_SETUP || cmd == PF_Cmd_PARAMS_SETUP ||
-          cmd == PF_Cmd_RENDER) {
+          cmd == PF_Cmd_RENDER || cmd == PF_Cmd_SMART_PRE_RENDER || cmd == PF_Cmd_SMART_RENDER) {
         cmd = PF_Cmd_FRAME_SETUP;
       }
       RunOtherCommand(host, cmd);

@@ -3,6 +3,7 @@
 #include "host/effect_identity.h"
 #include "host/params.h"
 #include "host/render.h"
+#include "host/smart_render.h"
 #include "host/suites.h"
 #include "host_sdk/host_constants.h"
 
@@ -13,8 +14,8 @@
 PF_Err About(PF_InData* in_data, PF_OutData* out_data) {
   SuiteHandler suites(in_data->pica_basicP);
   // The version shown is written out here; the version word says the same.
-  suites.AnsiSuite()->sprintf(out_data->return_msg, "%s v%d.%d\r%s", GetString(STR_NAME), 1, 0,
-                              GetString(STR_DESCRIPTION));
+  suites.AnsiSuite()->sprintf(out_data->return_msg, "%s v%d.%d\r%s", GetString(STR_NAME),
+                              kEffectVersionMajor, kEffectVersionMinor, GetString(STR_DESCRIPTION));
   return PF_Err_NONE;
 }
 
@@ -38,7 +39,7 @@ PF_Err GlobalSetup(PF_InData* in_data, PF_OutData* out_data) {
 
 extern "C" VELMORA_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data,
                                                 PF_OutData* out_data, PF_ParamDef* params[],
-                                                PF_LayerDef* output, void* /*extra*/) {
+                                                PF_LayerDef* output, void* extra) {
   try {
     switch (cmd) {
       case PF_Cmd_ABOUT:
@@ -49,6 +50,10 @@ extern "C" VELMORA_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data,
         return ParamsSetup(in_data, out_data);
       case PF_Cmd_RENDER:
         return Render(in_data, out_data, params, output);
+      case PF_Cmd_SMART_PRE_RENDER:
+        return SmartPreRender(in_data, static_cast<PF_PreRenderExtra*>(extra));
+      case PF_Cmd_SMART_RENDER:
+        return SmartRender(in_data, static_cast<PF_SmartRenderExtra*>(extra));
       default:
         return PF_Err_NONE;
     }

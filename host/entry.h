@@ -10,7 +10,8 @@
 #define VELMORA_EXPORT __attribute__((visibility("default")))
 #endif
 
-// Dispatches about (0), global setup (1), parameter setup (4) and render (11)
+// Dispatches about (0), global setup (1), parameter setup (4), render (11) and
+// the smart pre-render (23) and render (24)
 // to their handlers and returns the handler's code; every other command returns
 // 0 at once and touches nothing. A 516 thrown by a suite handler is returned;
 // no exception leaves the module.
@@ -18,7 +19,7 @@ extern "C" VELMORA_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data,
                                                 PF_OutData* out_data, PF_ParamDef* params[],
                                                 PF_LayerDef* output, void* extra);
 
-// Writes "Velmora v1.0", a carriage return and the description into
+// Writes "Velmora v1.1", a carriage return and the description into
 // `return_msg` through the ANSI suite. A missing suite throws 516.
 PF_Err About(PF_InData* in_data, PF_OutData* out_data);
 

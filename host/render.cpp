@@ -24,6 +24,8 @@ A_long RowCount(const PF_LayerDef& output) {
   return static_cast<A_long>(std::clamp<int64_t>(rows, INT32_MIN, INT32_MAX));
 }
 
+}  // namespace
+
 PF_Err CopyInput(PF_InData* in_data, SuiteHandler& suites, PF_EffectWorld* input,
                  PF_LayerDef* output) {
   if (IsPremierePro(in_data)) {
@@ -35,6 +37,8 @@ PF_Err CopyInput(PF_InData* in_data, SuiteHandler& suites, PF_EffectWorld* input
   }
   return transform->copy(in_data->effect_ref, input, output, nullptr, nullptr);
 }
+
+namespace {
 
 PF_Err IterateAfterEffects(PF_InData* in_data, SuiteHandler& suites, PixelFrame* frame,
                            PF_EffectWorld* input, PF_LayerDef* output, A_long rows) {
@@ -97,11 +101,8 @@ PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandl
 
 }  // namespace
 
-PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
-              PF_LayerDef* output) {
-  SuiteHandler suites(in_data->pica_basicP);
-  const A_long rows = RowCount(*output);
-
+PF_Err BuildRenderCurve(PF_InData* in_data, SuiteHandler& suites, PF_ParamDef* params[],
+                        float* lut_storage, ToneCurve* curve) {
   FrameControls controls{};
   controls.offset = params[PARAM_OFFSET]->u.fs_d.value;
   controls.gamma = params[PARAM_GAMMA]->u.fs_d.value;
@@ -130,10 +131,19 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
   table.clamp_black = params[PARAM_CLAMP_BLACK]->u.bd.value;
   controls.blend = params[PARAM_BLEND]->u.fd.value;
 
+  BuildFrameCurve(controls, lut_storage, in_data->utils->ansi.sin, in_data->utils->ansi.cos, curve);
+  return PF_Err_NONE;
+}
+
+PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+              PF_LayerDef* output) {
+  SuiteHandler suites(in_data->pica_basicP);
+  const A_long rows = RowCount(*output);
+
   ToneCurve curve;
   float lut_storage[kLutCapacity] = {};
-  BuildFrameCurve(controls, lut_storage, in_data->utils->ansi.sin, in_data->utils->ansi.cos,
-                  &curve);
+  const PF_Err curve_err = BuildRenderCurve(in_data, suites, params, lut_storage, &curve);
+  if (curve_err != PF_Err_NONE) return curve_err;
 
   PF_EffectWorld* input = &params[PARAM_INPUT]->u.ld;
   if (curve.mix == 0.0f) return CopyInput(in_data, suites, input, output);

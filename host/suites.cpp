@@ -8,6 +8,8 @@ const SuiteSlotName kSuiteSlotNames[SUITE_SLOT_COUNT] = {
     {kPFIterate8Suite, kPFIterate8SuiteVersion1},
     {kPFIterate16Suite, kPFIterate16SuiteVersion1},
     {kPFColorParamSuite, kPFColorParamSuiteVersion1},
+    {kPFWorldSuite, kPFWorldSuiteVersion2},
+    {kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1},
 };
 
 SuiteHandler::SuiteHandler(SPBasicSuite* basic) : basic_(basic), slots_{} {
@@ -53,6 +55,14 @@ const PF_Iterate16Suite1* SuiteHandler::Iterate16Suite() {
 
 const PF_ColorParamSuite1* SuiteHandler::ColorParamSuite() {
   return static_cast<const PF_ColorParamSuite1*>(Suite(SUITE_SLOT_COLOR_PARAM));
+}
+
+const PF_WorldSuite2* SuiteHandler::WorldSuite() {
+  return static_cast<const PF_WorldSuite2*>(Suite(SUITE_SLOT_WORLD));
+}
+
+const PF_IterateFloatSuite1* SuiteHandler::IterateFloatSuite() {
+  return static_cast<const PF_IterateFloatSuite1*>(Suite(SUITE_SLOT_ITERATE_FLOAT));
 }
 
 namespace {

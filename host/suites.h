@@ -16,6 +16,7 @@
 
 #include "host_sdk/host_records.h"
 #include "host_sdk/host_suites.h"
+#include "host_sdk/smart_suites.h"
 
 // The suites a handler knows, in the order in which it releases them.
 enum SuiteSlot : int32_t {
@@ -24,7 +25,9 @@ enum SuiteSlot : int32_t {
   SUITE_SLOT_ITERATE8 = 2,
   SUITE_SLOT_ITERATE16 = 3,
   SUITE_SLOT_COLOR_PARAM = 4,
-  SUITE_SLOT_COUNT = 5,
+  SUITE_SLOT_WORLD = 5,
+  SUITE_SLOT_ITERATE_FLOAT = 6,
+  SUITE_SLOT_COUNT = 7,
 };
 
 struct SuiteSlotName {
@@ -50,6 +53,8 @@ class SuiteHandler {
   const PF_Iterate8Suite1* Iterate8Suite();
   const PF_Iterate16Suite1* Iterate16Suite();
   const PF_ColorParamSuite1* ColorParamSuite();
+  const PF_WorldSuite2* WorldSuite();
+  const PF_IterateFloatSuite1* IterateFloatSuite();
 
  private:
   const void* Suite(SuiteSlot slot);

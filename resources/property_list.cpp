@@ -106,7 +106,8 @@ std::vector<uint8_t> PropertyListBytes() {
   add("catg", CountedText(kEffectCategory));
   add("8664", TerminatedText(kEntryPointName));
   add("ePVR", VersionPair(2, 0));
-  add("eSVR", VersionPair(13, 4));
+  add("eSVR", VersionPair(static_cast<uint16_t>(kEffectInterfaceMajor),
+                          static_cast<uint16_t>(kEffectInterfaceMinor)));
   add("eVER", Value32(kEffectVersion));
   add("eINF", Value16(0));
   add("eGLO", Value32(static_cast<uint32_t>(kEffectOutFlags)));

@@ -7,6 +7,7 @@
 #include "simhost/ansi_callbacks.h"
 #include "simhost/host.h"
 #include "simhost/iterate.h"
+#include "simhost/smart_callbacks.h"
 
 namespace simhost {
 namespace {
@@ -125,6 +126,12 @@ struct HostCallbacks {
                                PF_EffectWorld* dst) {
     return Iterate<PF_Pixel16>(IterateVia::Iterate16Suite, in_data, base, final, src, area, refcon,
                                fn, dst);
+  }
+  static PF_Err IterateFloatSuite(PF_InData* in_data, A_long base, A_long final,
+                                  PF_EffectWorld* src, const PF_Rect* area, void* refcon,
+                                  PF_IteratePixelFloatFunc fn, PF_EffectWorld* dst) {
+    return Iterate<PF_PixelFloat>(IterateVia::IterateFloatSuite, in_data, base, final, src, area,
+                                  refcon, fn, dst);
   }
   static PF_Err UtilsIterate(PF_InData* in_data, A_long base, A_long final, PF_EffectWorld* src,
                              const PF_Rect* area, void* refcon, PF_IteratePixel8Func fn,
@@ -263,6 +270,13 @@ const PF_WorldTransformSuite1 kWorldTransformSuite = {
                 const PF_CompositeMode*, const PF_MaskWorld*, const PF_FloatMatrix*, A_long,
                 PF_Boolean, const PF_Rect*, PF_EffectWorld*>};
 
+const PF_IterateFloatSuite1 kIterateFloatSuite = {
+    HostCallbacks::IterateFloatSuite,
+    NotProvided<PF_InData*, A_long, A_long, PF_EffectWorld*, const PF_Rect*, const PF_Point*, void*,
+                PF_IteratePixelFloatFunc, PF_EffectWorld*>,
+    NotProvided<PF_InData*, A_long, A_long, PF_EffectWorld*, const PF_Rect*, const PF_Point*, void*,
+                PF_IteratePixelFloatFunc, PF_EffectWorld*>};
+
 struct SuiteEntry {
   const char* name;
   int32_t version;
@@ -276,6 +290,8 @@ const SuiteEntry kSuites[] = {
     {kPFIterate8Suite, kPFIterate8SuiteVersion1, &kIterate8Suite},
     {kPFIterate16Suite, kPFIterate16SuiteVersion1, &kIterate16Suite},
     {kPFWorldTransformSuite, kPFWorldTransformSuiteVersion1, &kWorldTransformSuite},
+    {kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1, &kIterateFloatSuite},
+    {kPFWorldSuite, kPFWorldSuiteVersion2, WorldSuite2()},
 };
 
 const void* FindSuite(const char* name, int32_t version) {
@@ -362,6 +378,10 @@ void InstallUtilCallbacks(PF_UtilCallbacks& utils) {
 void InstallInteractCallbacks(PF_InteractCallbacks& inter) {
   inter = PF_InteractCallbacks{};
   inter.add_param = HostCallbacks::AddParam;
+}
+
+SimulatedHost* CurrentHost() {
+  return current_host;
 }
 
 const SPBasicSuite* BasicSuite() {

@@ -24,6 +24,9 @@ class CurrentHostScope {
   SimulatedHost* previous_;
 };
 
+// The host named by the innermost CurrentHostScope of this thread, or null.
+SimulatedHost* CurrentHost();
+
 // Fills the utility and interaction callbacks of a host's records.
 void InstallUtilCallbacks(PF_UtilCallbacks& utils);
 void InstallInteractCallbacks(PF_InteractCallbacks& inter);

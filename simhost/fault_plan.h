@@ -38,6 +38,17 @@ struct FaultPlan {
   PF_Err copy_code = 0;              // utils copy and World Transform copy/copy_hq
   PF_Err get_pixel_format_code = 0;  // returned after reporting (or not) the format
 
+  // The smart commands' callbacks: each code is returned in place of the call's
+  // work. `iterate_code` above covers "PF iterateFloat Suite" too.
+  PF_Err checkout_layer_code = 0;
+  PF_Err checkout_layer_pixels_code = 0;
+  PF_Err checkin_layer_pixels_code = 0;
+  PF_Err checkout_output_code = 0;
+  int checkout_param_fail_at = 0;  // 1-based checkout that fails; 0: none
+  PF_Err checkout_param_code = PF_Err_INTERNAL_STRUCT_DAMAGED;
+  PF_Err checkin_param_code = 0;       // after the parameter is taken back
+  PF_Err world_pixel_format_code = 0;  // "PF World Suite" PF_GetPixelFormat, after reporting
+
   FaultPlan& FailSuite(const std::string& name, SuiteFault::Kind kind = SuiteFault::Kind::Missing,
                        std::int32_t code = kSuiteNotFound, std::int32_t version = 1) {
     suite_faults.push_back(SuiteFault{name, version, kind, code});

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "simhost/callbacks.h"
+#include "simhost/smart_callbacks.h"
 
 namespace simhost {
 namespace {
@@ -21,6 +22,7 @@ SimulatedHost::SimulatedHost(HostMode mode, EntryPointFunction entry)
     : mode_(mode), entry_(entry), threads_(DefaultThreadCount()) {
   InstallUtilCallbacks(utils_);
   InstallInteractCallbacks(in_data_.inter);
+  InstallParamCheckouts(in_data_.inter);
   in_data_.utils = &utils_;
   in_data_.effect_ref = reinterpret_cast<PF_ProgPtr>(this);
   in_data_.quality = PF_Quality_HI;
@@ -47,12 +49,13 @@ void SimulatedHost::ClearRecords() {
   color_conversions_ = 0;
   iterations_.clear();
   copies_.clear();
+  smart_records_ = SmartRecords{};
 }
 
-PF_Err SimulatedHost::Invoke(PF_Cmd cmd, PF_ParamDef** params, PF_LayerDef* output) {
+PF_Err SimulatedHost::Invoke(PF_Cmd cmd, PF_ParamDef** params, PF_LayerDef* output, void* extra) {
   in_data_.pica_basicP = faults_.no_basic_suite ? nullptr : const_cast<SPBasicSuite*>(BasicSuite());
   CurrentHostScope scope(this);
-  return entry_(cmd, &in_data_, &out_data_, params, output, nullptr);
+  return entry_(cmd, &in_data_, &out_data_, params, output, extra);
 }
 
 PF_Err SimulatedHost::Call(PF_Cmd cmd, PF_ParamDef** params, PF_LayerDef* output) {

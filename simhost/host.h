@@ -30,6 +30,7 @@
 #include "simhost/effect_settings.h"
 #include "simhost/fault_plan.h"
 #include "simhost/module.h"
+#include "simhost/smart_frame.h"
 #include "simhost/suite_ledger.h"
 #include "simhost/world.h"
 
@@ -47,7 +48,13 @@ enum class PixelFormatReport {
   LeaveUnchanged,  // writes nothing, as a host that does not know the world
 };
 
-enum class IterateVia { Iterate8Suite, Iterate16Suite, UtilsIterate, UtilsIterate16 };
+enum class IterateVia {
+  Iterate8Suite,
+  Iterate16Suite,
+  UtilsIterate,
+  UtilsIterate16,
+  IterateFloatSuite
+};
 
 struct IterateRecord {
   IterateVia via;
@@ -100,6 +107,14 @@ class SimulatedHost {
   // Any command, with the given parameter list and output (both may be null).
   PF_Err Call(PF_Cmd cmd, PF_ParamDef** params = nullptr, PF_LayerDef* output = nullptr);
 
+  // After Effects' smart commands for one frame. `SmartRender` sends the
+  // pre-render and, when it succeeds, the render; `SmartPreRender` only the
+  // pre-render, as a host that wanted the rectangles alone. Either frees what
+  // the effect left in `pre_render_data` before returning. The images of
+  // `frame` must outlive the call.
+  PF_Err SmartPreRender(const EffectSettings& settings, const SmartFrame& frame);
+  PF_Err SmartRender(const EffectSettings& settings, const SmartFrame& frame);
+
   PF_InData& InData() { return in_data_; }
   PF_OutData& OutData() { return out_data_; }
   void ResetOutData();
@@ -119,12 +134,17 @@ class SimulatedHost {
   int ColorConversions() const { return color_conversions_; }
   const std::vector<IterateRecord>& Iterations() const { return iterations_; }
   const std::vector<CopyRecord>& Copies() const { return copies_; }
+  const SmartRecords& Smart() const { return smart_records_; }
   void ClearRecords();
 
  private:
   friend struct HostCallbacks;
+  friend struct SmartCallbacks;
 
-  PF_Err Invoke(PF_Cmd cmd, PF_ParamDef** params, PF_LayerDef* output);
+  PF_Err Invoke(PF_Cmd cmd, PF_ParamDef** params, PF_LayerDef* output, void* extra = nullptr);
+  void BeginSmartFrame(const EffectSettings& settings, const SmartFrame& frame);
+  PF_Err PreRenderCall();
+  void ReleasePreRenderData();
 
   HostMode mode_;
   EntryPointFunction entry_;
@@ -147,6 +167,8 @@ class SimulatedHost {
   int color_conversions_ = 0;
   std::vector<IterateRecord> iterations_;
   std::vector<CopyRecord> copies_;
+  SmartSession smart_session_;
+  SmartRecords smart_records_;
 };
 
 }  // namespace simhost

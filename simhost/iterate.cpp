@@ -85,5 +85,8 @@ template IterateOutcome IterateArea<PF_Pixel>(int, const PF_EffectWorld*, const 
                                               PF_IteratePixel8Func, PF_EffectWorld*);
 template IterateOutcome IterateArea<PF_Pixel16>(int, const PF_EffectWorld*, const PF_LRect&, void*,
                                                 PF_IteratePixel16Func, PF_EffectWorld*);
+template IterateOutcome IterateArea<PF_PixelFloat>(int, const PF_EffectWorld*, const PF_LRect&,
+                                                   void*, PF_IteratePixelFloatFunc,
+                                                   PF_EffectWorld*);
 
 }  // namespace simhost

@@ -27,5 +27,9 @@ extern template IterateOutcome IterateArea<PF_Pixel>(int, const PF_EffectWorld*,
 extern template IterateOutcome IterateArea<PF_Pixel16>(int, const PF_EffectWorld*, const PF_LRect&,
                                                        void*, PF_IteratePixel16Func,
                                                        PF_EffectWorld*);
+extern template IterateOutcome IterateArea<PF_PixelFloat>(int, const PF_EffectWorld*,
+                                                          const PF_LRect&, void*,
+                                                          PF_IteratePixelFloatFunc,
+                                                          PF_EffectWorld*);
 
 }  // namespace simhost

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "host_sdk/smart_render.h"
+
 namespace simhost {
 namespace {
 
@@ -9,7 +11,8 @@ namespace {
 // host can tell the format of a world it receives back (the world record
 // itself only says whether it is 16-bit).
 constexpr HostPixelFormat kFormatTags[] = {HostPixelFormat::ARGB8, HostPixelFormat::ARGB16,
-                                           HostPixelFormat::BGRA8, HostPixelFormat::BGRAFloat};
+                                           HostPixelFormat::BGRA8, HostPixelFormat::BGRAFloat,
+                                           HostPixelFormat::ARGBFloat};
 
 const HostPixelFormat* TagOf(HostPixelFormat format) {
   return &kFormatTags[static_cast<int>(format)];
@@ -35,6 +38,7 @@ std::size_t PixelSize(HostPixelFormat format) {
     case HostPixelFormat::ARGB16:
       return 8;
     case HostPixelFormat::BGRAFloat:
+    case HostPixelFormat::ARGBFloat:
       return 16;
   }
   return 4;
@@ -49,9 +53,25 @@ PrPixelFormat PremiereCodeOf(HostPixelFormat format) {
     case HostPixelFormat::BGRAFloat:
       return PrPixelFormat_BGRA_4444_32f;
     case HostPixelFormat::ARGB16:
+    case HostPixelFormat::ARGBFloat:
       break;
   }
   return PrPixelFormat_Invalid;
+}
+
+PF_PixelFormat AfterEffectsCodeOf(HostPixelFormat format) {
+  switch (format) {
+    case HostPixelFormat::ARGB8:
+      return PF_PixelFormat_ARGB32;
+    case HostPixelFormat::ARGB16:
+      return PF_PixelFormat_ARGB64;
+    case HostPixelFormat::ARGBFloat:
+      return PF_PixelFormat_ARGB128;
+    case HostPixelFormat::BGRA8:
+    case HostPixelFormat::BGRAFloat:
+      break;
+  }
+  return PF_PixelFormat_INVALID;
 }
 
 HostPixelFormat FormatOfWorld(const PF_EffectWorld& world) {
@@ -111,7 +131,7 @@ void HostImage::FillPattern(std::uint32_t seed) {
     for (std::size_t i = 0; i < packed_row_bytes_; ++i) {
       const std::uint32_t h = Mix(seed * 0x9E3779B9u + static_cast<std::uint32_t>(y) * 0x85EBCA6Bu +
                                   static_cast<std::uint32_t>(i));
-      if (format_ == HostPixelFormat::BGRAFloat) {
+      if (format_ == HostPixelFormat::BGRAFloat || format_ == HostPixelFormat::ARGBFloat) {
         if (i % sizeof(float) != 0) continue;
         const float value = static_cast<float>(h % 20001u) / 10000.0f - 0.5f;
         std::memcpy(row + i, &value, sizeof value);

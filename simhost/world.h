@@ -21,6 +21,7 @@ enum class HostPixelFormat {
   ARGB16,     // After Effects 16-bit: four unsigned 16-bit channels, white 32768
   BGRA8,      // Premiere Pro 8-bit: blue, green, red, alpha bytes
   BGRAFloat,  // Premiere Pro float: four 32-bit floats blue, green, red, alpha
+  ARGBFloat,  // After Effects float (smart render only): floats alpha, red, green, blue
 };
 
 enum class RowOrder { TopDown, BottomUp };
@@ -31,6 +32,10 @@ std::size_t PixelSize(HostPixelFormat format);
 // The Premiere Pro code the host reports for a world of this format; formats
 // Premiere Pro has no code for report `PrPixelFormat_Invalid`.
 PrPixelFormat PremiereCodeOf(HostPixelFormat format);
+
+// The After Effects code "PF World Suite" reports for a world of this format;
+// the Premiere Pro formats report `PF_PixelFormat_INVALID`.
+PF_PixelFormat AfterEffectsCodeOf(HostPixelFormat format);
 
 // The format of a world the simulated host created (it tags its worlds in the
 // host-private `reserved0`). A world built elsewhere is taken by its deep flag:

@@ -62,7 +62,13 @@ PF_Err RenderThrough(simhost::SimulatedHost& host, const simhost::EffectSettings
       ToHost(value, &source.At<HostPixel>(x, y));
     }
   }
-  const PF_Err error = host.Render(settings, source, destination);
+  // After Effects hands float frames to the smart render only.
+  simhost::SmartFrame frame;
+  frame.input.image = &source;
+  frame.output.image = &destination;
+  const PF_Err error = format == simhost::HostPixelFormat::ARGBFloat
+                           ? host.SmartRender(settings, frame)
+                           : host.Render(settings, source, destination);
   if (error != 0) return error;
   for (A_long y = 0; y < header.height; ++y) {
     for (A_long x = 0; x < header.width; ++x) {
@@ -100,11 +106,8 @@ RenderPath ChooseRenderPath(SampleDepth depth, HostChoice host, const std::strin
       }
       return {HostMode::AfterEffects, HostPixelFormat::ARGB16};
     case SampleDepth::Float:
-      if (host == HostChoice::AfterEffects) {
-        throw BadInput(file +
-                       " is a float image, which only the Premiere Pro host renders; "
-                       "leave out --host aftereffects or use --host premiere");
-      }
+      if (host == HostChoice::AfterEffects)
+        return {HostMode::AfterEffects, HostPixelFormat::ARGBFloat};
       return {HostMode::PremierePro, HostPixelFormat::BGRAFloat};
   }
   throw BadInput("unsupported image " + file);
@@ -120,6 +123,8 @@ const char* PathName(const RenderPath& path) {
       return "Premiere Pro 8-bit BGRA";
     case simhost::HostPixelFormat::BGRAFloat:
       return "Premiere Pro float BGRA";
+    case simhost::HostPixelFormat::ARGBFloat:
+      return "After Effects float (smart render)";
   }
   return "?";
 }
@@ -150,6 +155,9 @@ PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& 
     case HostPixelFormat::BGRAFloat:
       return RenderThrough<PixelBGRAFloat>(host, settings, path.format, 1.0f, Unchanged<float>,
                                            Unchanged<float>, &image->samples_float, image->header);
+    case HostPixelFormat::ARGBFloat:
+      return RenderThrough<PF_PixelFloat>(host, settings, path.format, 1.0f, Unchanged<float>,
+                                          Unchanged<float>, &image->samples_float, image->header);
   }
   return 0;
 }

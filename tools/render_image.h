@@ -16,7 +16,7 @@
 
 enum class HostChoice {
   Automatic,     // After Effects for 8-bit and 16-bit files, Premiere Pro for float
-  AfterEffects,  // 8-bit and 16-bit files only
+  AfterEffects,  // every depth; float files through the smart render
   PremierePro,   // 8-bit (BGRA) and float files only
 };
 

@@ -304,18 +304,40 @@ TEST(BuildLut, OutOfRangeInputsAreLimitedToTheirRanges) {
 
   // NaN goes to the documented value of each range.
   CurveSettings nan_inputs;
-  nan_inputs.red = fnan;
+  nan_inputs.red = nan_inputs.green = nan_inputs.blue = fnan;
   nan_inputs.contrast = nan;
   nan_inputs.width = nan;
   nan_inputs.shadows = nan;
   nan_inputs.highlights = nan;
   CurveSettings documented;
-  documented.red = 0.0f;
+  documented.red = documented.green = documented.blue = 0.0f;
   BuiltCurve a;
   BuiltCurve b;
   Build(nan_inputs, &a);
   Build(documented, &b);
   for (int i = 0; i < 128; ++i) ASSERT_EQ(a.table[i], b.table[i]) << i;
+}
+
+// A float project's pivot may have channels beyond 0..1; only its lightness,
+// the mean of its largest and smallest channel, shapes the curve, so it is
+// that lightness, not each channel, that is held to 0..1.
+TEST(BuildLut, PivotKeepsItsChannelsAndOnlyItsLightnessIsLimited) {
+  auto table_of = [](float red, float green, float blue) {
+    CurveSettings settings;
+    settings.contrast = 40;
+    settings.red = red;
+    settings.green = green;
+    settings.blue = blue;
+    BuiltCurve built;
+    Build(settings, &built);
+    return std::vector<float>(built.table.begin(), built.table.begin() + built.curve.lut_size);
+  };
+  const float fnan = std::numeric_limits<float>::quiet_NaN();
+  // Lightness (1.5 + 0.2) / 2 = 0.85, inside the range: the grey of that level.
+  EXPECT_EQ(table_of(1.5f, 0.2f, 0.2f), table_of(0.85f, 0.85f, 0.85f));
+  EXPECT_EQ(table_of(3.0f, 2.0f, 1.5f), table_of(1.0f, 1.0f, 1.0f));
+  EXPECT_EQ(table_of(-0.5f, -3.0f, -1.0f), table_of(0.0f, 0.0f, 0.0f));
+  EXPECT_EQ(table_of(fnan, fnan, fnan), table_of(0.0f, 0.0f, 0.0f));
 }
 
 // Random inputs of every kind, run under the sanitizers too: every slot of the

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <vector>
 
 #include "engine/pixel_test_entry_points.h"
@@ -66,6 +67,11 @@ inline void ApplyReference(const ToneCurve& curve, const simhost::HostImage& inp
           TransformPixelBGRA(refcon, x, y, &in, &expected.At<FloatPixelBGRA>(x, y));
           break;
         }
+        case simhost::HostPixelFormat::ARGBFloat: {
+          FloatPixel in = input.At<FloatPixel>(x, y);
+          TransformPixel(curve, in, &expected.At<FloatPixel>(x, y));
+          break;
+        }
       }
     }
   }
@@ -85,6 +91,62 @@ inline std::vector<unsigned char> BytesOf(const PF_OutData& out_data) {
   std::vector<unsigned char> bytes(sizeof out_data);
   std::memcpy(bytes.data(), &out_data, sizeof out_data);
   return bytes;
+}
+
+// ---- The settings grid the render tests go through.
+
+struct NamedSettings {
+  const char* name;
+  simhost::EffectSettings settings;
+};
+
+// Test names and failure messages show the case by name.
+inline void PrintTo(const NamedSettings& named, std::ostream* out) {
+  *out << named.name;
+}
+
+inline std::vector<NamedSettings> SettingsCases() {
+  std::vector<NamedSettings> cases;
+  cases.push_back({"Defaults", simhost::EffectSettings{}});
+  simhost::EffectSettings strong;
+  strong.contrast = 40.0;
+  strong.pivot = PF_Pixel{255, 200, 90, 30};
+  strong.width = 0.5;
+  strong.shadows_rolloff = 0.3;
+  strong.highlights_rolloff = 0.6;
+  cases.push_back({"StrongContrastWarmPivot", strong});
+  for (PF_ParamValue quality : {1, 2, 4, 5}) {
+    simhost::EffectSettings sized = strong;
+    sized.quality = quality;
+    cases.push_back({quality == 1   ? "Quality1"
+                     : quality == 2 ? "Quality2"
+                     : quality == 4 ? "Quality4"
+                                    : "Quality5",
+                     sized});
+  }
+  simhost::EffectSettings pre;
+  pre.offset = -0.1;
+  pre.gamma = 2.2;
+  pre.gain = 1.3;
+  pre.contrast = -35.0;
+  cases.push_back({"PreTransformNegativeContrast", pre});
+  simhost::EffectSettings linear;
+  linear.offset = 0.05;
+  linear.gain = 1.7;
+  linear.contrast = 25.0;
+  cases.push_back({"LinearPreTransform", linear});
+  simhost::EffectSettings clamped = strong;
+  clamped.contrast = 70.0;
+  clamped.clamp_white = 1;
+  clamped.clamp_black = 1;
+  cases.push_back({"ClampedBothEnds", clamped});
+  simhost::EffectSettings half = strong;
+  half.blend = 3276800;  // 50 %
+  cases.push_back({"BlendHalf", half});
+  simhost::EffectSettings nearly = strong;
+  nearly.blend = 6547046;  // 99.9 %: a small mix, still the full transform
+  cases.push_back({"Blend99_9", nearly});
+  return cases;
 }
 
 }  // namespace velmora_test

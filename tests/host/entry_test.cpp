@@ -26,7 +26,7 @@ TEST_P(EntryTest, AboutWritesNameVersionCarriageReturnAndDescription) {
   SimulatedHost host(GetParam(), EffectModule().Entry());
   ASSERT_EQ(host.About(), PF_Err_NONE);
   const std::string message = host.OutData().return_msg;
-  EXPECT_EQ(message.rfind("Velmora v1.0\rVelmora plugin for After Effects and Premiere Pro. ", 0),
+  EXPECT_EQ(message.rfind("Velmora v1.1\rVelmora plugin for After Effects and Premiere Pro. ", 0),
             0u)
       << message;
   EXPECT_EQ(message.find('\n'), std::string::npos);
@@ -64,10 +64,10 @@ TEST_P(EntryTest, GlobalSetupStoresVersionAndFlagsOverWhatWasThere) {
   host.OutData().out_flags = PF_OutFlag_NOP_RENDER;
   host.OutData().out_flags2 = PF_OutFlag2_I_AM_THREADSAFE;
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
-  EXPECT_EQ(host.OutData().my_version, 0x80001u);
+  EXPECT_EQ(host.OutData().my_version, 0x88001u);
   EXPECT_EQ(host.OutData().my_version, kEffectVersion);
   EXPECT_EQ(host.OutData().out_flags, 0x02000400);
-  EXPECT_EQ(host.OutData().out_flags2, 0x40);
+  EXPECT_EQ(host.OutData().out_flags2, 0x8001440);
   EXPECT_EQ(host.OutData().return_msg[0], '\0');
   EXPECT_TRUE(host.Ledger().Balanced()) << host.Ledger().Describe();
 }
@@ -99,8 +99,8 @@ TEST(GlobalSetup, PremiereProWithoutPixelFormatSuiteReportsButSucceeds) {
   host.Faults().FailSuite("PF Pixel Format Suite");
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
   EXPECT_EQ(host.OutData().out_flags, 0x02000400 | PF_OutFlag_DISPLAY_ERROR_MESSAGE);
-  EXPECT_EQ(host.OutData().out_flags2, 0x40);
-  EXPECT_EQ(host.OutData().my_version, 0x80001u);
+  EXPECT_EQ(host.OutData().out_flags2, 0x8001440);
+  EXPECT_EQ(host.OutData().my_version, 0x88001u);
   EXPECT_STREQ(host.OutData().return_msg, "Not able to acquire AEFX Suite.");
   EXPECT_TRUE(host.SupportedPixelFormats().empty());
   EXPECT_EQ(host.Ledger().ReleaseCount("PF Pixel Format Suite"), 0);
@@ -157,7 +157,7 @@ TEST_P(EntryTest, UnhandledCommandsReturnZeroAndTouchNothing) {
   std::strcpy(host.OutData().return_msg, "before");
   host.OutData().out_flags = PF_OutFlag_WIDE_TIME_INPUT;
   const auto before = BytesOf(host.OutData());
-  for (PF_Cmd cmd : {2, 3, 5, 6, 7, 8, 9, 10, 12, 13, 17, 23, 24, 33, 34, 1000, -1, -100}) {
+  for (PF_Cmd cmd : {2, 3, 5, 6, 7, 8, 9, 10, 12, 13, 17, 33, 34, 1000, -1, -100}) {
     SCOPED_TRACE(cmd);
     EXPECT_EQ(host.Call(cmd), PF_Err_NONE);
     EXPECT_EQ(BytesOf(host.OutData()), before);

@@ -134,14 +134,14 @@ TEST(Strings, TextsAreZeroPaddedAndNamesFitTheHostField) {
   }
 }
 
-// The about text: name, " v1.0", a carriage return, the description; within the
+// The about text: name, " v1.1", a carriage return, the description; within the
 // host's 256-byte buffer including the NUL.
 TEST(Strings, AboutTextFitsTheMessageBuffer) {
   char message[1024];
   const int length = std::snprintf(message, sizeof message, "%s v%d.%d\r%s", GetString(STR_NAME), 1,
-                                   0, GetString(STR_DESCRIPTION));
+                                   1, GetString(STR_DESCRIPTION));
   EXPECT_LT(length, 256);
-  EXPECT_EQ(std::string(message).find("Velmora v1.0\r"), 0u);
+  EXPECT_EQ(std::string(message).find("Velmora v1.1\r"), 0u);
 }
 
 // ---- ParamsSetup against a host that records every definition it is offered.

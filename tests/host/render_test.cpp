@@ -22,7 +22,9 @@ using simhost::SimulatedHost;
 using velmora_test::ApplyReference;
 using velmora_test::EffectModule;
 using velmora_test::ModeFor;
+using velmora_test::NamedSettings;
 using velmora_test::ReferenceCurve;
+using velmora_test::SettingsCases;
 
 constexpr A_long kWidth = 13;
 constexpr A_long kHeight = 7;
@@ -39,6 +41,8 @@ const char* FormatName(HostPixelFormat format) {
       return "BGRA8";
     case HostPixelFormat::BGRAFloat:
       return "BGRAFloat";
+    case HostPixelFormat::ARGBFloat:
+      return "ARGBFloat";
   }
   return "unknown";
 }
@@ -83,60 +87,6 @@ class RenderTest : public ::testing::Test {
 };
 
 // ---- Every format against the engine, over a spread of settings.
-
-struct NamedSettings {
-  const char* name;
-  EffectSettings settings;
-};
-
-// Test names and failure messages show the case by name.
-void PrintTo(const NamedSettings& named, std::ostream* out) {
-  *out << named.name;
-}
-
-std::vector<NamedSettings> SettingsCases() {
-  std::vector<NamedSettings> cases;
-  cases.push_back({"Defaults", EffectSettings{}});
-  EffectSettings strong;
-  strong.contrast = 40.0;
-  strong.pivot = PF_Pixel{255, 200, 90, 30};
-  strong.width = 0.5;
-  strong.shadows_rolloff = 0.3;
-  strong.highlights_rolloff = 0.6;
-  cases.push_back({"StrongContrastWarmPivot", strong});
-  for (PF_ParamValue quality : {1, 2, 4, 5}) {
-    EffectSettings sized = strong;
-    sized.quality = quality;
-    cases.push_back({quality == 1   ? "Quality1"
-                     : quality == 2 ? "Quality2"
-                     : quality == 4 ? "Quality4"
-                                    : "Quality5",
-                     sized});
-  }
-  EffectSettings pre;
-  pre.offset = -0.1;
-  pre.gamma = 2.2;
-  pre.gain = 1.3;
-  pre.contrast = -35.0;
-  cases.push_back({"PreTransformNegativeContrast", pre});
-  EffectSettings linear;
-  linear.offset = 0.05;
-  linear.gain = 1.7;
-  linear.contrast = 25.0;
-  cases.push_back({"LinearPreTransform", linear});
-  EffectSettings clamped = strong;
-  clamped.contrast = 70.0;
-  clamped.clamp_white = 1;
-  clamped.clamp_black = 1;
-  cases.push_back({"ClampedBothEnds", clamped});
-  EffectSettings half = strong;
-  half.blend = 3276800;  // 50 %
-  cases.push_back({"BlendHalf", half});
-  EffectSettings nearly = strong;
-  nearly.blend = 6547046;  // 99.9 %: a small mix, still the full transform
-  cases.push_back({"Blend99_9", nearly});
-  return cases;
-}
 
 class RenderMatchesEngine
     : public ::testing::TestWithParam<std::tuple<HostPixelFormat, NamedSettings>> {

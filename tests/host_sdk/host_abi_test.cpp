@@ -6,10 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -18,36 +16,11 @@
 #include "host_sdk/host_constants.h"
 #include "host_sdk/host_records.h"
 #include "host_sdk/host_suites.h"
+#include "tests/host_sdk/golden_abi.h"
 
 namespace {
 
-// A record row: `name` is the record, `first` its size. A member row: `name` is
-// "Record.path", `first` the offset from the start of the record, `second` the size.
-struct LayoutRow {
-  std::string name;
-  bool is_record;
-  int64_t first;
-  int64_t second;
-};
-
-template <typename Record>
-LayoutRow RecordRow(const char* name) {
-  // offsetof is only defined for standard-layout types, and the host copies and clears
-  // these records as plain bytes.
-  static_assert(std::is_standard_layout_v<Record> && std::is_trivial_v<Record>,
-                "host records must stay standard-layout PODs");
-  return {name, true, static_cast<int64_t>(sizeof(Record)), 0};
-}
-
-LayoutRow MemberRow(const char* name, size_t offset, size_t size) {
-  return {name, false, static_cast<int64_t>(offset), static_cast<int64_t>(size)};
-}
-
-#define SIZE_ROW(Record) RecordRow<Record>(#Record)
-#define MEMBER_ROW(Record, path) \
-  MemberRow(#Record "." #path, offsetof(Record, path), sizeof(std::declval<Record&>().path))
-
-std::vector<LayoutRow> DeclaredLayout() {
+std::vector<golden_abi::LayoutRow> DeclaredLayout() {
   return {
       SIZE_ROW(PF_SpecVersion),
       MEMBER_ROW(PF_SpecVersion, major),
@@ -478,23 +451,7 @@ std::vector<LayoutRow> DeclaredLayout() {
   };
 }
 
-struct ConstantRow {
-  std::string name;
-  std::string value;  // decimal, or the text in double quotes for suite names
-};
-
-ConstantRow ValueRow(const char* name, int64_t value) {
-  return {name, std::to_string(value)};
-}
-
-ConstantRow StringRow(const char* name, const char* text) {
-  return {name, std::string("\"") + text + "\""};
-}
-
-#define VALUE_ROW(name) ValueRow(#name, static_cast<int64_t>(name))
-#define STRING_ROW(name) StringRow(#name, name)
-
-std::vector<ConstantRow> DeclaredConstants() {
+std::vector<golden_abi::ConstantRow> DeclaredConstants() {
   return {
       VALUE_ROW(PF_Cmd_ABOUT),
       VALUE_ROW(PF_Cmd_GLOBAL_SETUP),
@@ -700,117 +657,31 @@ std::vector<ConstantRow> DeclaredConstants() {
   };
 }
 
-std::string Key(const LayoutRow& row) {
-  return row.is_record ? row.name + " sizeof" : row.name;
-}
-
-std::string Describe(const LayoutRow& row) {
-  if (row.is_record) return "sizeof " + std::to_string(row.first);
-  return "offset " + std::to_string(row.first) + " size " + std::to_string(row.second);
-}
-
-// "Record" for "Record sizeof" and for "Record.member.path".
-std::string RecordOf(const std::string& name) {
-  return name.substr(0, name.find('.'));
-}
-
-std::vector<std::string> ReadLines(const std::string& file) {
-  std::ifstream in(std::string(VELMORA_HOST_ABI_DATA_DIR) + "/" + file);
-  EXPECT_TRUE(in.good()) << "cannot open " << file;
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty()) lines.push_back(line);
-  }
-  return lines;
-}
-
-// The host's layout, keyed like Key(): "Record sizeof" or "Record.member.path".
-std::map<std::string, LayoutRow> HostLayout() {
-  std::map<std::string, LayoutRow> host;
-  for (const std::string& line : ReadLines("host-abi-offsets.txt")) {
-    std::istringstream fields(line);
-    std::string name, second_field;
-    int64_t number = 0;
-    if (!(fields >> name >> second_field >> number)) {
-      ADD_FAILURE() << "unreadable line: " << line;
-      continue;
-    }
-    LayoutRow row{name, second_field == "sizeof", 0, 0};
-    if (row.is_record) {
-      row.first = number;
-    } else {
-      row.first = std::stoll(second_field);
-      row.second = number;
-    }
-    host.emplace(Key(row), row);
-  }
-  return host;
-}
-
-std::map<std::string, std::string> HostConstants() {
-  std::map<std::string, std::string> host;
-  for (const std::string& line : ReadLines("host-abi-constants.txt")) {
-    const size_t space = line.find(' ');
-    if (space == std::string::npos) {
-      ADD_FAILURE() << "unreadable line: " << line;
-      continue;
-    }
-    host.emplace(line.substr(0, space), line.substr(space + 1));
-  }
-  return host;
+std::string DataFile(const char* name) {
+  return std::string(VELMORA_HOST_ABI_DATA_DIR) + "/" + name;
 }
 
 TEST(HostAbiLayout, EveryDeclaredRecordAndMemberMatchesTheHost) {
-  const std::map<std::string, LayoutRow> host = HostLayout();
-  ASSERT_FALSE(host.empty());
-  std::set<std::string> seen;
-  for (const LayoutRow& row : DeclaredLayout()) {
-    EXPECT_TRUE(seen.insert(Key(row)).second) << "row listed twice: " << Key(row);
-    const auto expected = host.find(Key(row));
-    if (expected == host.end()) {
-      ADD_FAILURE() << row.name << ": not in the host's layout (actual " << Describe(row) << ")";
-      continue;
-    }
-    EXPECT_EQ(Describe(expected->second), Describe(row))
-        << row.name << ": expected " << Describe(expected->second) << ", actual " << Describe(row);
-  }
+  golden_abi::ExpectDeclaredRowsMatch(DeclaredLayout(),
+                                      golden_abi::ReadLayout(DataFile("host-abi-offsets.txt")));
 }
 
-// A member the host has but the table (and so the declaration) lacks would pass the test
-// above; this one catches it for every record the table names.
 TEST(HostAbiLayout, EveryHostMemberOfADeclaredRecordIsChecked) {
-  std::set<std::string> records, keys;
-  for (const LayoutRow& row : DeclaredLayout()) {
-    records.insert(RecordOf(row.name));
-    keys.insert(Key(row));
-  }
-  for (const auto& [key, expected] : HostLayout()) {
-    if (records.count(RecordOf(expected.name)) == 0) continue;
-    EXPECT_EQ(keys.count(key), 1u) << expected.name << ": the host has it at " << Describe(expected)
-                                   << ", our table does not check it";
-  }
+  golden_abi::ExpectEveryHostRowOfDeclaredRecordsChecked(
+      DeclaredLayout(), golden_abi::ReadLayout(DataFile("host-abi-offsets.txt")));
 }
 
 TEST(HostAbiConstants, EveryDeclaredConstantMatchesTheHost) {
-  const std::map<std::string, std::string> host = HostConstants();
-  ASSERT_FALSE(host.empty());
-  for (const ConstantRow& row : DeclaredConstants()) {
-    const auto expected = host.find(row.name);
-    if (expected == host.end()) {
-      ADD_FAILURE() << row.name << ": not among the host's constants (actual " << row.value << ")";
-      continue;
-    }
-    EXPECT_EQ(expected->second, row.value)
-        << row.name << ": expected " << expected->second << ", actual " << row.value;
-  }
+  golden_abi::ExpectDeclaredConstantsMatch(
+      DeclaredConstants(), golden_abi::ReadConstants(DataFile("host-abi-constants.txt")));
 }
 
 TEST(HostAbiConstants, EveryHostConstantIsDeclared) {
   std::set<std::string> declared;
-  for (const ConstantRow& row : DeclaredConstants()) {
+  for (const golden_abi::ConstantRow& row : DeclaredConstants()) {
     EXPECT_TRUE(declared.insert(row.name).second) << "row listed twice: " << row.name;
   }
-  for (const auto& [name, value] : HostConstants()) {
+  for (const auto& [name, value] : golden_abi::ReadConstants(DataFile("host-abi-constants.txt"))) {
     EXPECT_EQ(declared.count(name), 1u) << name << " (" << value << ") is not checked";
   }
 }

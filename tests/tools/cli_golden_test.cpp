@@ -49,10 +49,18 @@ std::vector<float> RenderDirect(simhost::HostMode mode, simhost::HostPixelFormat
         case simhost::HostPixelFormat::BGRAFloat:
           in.At<BgraFloat>(x, y) = {v[2], v[1], v[0], v[3]};
           break;
+        case simhost::HostPixelFormat::ARGBFloat:
+          in.At<PF_PixelFloat>(x, y) = {v[3], v[0], v[1], v[2]};
+          break;
       }
     }
   }
-  EXPECT_EQ(host.Render(settings, in, out), 0);
+  simhost::SmartFrame frame;
+  frame.input.image = &in;
+  frame.output.image = &out;
+  EXPECT_EQ(format == simhost::HostPixelFormat::ARGBFloat ? host.SmartRender(settings, frame)
+                                                          : host.Render(settings, in, out),
+            0);
   std::vector<float> result;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -77,6 +85,11 @@ std::vector<float> RenderDirect(simhost::HostMode mode, simhost::HostPixelFormat
         }
         case simhost::HostPixelFormat::BGRAFloat: {
           const BgraFloat& p = out.At<BgraFloat>(x, y);
+          result.insert(result.end(), {p.red, p.green, p.blue, p.alpha});
+          break;
+        }
+        case simhost::HostPixelFormat::ARGBFloat: {
+          const PF_PixelFloat& p = out.At<PF_PixelFloat>(x, y);
           result.insert(result.end(), {p.red, p.green, p.blue, p.alpha});
           break;
         }
@@ -204,6 +217,9 @@ INSTANTIATE_TEST_SUITE_P(
                                simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB16},
                     GoldenCase{"exr_float_rgba", ".exr", OIIO::TypeDesc::FLOAT, 4, "auto",
                                simhost::HostMode::PremierePro, simhost::HostPixelFormat::BGRAFloat},
+                    GoldenCase{"exr_float_aftereffects", ".exr", OIIO::TypeDesc::FLOAT, 4,
+                               "aftereffects", simhost::HostMode::AfterEffects,
+                               simhost::HostPixelFormat::ARGBFloat},
                     GoldenCase{"exr_half_rgb", ".exr", OIIO::TypeDesc::HALF, 3, "premiere",
                                simhost::HostMode::PremierePro, simhost::HostPixelFormat::BGRAFloat},
                     GoldenCase{"tif_float_rgb", ".tif", OIIO::TypeDesc::FLOAT, 3, "auto",
@@ -352,14 +368,15 @@ TEST(Curve, WritesAPlotAndItsSettingsAreChecked) {
 TEST(Info, ShowsTheModulesOwnParameterTable) {
   const RunResult run = RunVelmora({"info"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_NE(run.out.find("Velmora v1.0"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Velmora v1.1"), std::string::npos) << run.out;
   // The tool's version is the module's, read from the module at run time.
   const RunResult version = RunVelmora({"--version"});
   ASSERT_EQ(version.out.rfind("velmora ", 0), 0u) << version.out;
-  EXPECT_NE(run.out.find("0x80001: version " + version.out.substr(8)), std::string::npos)
+  EXPECT_NE(run.out.find("0x88001: version " + version.out.substr(8)), std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("PF_OutFlag_DEEP_COLOR_AWARE"), std::string::npos);
   EXPECT_NE(run.out.find("PF_OutFlag2_DOESNT_NEED_EMPTY_PIXELS"), std::string::npos);
+  EXPECT_NE(run.out.find("PF_OutFlag2_SUPPORTS_THREADED_RENDERING"), std::string::npos);
   EXPECT_NE(run.out.find("32-bit float BGRA (0x61724742), 8-bit BGRA"), std::string::npos);
   EXPECT_NE(run.out.find("Contrast width"), std::string::npos);
   EXPECT_NE(run.out.find("0.001 to 1"), std::string::npos);

@@ -39,7 +39,8 @@ TEST(RenderPathChoice, FollowsTheFileAndRefusesPathsTheHostLacks) {
   EXPECT_EQ(ChooseRenderPath(SampleDepth::Float, HostChoice::Automatic, "f").mode,
             simhost::HostMode::PremierePro);
   EXPECT_THROW(ChooseRenderPath(SampleDepth::Bits16, HostChoice::PremierePro, "f"), ToolError);
-  EXPECT_THROW(ChooseRenderPath(SampleDepth::Float, HostChoice::AfterEffects, "f"), ToolError);
+  EXPECT_EQ(ChooseRenderPath(SampleDepth::Float, HostChoice::AfterEffects, "f").format,
+            simhost::HostPixelFormat::ARGBFloat);
 }
 
 }  // namespace

@@ -84,6 +84,8 @@ const char* FormatName(HostPixelFormat format) {
       return "bgra8";
     case HostPixelFormat::BGRAFloat:
       return "bgra32f";
+    case HostPixelFormat::ARGBFloat:
+      return "argb32f";
   }
   return "?";
 }
@@ -164,6 +166,12 @@ void SetPixel(HostImage& image, A_long x, A_long y, double alpha, double red, do
       std::memcpy(pixel, floats, sizeof floats);
       break;
     }
+    case HostPixelFormat::ARGBFloat: {
+      const float floats[4] = {static_cast<float>(alpha), static_cast<float>(red),
+                               static_cast<float>(green), static_cast<float>(blue)};
+      std::memcpy(pixel, floats, sizeof floats);
+      break;
+    }
   }
 }
 
@@ -175,7 +183,7 @@ void FillInput(HostImage& image) {
     SetPixel(image, at % kWidth, at / kWidth, alpha, red, green, blue);
     ++at;
   };
-  if (format == HostPixelFormat::BGRAFloat) {
+  if (format == HostPixelFormat::BGRAFloat || format == HostPixelFormat::ARGBFloat) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const float denormal = std::numeric_limits<float>::denorm_min();
@@ -345,6 +353,77 @@ void Render(simhost::EntryPointFunction entry, std::ostream& out, const std::str
       << RenderRecord(result, host, input, input_before, output) << "\n";
 }
 
+// After Effects' smart pre-render and render of one frame; `setup` may change
+// the host and the frame (layer positions, missing inputs) first.
+using SmartSetup = std::function<void(SimulatedHost&, simhost::SmartFrame&)>;
+
+void SmartRender(simhost::EntryPointFunction entry, std::ostream& out, const std::string& label,
+                 HostPixelFormat format, const EffectSettings& settings,
+                 const SmartSetup& setup = nullptr) {
+  SimulatedHost host(HostMode::AfterEffects, entry);
+  host.SetThreadCount(kThreads);
+  HostImage input(format, kWidth, kHeight);
+  FillInput(input);
+  HostImage output(format, kWidth, kHeight);
+  output.FillPattern(99);
+  simhost::SmartFrame frame;
+  frame.input.image = &input;
+  frame.output.image = &output;
+  if (setup) setup(host, frame);
+  const std::vector<uint8_t> input_before = input.PixelBytes();
+  const PF_Err result = host.SmartRender(settings, frame);
+  const simhost::SmartRecords& smart = host.Smart();
+  const PF_PreRenderOutput& answer = smart.pre_render_answer;
+  out << "smart_render " << FormatName(format) << " " << label << " "
+      << RenderRecord(result, host, input, input_before, output)
+      << " layer_checkouts=" << smart.layer_checkouts.size()
+      << " pixels=" << smart.pixel_checkouts.size() << "/" << smart.pixel_checkins.size()
+      << " params=" << smart.param_checkouts << "/" << smart.param_checkins
+      << " result_rect=" << answer.result_rect.left << "," << answer.result_rect.top << ","
+      << answer.result_rect.right << "," << answer.result_rect.bottom
+      << " max_rect=" << answer.max_result_rect.left << "," << answer.max_result_rect.top << ","
+      << answer.max_result_rect.right << "," << answer.max_result_rect.bottom << "\n";
+}
+
+void SmartRecords(simhost::EntryPointFunction entry, std::ostream& out,
+                  const std::vector<NamedSettings>& matrix) {
+  for (HostPixelFormat format :
+       {HostPixelFormat::ARGB8, HostPixelFormat::ARGB16, HostPixelFormat::ARGBFloat}) {
+    for (const NamedSettings& named : matrix) {
+      SmartRender(entry, out, named.name, format, named.settings);
+    }
+  }
+  EffectSettings contrast;
+  contrast.contrast = 45.0;
+  const std::pair<const char*, SmartSetup> cases[] = {
+      {"origins_differ",
+       [](SimulatedHost&, simhost::SmartFrame& f) {
+         f.input.origin_x = 5;
+         f.input.origin_y = -3;
+       }},
+      {"null_input_world", [](SimulatedHost&, simhost::SmartFrame& f) { f.input.image = nullptr; }},
+      {"null_input_data", [](SimulatedHost&, simhost::SmartFrame& f) { f.input.null_data = true; }},
+      {"cancel_in_pre_render",
+       [](SimulatedHost& h, simhost::SmartFrame&) { h.Faults().checkout_layer_code = 517; }},
+      {"cancel_in_param_checkout",
+       [](SimulatedHost& h, simhost::SmartFrame&) {
+         h.Faults().checkout_param_fail_at = 5;
+         h.Faults().checkout_param_code = 517;
+       }},
+      {"out_of_memory_in_output",
+       [](SimulatedHost& h, simhost::SmartFrame&) { h.Faults().checkout_output_code = 4; }},
+      {"float_iterate_fails",
+       [](SimulatedHost& h, simhost::SmartFrame&) { h.Faults().iterate_code = 4; }},
+      {"world_suite_missing",
+       [](SimulatedHost& h, simhost::SmartFrame&) {
+         h.Faults().FailSuite("PF World Suite", simhost::SuiteFault::Kind::Missing, 13, 2);
+       }},
+  };
+  for (const auto& [label, setup] : cases) {
+    SmartRender(entry, out, label, HostPixelFormat::ARGBFloat, contrast, setup);
+  }
+}
+
 void ParamsRecord(std::ostream& out, SimulatedHost& host, const std::string& label) {
   const PF_Err result = host.ParamsSetup();
   out << "params_setup " << ModeName(host.Mode()) << " " << label << " " << CallRecord(result, host)
@@ -388,7 +467,7 @@ void CommandRecords(simhost::EntryPointFunction entry, std::ostream& out, HostMo
     SimulatedHost host(mode, entry);
     ParamsRecord(out, host, "normal");
   }
-  for (PF_Cmd cmd : {2, 3, 5, 6, 7, 8, 9, 10, 12, 13, 40, -1}) {
+  for (PF_Cmd cmd : {2, 3, 5, 6, 7, 8, 9, 10, 12, 13, 23, 24, 40, -1}) {
     SimulatedHost host(mode, entry);
     const PF_Err result = host.Call(cmd);
     out << "command " << name << " " << cmd << " " << CallRecord(result, host) << "\n";
@@ -516,5 +595,6 @@ void WriteModuleReport(simhost::EntryPointFunction entry, std::ostream& out) {
     Render(entry, out, "padded_bottom_up_rows", ModeFor(format), format, contrast, nullptr, 12,
            simhost::RowOrder::BottomUp);
   }
+  SmartRecords(entry, out, matrix);
   FailureRecords(entry, out);
 }

@@ -1,8 +1,10 @@
 // The integer pixel formats: each format's load and store around the kernel,
 // the pixel functions the host's iterate calls, and the choice of the frame's
 // pixel function.
+#include <algorithm>
 #include <cstdint>
 
+#include "engine/pair_table.h"
 #include "engine/pixel_kernel.h"
 #include "engine/pixel_test_entry_points.h"
 #include "engine/pixel_transform.h"
@@ -54,6 +56,7 @@ inline RouteLanes LoadRouteLanes8(const void* pixel) {
 
 struct Argb8 {
   using Pixel = PF_Pixel8;
+  static constexpr int kRed = 1, kGreen = 2, kBlue = 3;
   static __m128 Load(const Pixel* p) { return LoadChannels8(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels8(v, p); }
   static RouteLanes LoadOnRoute(const Pixel* p, const PixelFrame& /*frame*/) {
@@ -85,6 +88,7 @@ struct Argb16 {
 // green, 2 red, 3 alpha.
 struct Bgra8 {
   using Pixel = PF_Pixel8;
+  static constexpr int kRed = 2, kGreen = 1, kBlue = 0;
   static __m128 Load(const Pixel* p) { return LoadChannels8BGRA(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels8BGRA(v, p); }
   static RouteLanes LoadOnRoute(const Pixel* p, const PixelFrame& /*frame*/) {
@@ -177,6 +181,32 @@ OUT_OF_LINE_AS_IS PF_Err TransformOffRoute(void* refcon, A_long x, A_long y,
   return TransformOnGeneralRoute<Format>(refcon, x, y, in, out);
 }
 
+// An 8-bit frame with a table of levels by channel pair (engine/pair_table.h):
+// the pixel's pair gives its lightness, ratio and level, and the channels
+// move, blend and narrow exactly as on the general route.
+template <class Format, bool kBlend>
+OUT_OF_LINE_AS_IS PF_Err TransformWithPairs(void* refcon, A_long /*x*/, A_long /*y*/,
+                                            typename Format::Pixel* in,
+                                            typename Format::Pixel* out) {
+  const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
+  const auto* codes = reinterpret_cast<const uint8_t*>(in);
+  const uint32_t red = codes[Format::kRed];
+  const uint32_t green = codes[Format::kGreen];
+  const uint32_t blue = codes[Format::kBlue];
+  const uint32_t smallest = std::min(std::min(red, green), blue);
+  const uint32_t largest = std::max(std::max(red, green), blue);
+  const PairLevel& pair = frame.pairs[kPairRows.start[largest] + smallest];
+  const RouteLanes pixel = Format::LoadOnRoute(in, frame);
+  const __m128d lightness = _mm_load_pd(pair.lightness);
+  const __m128d ratio = _mm_load_pd(pair.ratio);
+  const __m128d level = _mm_load_pd(pair.level);
+  const __m128d new_ar = _mm_add_pd(_mm_mul_pd(ratio, _mm_sub_pd(pixel.wide.ar, lightness)), level);
+  const __m128d new_gb = _mm_add_pd(_mm_mul_pd(ratio, _mm_sub_pd(pixel.wide.gb, lightness)), level);
+  const __m128 moved = BlendAndNarrow(frame.curve, kBlend, pixel.wide, new_ar, new_gb);
+  Format::StoreInRange(_mm_move_ss(moved, pixel.alpha), out, frame);
+  return 0;
+}
+
 // The pixel function of each route, for a frame whose route is decided.
 template <class Format>
 auto PixelFunctionFor(const PixelFrame& frame) {
@@ -233,8 +263,20 @@ PF_Err TransformFramePixel8BGRA(void* frame, A_long x, A_long y, PF_Pixel8* in, 
   return TransformWithFrame<Bgra8>(frame, x, y, in, out);
 }
 
+namespace {
+
+// The pair table's function where the frame has a table.
+template <class Format>
+FramePixelFunction8 PixelFunction8Of(const PixelFrame& frame) {
+  if (frame.pairs == nullptr) return PixelFunctionFor<Format>(frame);
+  if (FieldIsOne(frame.curve.mix)) return TransformWithPairs<Format, false>;
+  return TransformWithPairs<Format, true>;
+}
+
+}  // namespace
+
 FramePixelFunction8 PixelFunction8For(const PixelFrame& frame) {
-  return PixelFunctionFor<Argb8>(frame);
+  return PixelFunction8Of<Argb8>(frame);
 }
 
 FramePixelFunction16 PixelFunction16For(const PixelFrame& frame) {
@@ -242,5 +284,5 @@ FramePixelFunction16 PixelFunction16For(const PixelFrame& frame) {
 }
 
 FramePixelFunction8 PixelFunction8BGRAFor(const PixelFrame& frame) {
-  return PixelFunctionFor<Bgra8>(frame);
+  return PixelFunction8Of<Bgra8>(frame);
 }

@@ -27,9 +27,14 @@ enum class FrameRoute : int32_t {
   General
 };
 
+struct PairLevel;
+
 struct PixelFrame {
   ToneCurve curve;  // first: the frame's record, exactly as the render filled it
   FrameRoute route;
+  // An 8-bit frame's table of levels by channel pair (engine/pair_table.h),
+  // or none: then the pixels take the frame's route.
+  const PairLevel* pairs;
   // m = lut_size - 1, converted once; the table position of x is m * x.
   double last;
   // The bits of m as a float, less 1: a float position e lies strictly between

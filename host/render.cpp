@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/frame_curve.h"
+#include "engine/pair_table.h"
 #include "engine/pixel_frame.h"
 #include "engine/pixel_transform.h"
 #include "engine/tone_curve.h"
@@ -22,6 +23,11 @@ A_long RowCount(const PF_LayerDef& output) {
   const int64_t rows = static_cast<int64_t>(output.extent_hint.bottom) -
                        static_cast<int64_t>(output.extent_hint.top);
   return static_cast<A_long>(std::clamp<int64_t>(rows, INT32_MIN, INT32_MAX));
+}
+
+// The pixels the iterate will visit, as the pair table's choice counts them.
+int64_t PixelCount(const PF_LayerDef& output, A_long rows) {
+  return static_cast<int64_t>(std::max<A_long>(rows, 0)) * std::max<A_long>(output.width, 0);
 }
 
 PF_Err CopyInput(PF_InData* in_data, SuiteHandler& suites, PF_EffectWorld* input,
@@ -43,6 +49,7 @@ PF_Err IterateAfterEffects(PF_InData* in_data, SuiteHandler& suites, PixelFrame*
     return suites.Iterate16Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
                                             PixelFunction16For(*frame), output);
   }
+  const auto pairs = AttachPairTable(frame, PixelCount(*output, rows));
   return suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
                                          PixelFunction8For(*frame), output);
 }
@@ -77,6 +84,7 @@ PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandl
     WalkFloatFrame(*frame, *input, *output, rows);
   } else if (format == PrPixelFormat_BGRA_4444_8u) {
     try {
+      const auto pairs = AttachPairTable(frame, PixelCount(*output, rows));
       err = suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
                                             PixelFunction8BGRAFor(*frame), output);
     } catch (...) {

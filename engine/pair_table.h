@@ -1,0 +1,45 @@
+// The 8-bit frames' table of levels. In an 8-bit frame a pixel's lightness is
+// fixed by its smallest and largest colour code, 32 896 pairs. For each pair
+// the table holds what steps 3 and 5 to 7 of the transform give (the
+// lightness, the level and the ratio), computed once for the frame with the
+// general route's own arithmetic, so that a pixel only moves its channels.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/pixel_frame.h"
+
+// One pair's values, each twice, as the two pairs of double lanes read them.
+struct PairLevel {
+  double lightness[2];
+  double ratio[2];  // 0 where the offsets become 0 (see pair_table.cpp)
+  double level[2];
+};
+
+constexpr int32_t kPairCount = 256 * 257 / 2;
+
+// Index of the pair (smallest, largest) for smallest <= largest.
+struct PairRows {
+  uint32_t start[256];
+};
+
+constexpr PairRows MakePairRows() {
+  PairRows rows{};
+  for (uint32_t largest = 0; largest < 256; ++largest)
+    rows.start[largest] = largest * (largest + 1) / 2;
+  return rows;
+}
+
+inline constexpr PairRows kPairRows = MakePairRows();
+
+struct PairTable {
+  alignas(64) PairLevel pairs[kPairCount];
+};
+
+// The table for an 8-bit frame of `pixels` pixels, prepared and filled, its
+// frame pointed at it; or none, the frame left as it was, when the frame is too
+// small for the table to pay for itself, when the memory is not there, or when
+// the frame's values fall outside what the table's stores take. The caller
+// owns the table for the render call; the frame must not outlive it.
+std::unique_ptr<PairTable> AttachPairTable(PixelFrame* frame, int64_t pixels);

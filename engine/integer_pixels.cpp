@@ -2,6 +2,7 @@
 // the pixel functions the host's iterate calls, and the choice of the frame's
 // pixel function.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/pair_table.h"
@@ -190,11 +191,14 @@ OUT_OF_LINE_AS_IS PF_Err TransformWithPairs(void* refcon, A_long /*x*/, A_long /
                                             typename Format::Pixel* out) {
   const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
   const auto* codes = reinterpret_cast<const uint8_t*>(in);
-  const uint32_t red = codes[Format::kRed];
-  const uint32_t green = codes[Format::kGreen];
-  const uint32_t blue = codes[Format::kBlue];
-  const uint32_t smallest = std::min(std::min(red, green), blue);
-  const uint32_t largest = std::max(std::max(red, green), blue);
+  // Indexes as wide as the addresses they form: no extensions between them.
+  const std::size_t red = codes[Format::kRed];
+  const std::size_t green = codes[Format::kGreen];
+  const std::size_t blue = codes[Format::kBlue];
+  const std::size_t red_green_low = red < green ? red : green;
+  const std::size_t red_green_high = red < green ? green : red;
+  const std::size_t smallest = blue < red_green_low ? blue : red_green_low;
+  const std::size_t largest = blue > red_green_high ? blue : red_green_high;
   const PairLevel& pair = frame.pairs[kPairRows.start[largest] + smallest];
   const RouteLanes pixel = Format::LoadOnRoute(in, frame);
   const __m128d lightness = _mm_load_pd(pair.lightness);

@@ -5,6 +5,7 @@
 // general route's own arithmetic, so that a pixel only moves its channels.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -21,7 +22,7 @@ constexpr int32_t kPairCount = 256 * 257 / 2;
 
 // Index of the pair (smallest, largest) for smallest <= largest.
 struct PairRows {
-  uint32_t start[256];
+  std::size_t start[256];
 };
 
 constexpr PairRows MakePairRows() {

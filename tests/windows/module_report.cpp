@@ -8,6 +8,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host_sdk/host_constants.h"
@@ -502,6 +503,47 @@ void FailureRecords(simhost::EntryPointFunction entry, std::ostream& out) {
 
 }  // namespace
 
+// Every 8-bit triple in one frame, large enough for the table of levels by
+// channel pair that large 8-bit frames read.
+void EveryTripleRecords(simhost::EntryPointFunction entry, std::ostream& out) {
+  constexpr A_long kSide = 4096;
+  EffectSettings gamma;
+  gamma.gamma = 0.45;
+  gamma.offset = -0.05;
+  gamma.gain = 1.2;
+  EffectSettings blend;
+  blend.contrast = -30.0;
+  blend.blend = 50.0;
+  for (HostPixelFormat format : {HostPixelFormat::ARGB8, HostPixelFormat::BGRA8}) {
+    HostImage input(format, kSide, kSide);
+    for (A_long y = 0; y < kSide; ++y) {
+      for (A_long x = 0; x < kSide; ++x) {
+        const uint32_t code = static_cast<uint32_t>(y * kSide + x);
+        const auto red = static_cast<uint8_t>(code >> 16);
+        const auto green = static_cast<uint8_t>(code >> 8);
+        const auto blue = static_cast<uint8_t>(code);
+        const auto alpha = static_cast<uint8_t>(red ^ green ^ blue);
+        uint8_t* pixel = input.Row(y) + 4 * x;
+        const bool argb = format == HostPixelFormat::ARGB8;
+        pixel[0] = argb ? alpha : blue;
+        pixel[1] = argb ? red : green;
+        pixel[2] = argb ? green : red;
+        pixel[3] = argb ? blue : alpha;
+      }
+    }
+    for (const auto& [label, settings] :
+         {std::pair{"gamma_offset_gain", gamma}, {"blend", blend}}) {
+      SimulatedHost host(ModeFor(format), entry);
+      host.SetThreadCount(kThreads);
+      HostImage output(format, kSide, kSide);
+      const PF_Err result = host.Render(settings, input, output);
+      out << "render " << ModeName(ModeFor(format)) << " " << FormatName(format) << " every_triple_"
+          << label << " " << CallRecord(result, host) << " out=" << Hex(Fnv1a(output.PixelBytes()))
+          << "\n";
+    }
+  }
+}
+
 void WriteModuleReport(simhost::EntryPointFunction entry, std::ostream& out) {
   for (HostMode mode : {HostMode::AfterEffects, HostMode::PremierePro})
     CommandRecords(entry, out, mode);
@@ -516,5 +558,6 @@ void WriteModuleReport(simhost::EntryPointFunction entry, std::ostream& out) {
     Render(entry, out, "padded_bottom_up_rows", ModeFor(format), format, contrast, nullptr, 12,
            simhost::RowOrder::BottomUp);
   }
+  EveryTripleRecords(entry, out);
   FailureRecords(entry, out);
 }

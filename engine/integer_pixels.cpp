@@ -182,35 +182,6 @@ OUT_OF_LINE_AS_IS PF_Err TransformOffRoute(void* refcon, A_long x, A_long y,
   return TransformOnGeneralRoute<Format>(refcon, x, y, in, out);
 }
 
-// An 8-bit frame with a table of levels by channel pair (engine/pair_table.h):
-// the pixel's pair gives its lightness, ratio and level, and the channels
-// move, blend and narrow exactly as on the general route.
-template <class Format, bool kBlend>
-OUT_OF_LINE_AS_IS PF_Err TransformWithPairs(void* refcon, A_long /*x*/, A_long /*y*/,
-                                            typename Format::Pixel* in,
-                                            typename Format::Pixel* out) {
-  const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
-  const auto* codes = reinterpret_cast<const uint8_t*>(in);
-  // Indexes as wide as the addresses they form: no extensions between them.
-  const std::size_t red = codes[Format::kRed];
-  const std::size_t green = codes[Format::kGreen];
-  const std::size_t blue = codes[Format::kBlue];
-  const std::size_t red_green_low = red < green ? red : green;
-  const std::size_t red_green_high = red < green ? green : red;
-  const std::size_t smallest = blue < red_green_low ? blue : red_green_low;
-  const std::size_t largest = blue > red_green_high ? blue : red_green_high;
-  const PairLevel& pair = frame.pairs[kPairRows.start[largest] + smallest];
-  const RouteLanes pixel = Format::LoadOnRoute(in, frame);
-  const __m128d lightness = _mm_load_pd(pair.lightness);
-  const __m128d ratio = _mm_load_pd(pair.ratio);
-  const __m128d level = _mm_load_pd(pair.level);
-  const __m128d new_ar = _mm_add_pd(_mm_mul_pd(ratio, _mm_sub_pd(pixel.wide.ar, lightness)), level);
-  const __m128d new_gb = _mm_add_pd(_mm_mul_pd(ratio, _mm_sub_pd(pixel.wide.gb, lightness)), level);
-  const __m128 moved = BlendAndNarrow(frame.curve, kBlend, pixel.wide, new_ar, new_gb);
-  Format::StoreInRange(_mm_move_ss(moved, pixel.alpha), out, frame);
-  return 0;
-}
-
 // The pixel function of each route, for a frame whose route is decided.
 template <class Format>
 auto PixelFunctionFor(const PixelFrame& frame) {
@@ -238,6 +209,62 @@ PF_Err TransformWithFrame(void* refcon, A_long x, A_long y, typename Format::Pix
   if (frame.route == FrameRoute::ShortPreTransformed)
     return TransformOnRoute<Format, FrameRoute::ShortPreTransformed>(refcon, x, y, in, out);
   return TransformOffRoute<Format>(refcon, x, y, in, out);
+}
+
+// Steps 4 and 8 to 11 with a table's lightness, ratio and level, in the
+// general route's operations (the ratio is 0 where it zeroes the offsets).
+template <class Format, bool kBlend>
+inline PF_Err MoveByTable(const PixelFrame& frame, const PairLevel& entry,
+                          const typename Format::Pixel* in, typename Format::Pixel* out) {
+  const RouteLanes pixel = Format::LoadOnRoute(in, frame);
+  const __m128d lightness = _mm_load_pd(entry.lightness);
+  const __m128d ratio = _mm_load_pd(entry.ratio);
+  const __m128d level = _mm_load_pd(entry.level);
+  const __m128d new_ar = _mm_add_pd(_mm_mul_pd(ratio, _mm_sub_pd(pixel.wide.ar, lightness)), level);
+  const __m128d new_gb = _mm_add_pd(_mm_mul_pd(ratio, _mm_sub_pd(pixel.wide.gb, lightness)), level);
+  const __m128 moved = BlendAndNarrow(frame.curve, kBlend, pixel.wide, new_ar, new_gb);
+  Format::StoreInRange(_mm_move_ss(moved, pixel.alpha), out, frame);
+  return 0;
+}
+
+// An 8-bit frame with a table of levels by channel pair (engine/pair_table.h):
+// the pixel's pair gives its lightness, ratio and level, and the channels
+// move, blend and narrow exactly as on the general route.
+template <class Format, bool kBlend>
+OUT_OF_LINE_AS_IS PF_Err TransformWithPairs(void* refcon, A_long /*x*/, A_long /*y*/,
+                                            typename Format::Pixel* in,
+                                            typename Format::Pixel* out) {
+  const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
+  const auto* codes = reinterpret_cast<const uint8_t*>(in);
+  // Indexes as wide as the addresses they form: no extensions between them.
+  const std::size_t red = codes[Format::kRed];
+  const std::size_t green = codes[Format::kGreen];
+  const std::size_t blue = codes[Format::kBlue];
+  const std::size_t red_green_low = red < green ? red : green;
+  const std::size_t red_green_high = red < green ? green : red;
+  const std::size_t smallest = blue < red_green_low ? blue : red_green_low;
+  const std::size_t largest = blue > red_green_high ? blue : red_green_high;
+  const PairLevel& pair = frame.pairs[kPairRows.start[largest] + smallest];
+  return MoveByTable<Format, kBlend>(frame, pair, in, out);
+}
+
+// A 16-bit frame with a table of levels by code sum; a pixel whose codes add
+// up to more than the table holds takes the frame's route.
+template <bool kBlend>
+OUT_OF_LINE_AS_IS PF_Err TransformWithSums(void* refcon, A_long x, A_long y, PF_Pixel16* in,
+                                           PF_Pixel16* out) {
+  const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
+  const std::size_t red = in->red;
+  const std::size_t green = in->green;
+  const std::size_t blue = in->blue;
+  const std::size_t red_green_low = red < green ? red : green;
+  const std::size_t red_green_high = red < green ? green : red;
+  const std::size_t smallest = blue < red_green_low ? blue : red_green_low;
+  const std::size_t largest = blue > red_green_high ? blue : red_green_high;
+  const std::size_t sum = smallest + largest;
+  if (sum >= static_cast<std::size_t>(kSumCount))
+    return TransformWithFrame<Argb16>(refcon, x, y, in, out);
+  return MoveByTable<Argb16, kBlend>(frame, frame.sums[sum], in, out);
 }
 
 }  // namespace
@@ -284,7 +311,9 @@ FramePixelFunction8 PixelFunction8For(const PixelFrame& frame) {
 }
 
 FramePixelFunction16 PixelFunction16For(const PixelFrame& frame) {
-  return PixelFunctionFor<Argb16>(frame);
+  if (frame.sums == nullptr) return PixelFunctionFor<Argb16>(frame);
+  if (FieldIsOne(frame.curve.mix)) return TransformWithSums<false>;
+  return TransformWithSums<true>;
 }
 
 FramePixelFunction8 PixelFunction8BGRAFor(const PixelFrame& frame) {

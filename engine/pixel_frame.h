@@ -35,6 +35,8 @@ struct PixelFrame {
   // An 8-bit frame's table of levels by channel pair (engine/pair_table.h),
   // or none: then the pixels take the frame's route.
   const PairLevel* pairs;
+  // A 16-bit frame's table of levels by code sum, or none.
+  const PairLevel* sums;
   // m = lut_size - 1, converted once; the table position of x is m * x.
   double last;
   // The bits of m as a float, less 1: a float position e lies strictly between

@@ -46,6 +46,7 @@ PF_Err IterateAfterEffects(PF_InData* in_data, SuiteHandler& suites, PixelFrame*
                            PF_EffectWorld* input, PF_LayerDef* output, A_long rows) {
   // The output alone decides the depth; the input layer's flags are not read.
   if ((output->world_flags & PF_WorldFlag_DEEP) != 0) {
+    const auto sums = AttachSumTable(frame, PixelCount(*output, rows));
     return suites.Iterate16Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
                                             PixelFunction16For(*frame), output);
   }

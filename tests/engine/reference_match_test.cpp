@@ -334,6 +334,44 @@ TEST(ReferenceMatch, SixteenBitCodesIncludingAboveFullScale) {
   }
 }
 
+// Large 16-bit frames read their levels from the table by code sum: every
+// grey code, sums at and past the table's end, and random codes, on every
+// setting that gets a table.
+TEST(ReferenceMatch, SixteenBitCodesThroughTheSumTable) {
+  std::mt19937 random(61);
+  std::uniform_int_distribution<int> any_code(0, 65535);
+  int tables = 0;
+  for (const NamedCurve& named : Curves()) {
+    SCOPED_TRACE(named.name);
+    const ToneCurve& curve = named.built.curve;
+    PixelFrame frame = FrameOf(curve);
+    const auto sums = AttachSumTable(&frame, int64_t{1} << 30);
+    if (sums == nullptr) continue;
+    ++tables;
+    const FramePixelFunction16 function = PixelFunction16For(frame);
+    auto check = [&](PF_Pixel16 in) {
+      const PF_Pixel16 expected = velmora_reference::TransformPixel16(curve, in);
+      PF_Pixel16 out{};
+      function(&frame, 0, 0, &in, &out);
+      ASSERT_TRUE(Same(out, expected))
+          << in.alpha << "," << in.red << "," << in.green << "," << in.blue;
+    };
+    for (int code = 0; code <= 65535; ++code) {
+      const auto c = static_cast<A_u_short>(code);
+      check({c, c, c, c});
+      check({c, c, 65535, c});  // sums from 65535, the table's end and past it
+    }
+    for (int i = 0; i < 200000; ++i) {
+      const int shift = i % 2;  // half of them up to full scale, where most sums fit
+      check({static_cast<A_u_short>(any_code(random)),
+             static_cast<A_u_short>(any_code(random) >> shift),
+             static_cast<A_u_short>(any_code(random) >> shift),
+             static_cast<A_u_short>(any_code(random) >> shift)});
+    }
+  }
+  EXPECT_GE(tables, 15);
+}
+
 // Channel values from every class: NaN, infinities, zeros of both signs,
 // subnormals, huge values, and many ordinary values in and around 0..1.
 float RandomChannel(std::mt19937& random) {

@@ -503,9 +503,22 @@ void FailureRecords(simhost::EntryPointFunction entry, std::ostream& out) {
 
 }  // namespace
 
-// Every 8-bit triple in one frame, large enough for the table of levels by
-// channel pair that large 8-bit frames read.
-void EveryTripleRecords(simhost::EntryPointFunction entry, std::ostream& out) {
+void LargeFrameRecords(simhost::EntryPointFunction entry, std::ostream& out, HostImage& input,
+                       const std::vector<std::pair<std::string, EffectSettings>>& cases) {
+  const HostPixelFormat format = input.Format();
+  for (const auto& [label, settings] : cases) {
+    SimulatedHost host(ModeFor(format), entry);
+    host.SetThreadCount(kThreads);
+    HostImage output(format, input.Width(), input.Height());
+    const PF_Err result = host.Render(settings, input, output);
+    out << "render " << ModeName(ModeFor(format)) << " " << FormatName(format) << " large_" << label
+        << " " << CallRecord(result, host) << " out=" << Hex(Fnv1a(output.PixelBytes())) << "\n";
+  }
+}
+
+// Frames large enough for the integer tables of levels: every 8-bit triple in
+// one frame for the table by channel pair, and a 16-bit frame.
+void IntegerTableRecords(simhost::EntryPointFunction entry, std::ostream& out) {
   constexpr A_long kSide = 4096;
   EffectSettings gamma;
   gamma.gamma = 0.45;
@@ -531,17 +544,22 @@ void EveryTripleRecords(simhost::EntryPointFunction entry, std::ostream& out) {
         pixel[3] = argb ? blue : alpha;
       }
     }
-    for (const auto& [label, settings] :
-         {std::pair{"gamma_offset_gain", gamma}, {"blend", blend}}) {
-      SimulatedHost host(ModeFor(format), entry);
-      host.SetThreadCount(kThreads);
-      HostImage output(format, kSide, kSide);
-      const PF_Err result = host.Render(settings, input, output);
-      out << "render " << ModeName(ModeFor(format)) << " " << FormatName(format) << " every_triple_"
-          << label << " " << CallRecord(result, host) << " out=" << Hex(Fnv1a(output.PixelBytes()))
-          << "\n";
-    }
+    LargeFrameRecords(entry, out, input, {{"gamma_offset_gain", gamma}, {"blend", blend}});
   }
+  // A 16-bit frame large enough for the table of levels by code sum, its
+  // codes hashed over the whole range (above full scale included).
+  HostImage deep(HostPixelFormat::ARGB16, 1024, 1024);
+  uint32_t state = 12345;
+  auto next = [&] {
+    state = state * 1664525u + 1013904223u;
+    const uint32_t code = state >> 16;
+    return static_cast<A_u_short>(code & 1 ? code : code >> 1);
+  };
+  for (A_long y = 0; y < deep.Height(); ++y) {
+    for (A_long x = 0; x < deep.Width(); ++x)
+      deep.At<PF_Pixel16>(x, y) = {next(), next(), next(), next()};
+  }
+  LargeFrameRecords(entry, out, deep, {{"gamma_offset_gain", gamma}, {"blend", blend}});
 }
 
 void WriteModuleReport(simhost::EntryPointFunction entry, std::ostream& out) {
@@ -558,6 +576,6 @@ void WriteModuleReport(simhost::EntryPointFunction entry, std::ostream& out) {
     Render(entry, out, "padded_bottom_up_rows", ModeFor(format), format, contrast, nullptr, 12,
            simhost::RowOrder::BottomUp);
   }
-  EveryTripleRecords(entry, out);
+  IntegerTableRecords(entry, out);
   FailureRecords(entry, out);
 }

@@ -222,7 +222,15 @@ inline PF_Err MoveByTable(const PixelFrame& frame, const PairLevel& entry,
   const __m128d level = _mm_load_pd(entry.level);
   const __m128d new_ar = _mm_add_pd(_mm_mul_pd(ratio, _mm_sub_pd(pixel.wide.ar, lightness)), level);
   const __m128d new_gb = _mm_add_pd(_mm_mul_pd(ratio, _mm_sub_pd(pixel.wide.gb, lightness)), level);
-  const __m128 moved = BlendAndNarrow(frame.curve, kBlend, pixel.wide, new_ar, new_gb);
+  __m128d blended_ar = new_ar;
+  __m128d blended_gb = new_gb;
+  if (kBlend) {  // BlendAndNarrow's operations, its weights read from the frame
+    const __m128d mix = _mm_load_pd(frame.mix_lanes);
+    const __m128d keep = _mm_load_pd(frame.keep_lanes);
+    blended_ar = _mm_add_pd(_mm_mul_pd(new_ar, mix), _mm_mul_pd(keep, pixel.wide.ar));
+    blended_gb = _mm_add_pd(_mm_mul_pd(new_gb, mix), _mm_mul_pd(keep, pixel.wide.gb));
+  }
+  const __m128 moved = BlendAndNarrow(frame.curve, false, pixel.wide, blended_ar, blended_gb);
   Format::StoreInRange(_mm_move_ss(moved, pixel.alpha), out, frame);
   return 0;
 }

@@ -53,6 +53,9 @@ struct PixelFrame {
   alignas(16) float lanes_255[4];
   alignas(16) float lanes_32768[4];
   alignas(16) float lanes_two_to_minus_15[4];
+  // The blend's weights in double, mix and 1 - mix, two lanes each.
+  alignas(16) double mix_lanes[2];
+  alignas(16) double keep_lanes[2];
 };
 
 // Fills `frame` from the completed record. The table's storage must outlive

@@ -112,7 +112,8 @@ PF_Err RenderThrough(simhost::SimulatedHost& host, const simhost::EffectSettings
                      std::vector<Sample>* samples, const OIIO::ImageSpec& header,
                      const HostMaker& more_hosts = {}) {
   const A_long height = header.height;
-  const A_long count = more_hosts ? std::clamp<A_long>(host.ThreadCount(), 1, height) : 1;
+  const A_long count =
+      more_hosts ? std::max<A_long>(1, std::min<A_long>(host.ThreadCount(), height)) : 1;
   std::vector<Band<HostPixel, Sample>> bands;
   for (A_long band = 0; band < count; ++band) {
     bands.emplace_back(format, header.width, static_cast<A_long>(int64_t{height} * band / count),

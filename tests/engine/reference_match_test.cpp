@@ -267,16 +267,29 @@ TEST(ReferenceMatch, EveryEightBitTripleThroughThePairTable) {
 }
 
 // Frames whose levels the table's stores could not take, and small frames,
-// keep their routes.
+// keep their routes; every other setting matches through the table on a
+// sample of triples.
 TEST(ReferenceMatch, PairTableOnlyWhereItHoldsAndPays) {
   const std::vector<NamedCurve> curves = Curves();
   for (const NamedCurve& named : curves) {
+    SCOPED_TRACE(named.name);
     PixelFrame frame = FrameOf(named.built.curve);
     const bool odd = named.name == "nan gain" || named.name == "mix above 1" ||
                      named.name == "negative mix" || named.name == "nan mix" ||
                      named.name == "gamma 2.2, table with a NaN point";
-    EXPECT_EQ(AttachPairTable(&frame, int64_t{1} << 30) == nullptr, odd) << named.name;
-    EXPECT_EQ(frame.pairs == nullptr, odd) << named.name;
+    const auto pairs = AttachPairTable(&frame, int64_t{1} << 30);
+    EXPECT_EQ(pairs == nullptr, odd);
+    EXPECT_EQ(frame.pairs == nullptr, odd);
+    if (odd) continue;
+    for (int red = 0; red < 256; red += 15) {
+      for (int green = 0; green < 256; green += 5) {
+        for (int blue = 0; blue < 256; blue += 3) {
+          const PF_Pixel8 in{static_cast<A_u_char>(blue), static_cast<A_u_char>(red),
+                             static_cast<A_u_char>(green), static_cast<A_u_char>(blue)};
+          ASSERT_TRUE(Same8(named.built.curve, frame, in));
+        }
+      }
+    }
   }
   PixelFrame small = FrameOf(curves.front().built.curve);
   EXPECT_EQ(AttachPairTable(&small, 256 * 256), nullptr);

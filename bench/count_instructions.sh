@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Instructions per pixel of every path and setting, counted by callgrind on a
-# 512 x 256 frame rendered once through the module. The figure is the whole
+# 512 x 256 frame (COUNT_WIDTH and COUNT_HEIGHT for another size) rendered
+# once through the module. The figure is the whole
 # render call (table construction, suite calls, the host's iterate and the
 # pixel functions) divided by the pixels, so it is deterministic and a little
 # above the pure per-pixel cost.
@@ -11,8 +12,8 @@ set -euo pipefail
 build=${1:?usage: $0 BUILD_DIR [MODULE]}
 module=${2:-}
 driver="$build/bench/velmora_count_frame"
-width=512
-height=256
+width=${COUNT_WIDTH:-512}
+height=${COUNT_HEIGHT:-256}
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 

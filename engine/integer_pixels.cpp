@@ -1,8 +1,11 @@
 // The integer pixel formats: each format's load and store around the kernel,
 // the pixel functions the host's iterate calls, and the choice of the frame's
 // pixel function.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
+#include "engine/pair_table.h"
 #include "engine/pixel_kernel.h"
 #include "engine/pixel_test_entry_points.h"
 #include "engine/pixel_transform.h"
@@ -54,6 +57,7 @@ inline RouteLanes LoadRouteLanes8(const void* pixel) {
 
 struct Argb8 {
   using Pixel = PF_Pixel8;
+  static constexpr int kRed = 1, kGreen = 2, kBlue = 3;
   static __m128 Load(const Pixel* p) { return LoadChannels8(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels8(v, p); }
   static RouteLanes LoadOnRoute(const Pixel* p, const PixelFrame& /*frame*/) {
@@ -85,6 +89,7 @@ struct Argb16 {
 // green, 2 red, 3 alpha.
 struct Bgra8 {
   using Pixel = PF_Pixel8;
+  static constexpr int kRed = 2, kGreen = 1, kBlue = 0;
   static __m128 Load(const Pixel* p) { return LoadChannels8BGRA(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels8BGRA(v, p); }
   static RouteLanes LoadOnRoute(const Pixel* p, const PixelFrame& /*frame*/) {
@@ -206,6 +211,70 @@ PF_Err TransformWithFrame(void* refcon, A_long x, A_long y, typename Format::Pix
   return TransformOffRoute<Format>(refcon, x, y, in, out);
 }
 
+// Steps 4 and 8 to 11 with a table's lightness, ratio and level, in the
+// general route's operations (the ratio is 0 where it zeroes the offsets).
+template <class Format, bool kBlend>
+inline PF_Err MoveByTable(const PixelFrame& frame, const PairLevel& entry,
+                          const typename Format::Pixel* in, typename Format::Pixel* out) {
+  const RouteLanes pixel = Format::LoadOnRoute(in, frame);
+  const __m128d lightness = _mm_load_pd(entry.lightness);
+  const __m128d ratio = _mm_load_pd(entry.ratio);
+  const __m128d level = _mm_load_pd(entry.level);
+  const __m128d new_ar = _mm_add_pd(_mm_mul_pd(ratio, _mm_sub_pd(pixel.wide.ar, lightness)), level);
+  const __m128d new_gb = _mm_add_pd(_mm_mul_pd(ratio, _mm_sub_pd(pixel.wide.gb, lightness)), level);
+  __m128d blended_ar = new_ar;
+  __m128d blended_gb = new_gb;
+  if (kBlend) {  // BlendAndNarrow's operations, its weights read from the frame
+    const __m128d mix = _mm_load_pd(frame.mix_lanes);
+    const __m128d keep = _mm_load_pd(frame.keep_lanes);
+    blended_ar = _mm_add_pd(_mm_mul_pd(new_ar, mix), _mm_mul_pd(keep, pixel.wide.ar));
+    blended_gb = _mm_add_pd(_mm_mul_pd(new_gb, mix), _mm_mul_pd(keep, pixel.wide.gb));
+  }
+  const __m128 moved = BlendAndNarrow(frame.curve, false, pixel.wide, blended_ar, blended_gb);
+  Format::StoreInRange(_mm_move_ss(moved, pixel.alpha), out, frame);
+  return 0;
+}
+
+// An 8-bit frame with a table of levels by channel pair (engine/pair_table.h):
+// the pixel's pair gives its lightness, ratio and level, and the channels
+// move, blend and narrow exactly as on the general route.
+template <class Format, bool kBlend>
+OUT_OF_LINE_AS_IS PF_Err TransformWithPairs(void* refcon, A_long /*x*/, A_long /*y*/,
+                                            typename Format::Pixel* in,
+                                            typename Format::Pixel* out) {
+  const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
+  const auto* codes = reinterpret_cast<const uint8_t*>(in);
+  // Indexes as wide as the addresses they form: no extensions between them.
+  const std::size_t red = codes[Format::kRed];
+  const std::size_t green = codes[Format::kGreen];
+  const std::size_t blue = codes[Format::kBlue];
+  const std::size_t red_green_low = red < green ? red : green;
+  const std::size_t red_green_high = red < green ? green : red;
+  const std::size_t smallest = blue < red_green_low ? blue : red_green_low;
+  const std::size_t largest = blue > red_green_high ? blue : red_green_high;
+  const PairLevel& pair = frame.pairs[kPairRows.start[largest] + smallest];
+  return MoveByTable<Format, kBlend>(frame, pair, in, out);
+}
+
+// A 16-bit frame with a table of levels by code sum; a pixel whose codes add
+// up to more than the table holds takes the frame's route.
+template <bool kBlend>
+OUT_OF_LINE_AS_IS PF_Err TransformWithSums(void* refcon, A_long x, A_long y, PF_Pixel16* in,
+                                           PF_Pixel16* out) {
+  const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
+  const std::size_t red = in->red;
+  const std::size_t green = in->green;
+  const std::size_t blue = in->blue;
+  const std::size_t red_green_low = red < green ? red : green;
+  const std::size_t red_green_high = red < green ? green : red;
+  const std::size_t smallest = blue < red_green_low ? blue : red_green_low;
+  const std::size_t largest = blue > red_green_high ? blue : red_green_high;
+  const std::size_t sum = smallest + largest;
+  if (sum >= static_cast<std::size_t>(kSumCount))
+    return TransformWithFrame<Argb16>(refcon, x, y, in, out);
+  return MoveByTable<Argb16, kBlend>(frame, frame.sums[sum], in, out);
+}
+
 }  // namespace
 
 PF_Err TransformPixel8(void* refcon, A_long /*x*/, A_long /*y*/, PF_Pixel8* in, PF_Pixel8* out) {
@@ -233,14 +302,28 @@ PF_Err TransformFramePixel8BGRA(void* frame, A_long x, A_long y, PF_Pixel8* in, 
   return TransformWithFrame<Bgra8>(frame, x, y, in, out);
 }
 
+namespace {
+
+// The pair table's function where the frame has a table.
+template <class Format>
+FramePixelFunction8 PixelFunction8Of(const PixelFrame& frame) {
+  if (frame.pairs == nullptr) return PixelFunctionFor<Format>(frame);
+  if (FieldIsOne(frame.curve.mix)) return TransformWithPairs<Format, false>;
+  return TransformWithPairs<Format, true>;
+}
+
+}  // namespace
+
 FramePixelFunction8 PixelFunction8For(const PixelFrame& frame) {
-  return PixelFunctionFor<Argb8>(frame);
+  return PixelFunction8Of<Argb8>(frame);
 }
 
 FramePixelFunction16 PixelFunction16For(const PixelFrame& frame) {
-  return PixelFunctionFor<Argb16>(frame);
+  if (frame.sums == nullptr) return PixelFunctionFor<Argb16>(frame);
+  if (FieldIsOne(frame.curve.mix)) return TransformWithSums<false>;
+  return TransformWithSums<true>;
 }
 
 FramePixelFunction8 PixelFunction8BGRAFor(const PixelFrame& frame) {
-  return PixelFunctionFor<Bgra8>(frame);
+  return PixelFunction8Of<Bgra8>(frame);
 }

@@ -18,6 +18,8 @@ bool TableIsPlain(const ToneCurve& curve) {
 
 void PreparePixelFrame(const ToneCurve& curve, PixelFrame* frame) {
   frame->curve = curve;
+  frame->pairs = nullptr;
+  frame->sums = nullptr;
   frame->last = static_cast<double>(curve.lut_size - 1);
   const float last = static_cast<float>(curve.lut_size - 1);
   std::memcpy(&frame->position_bound, &last, sizeof last);
@@ -39,5 +41,8 @@ void PreparePixelFrame(const ToneCurve& curve, PixelFrame* frame) {
   frame->black_limit = FieldIsZero(curve.black_slope) ? 0.0f : -infinity;
   std::memcpy(frame->lanes_255, kLanes255, sizeof kLanes255);
   std::memcpy(frame->lanes_32768, kLanes32768, sizeof kLanes32768);
+  const double mix = static_cast<double>(curve.mix);
+  frame->mix_lanes[0] = frame->mix_lanes[1] = mix;
+  frame->keep_lanes[0] = frame->keep_lanes[1] = 1.0 - mix;
   std::memcpy(frame->lanes_two_to_minus_15, kLanesTwoToMinus15, sizeof kLanesTwoToMinus15);
 }

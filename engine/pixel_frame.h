@@ -27,9 +27,16 @@ enum class FrameRoute : int32_t {
   General
 };
 
+struct PairLevel;
+
 struct PixelFrame {
   ToneCurve curve;  // first: the frame's record, exactly as the render filled it
   FrameRoute route;
+  // An 8-bit frame's table of levels by channel pair (engine/pair_table.h),
+  // or none: then the pixels take the frame's route.
+  const PairLevel* pairs;
+  // A 16-bit frame's table of levels by code sum, or none.
+  const PairLevel* sums;
   // m = lut_size - 1, converted once; the table position of x is m * x.
   double last;
   // The bits of m as a float, less 1: a float position e lies strictly between
@@ -46,6 +53,9 @@ struct PixelFrame {
   alignas(16) float lanes_255[4];
   alignas(16) float lanes_32768[4];
   alignas(16) float lanes_two_to_minus_15[4];
+  // The blend's weights in double, mix and 1 - mix, two lanes each.
+  alignas(16) double mix_lanes[2];
+  alignas(16) double keep_lanes[2];
 };
 
 // Fills `frame` from the completed record. The table's storage must outlive

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/frame_curve.h"
+#include "engine/pair_table.h"
 #include "engine/pixel_frame.h"
 #include "engine/pixel_transform.h"
 #include "engine/tone_curve.h"
@@ -40,13 +41,20 @@ PF_Err CopyInput(PF_InData* in_data, SuiteHandler& suites, PF_EffectWorld* input
 
 namespace {
 
+// The pixels the iterate will visit, as the pair table's choice counts them.
+int64_t PixelCount(const PF_LayerDef& output, A_long rows) {
+  return static_cast<int64_t>(std::max<A_long>(rows, 0)) * std::max<A_long>(output.width, 0);
+}
+
 PF_Err IterateAfterEffects(PF_InData* in_data, SuiteHandler& suites, PixelFrame* frame,
                            PF_EffectWorld* input, PF_LayerDef* output, A_long rows) {
   // The output alone decides the depth; the input layer's flags are not read.
   if ((output->world_flags & PF_WorldFlag_DEEP) != 0) {
+    const auto sums = AttachSumTable(frame, PixelCount(*output, rows));
     return suites.Iterate16Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
                                             PixelFunction16For(*frame), output);
   }
+  const auto pairs = AttachPairTable(frame, PixelCount(*output, rows));
   return suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
                                          PixelFunction8For(*frame), output);
 }
@@ -81,6 +89,7 @@ PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandl
     WalkFloatFrame(*frame, *input, *output, rows);
   } else if (format == PrPixelFormat_BGRA_4444_8u) {
     try {
+      const auto pairs = AttachPairTable(frame, PixelCount(*output, rows));
       err = suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
                                             PixelFunction8BGRAFor(*frame), output);
     } catch (...) {

@@ -71,9 +71,9 @@ std::vector<RenderPath> CheckJobs(const std::vector<FileJob>& jobs, HostChoice h
 
 // Reads, renders and writes one job with `host`. Throws ToolError.
 void RenderJob(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
-               const FileJob& job, const RenderPath& path) {
+               const FileJob& job, const RenderPath& path, const HostMaker& more_hosts) {
   ImageFile image = ReadImageFile(job.input);
-  const PF_Err error = RenderImageFile(host, settings, path, &image);
+  const PF_Err error = RenderImageFile(host, settings, path, &image, more_hosts);
   if (error != 0) {
     throw Failure("the module returned " + DescribeModuleError(error, host) + " on " + job.label +
                   " (" + job.input.string() + ", " + PathName(path) + " path); " +
@@ -111,7 +111,9 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
       try {
         auto& host = hosts[paths[i].mode];
         if (!host) host = effect.MakeHost(paths[i].mode, iterate_threads);
-        RenderJob(*host, settings, jobs[i], paths[i]);
+        // A job's share of the cores renders its float images in bands.
+        RenderJob(*host, settings, jobs[i], paths[i],
+                  [&] { return effect.MakeHost(paths[i].mode, 1); });
         written[i] = 1;
         progress.Done(jobs[i].label, jobs[i].output.string());
       } catch (const ToolError& error) {

@@ -1,6 +1,10 @@
 #include "tools/render_image.h"
 
 #include <algorithm>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <thread>
 
 #include "tools/tool_error.h"
 
@@ -42,45 +46,118 @@ Rgba<Sample> FromHost(const HostPixel& pixel) {
   return {pixel.red, pixel.green, pixel.blue, pixel.alpha};
 }
 
-// Moves samples between the file's interleaved layout and a host image, for one
-// pixel type. `in` and `out` convert a channel value between file and host scale.
+// Rows [first, last) of an image between the file's interleaved layout and
+// host images of those rows, for one pixel type. `in` and `out` convert a
+// channel value between file and host scale.
+template <typename HostPixel, typename Sample>
+struct Band {
+  A_long first;
+  A_long last;
+  simhost::HostImage source;
+  simhost::HostImage destination;
+
+  Band(simhost::HostPixelFormat format, A_long width, A_long first_row, A_long last_row)
+      : first(first_row),
+        last(last_row),
+        source(format, width, last_row - first_row),
+        destination(format, width, last_row - first_row) {}
+
+  template <typename In>
+  void Fill(const std::vector<Sample>& samples, const OIIO::ImageSpec& header, Sample opaque,
+            In in) {
+    const ColourChannels channels = FindColourChannels(header);
+    for (A_long y = first; y < last; ++y) {
+      for (A_long x = 0; x < header.width; ++x) {
+        const Sample* pixel = &samples[PixelIndex(header, x, y)];
+        const Rgba<Sample> value{in(pixel[channels.red]), in(pixel[channels.green]),
+                                 in(pixel[channels.blue]),
+                                 channels.alpha >= 0 ? in(pixel[channels.alpha]) : opaque};
+        ToHost(value, &source.At<HostPixel>(x, y - first));
+      }
+    }
+  }
+
+  template <typename Out>
+  void Return(std::vector<Sample>* samples, const OIIO::ImageSpec& header, Out out) const {
+    const ColourChannels channels = FindColourChannels(header);
+    for (A_long y = first; y < last; ++y) {
+      for (A_long x = 0; x < header.width; ++x) {
+        Sample* pixel = &(*samples)[PixelIndex(header, x, y)];
+        const Rgba<Sample> value =
+            FromHost<HostPixel, Sample>(destination.At<HostPixel>(x, y - first));
+        // A grey file keeps one channel; the effect keeps grey pixels grey.
+        pixel[channels.blue] = out(value.blue);
+        pixel[channels.green] = out(value.green);
+        pixel[channels.red] = out(value.red);
+        if (channels.alpha >= 0) pixel[channels.alpha] = out(value.alpha);
+      }
+    }
+  }
+
+  static std::size_t PixelIndex(const OIIO::ImageSpec& header, A_long x, A_long y) {
+    return (static_cast<std::size_t>(y) * header.width + x) * header.nchannels;
+  }
+};
+
+// After Effects hands float frames to the smart render only.
+PF_Err RenderBand(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
+                  simhost::HostPixelFormat format, simhost::HostImage* source,
+                  simhost::HostImage* destination) {
+  if (format != simhost::HostPixelFormat::ARGBFloat) {
+    return host.Render(settings, *source, *destination);
+  }
+  simhost::SmartFrame frame;
+  frame.input.image = source;
+  frame.output.image = destination;
+  return host.SmartRender(settings, frame);
+}
+
+// The image through `host`; or, given `more_hosts` and a host of several
+// threads, in as many bands of rows at once, the first on `host` and each other
+// on a host of its own (a host serves one thread at a time; the module may be
+// entered from several). Premiere Pro's float frames are walked by the effect
+// on the calling thread, so this is how one float image uses every core. A
+// pixel's result depends on that pixel alone, so the bands give what one
+// render gives. The samples change only once every band has succeeded.
 template <typename HostPixel, typename Sample, typename In, typename Out>
 PF_Err RenderThrough(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                      simhost::HostPixelFormat format, Sample opaque, In in, Out out,
-                     std::vector<Sample>* samples, const OIIO::ImageSpec& header) {
-  const ColourChannels channels = FindColourChannels(header);
-  const std::size_t stride = static_cast<std::size_t>(header.nchannels);
-  simhost::HostImage source(format, header.width, header.height);
-  simhost::HostImage destination(format, header.width, header.height);
-  for (A_long y = 0; y < header.height; ++y) {
-    for (A_long x = 0; x < header.width; ++x) {
-      const Sample* pixel =
-          samples->data() + (static_cast<std::size_t>(y) * header.width + x) * stride;
-      const Rgba<Sample> value{in(pixel[channels.red]), in(pixel[channels.green]),
-                               in(pixel[channels.blue]),
-                               channels.alpha >= 0 ? in(pixel[channels.alpha]) : opaque};
-      ToHost(value, &source.At<HostPixel>(x, y));
-    }
+                     std::vector<Sample>* samples, const OIIO::ImageSpec& header,
+                     const HostMaker& more_hosts = {}) {
+  const A_long height = header.height;
+  const A_long count =
+      more_hosts ? std::max<A_long>(1, std::min<A_long>(host.ThreadCount(), height)) : 1;
+  std::vector<Band<HostPixel, Sample>> bands;
+  for (A_long band = 0; band < count; ++band) {
+    bands.emplace_back(format, header.width, static_cast<A_long>(int64_t{height} * band / count),
+                       static_cast<A_long>(int64_t{height} * (band + 1) / count));
   }
-  // After Effects hands float frames to the smart render only.
-  simhost::SmartFrame frame;
-  frame.input.image = &source;
-  frame.output.image = &destination;
-  const PF_Err error = format == simhost::HostPixelFormat::ARGBFloat
-                           ? host.SmartRender(settings, frame)
-                           : host.Render(settings, source, destination);
-  if (error != 0) return error;
-  for (A_long y = 0; y < header.height; ++y) {
-    for (A_long x = 0; x < header.width; ++x) {
-      Sample* pixel = samples->data() + (static_cast<std::size_t>(y) * header.width + x) * stride;
-      const Rgba<Sample> value = FromHost<HostPixel, Sample>(destination.At<HostPixel>(x, y));
-      // A grey file keeps one channel; the effect keeps grey pixels grey.
-      pixel[channels.blue] = out(value.blue);
-      pixel[channels.green] = out(value.green);
-      pixel[channels.red] = out(value.red);
-      if (channels.alpha >= 0) pixel[channels.alpha] = out(value.alpha);
+  std::vector<std::unique_ptr<simhost::SimulatedHost>> hosts;
+  for (A_long band = 1; band < count; ++band) hosts.push_back(more_hosts());
+  std::vector<PF_Err> errors(bands.size(), 0);
+  std::vector<std::exception_ptr> exceptions(bands.size());
+  auto render = [&](std::size_t band, simhost::SimulatedHost* band_host) {
+    try {
+      bands[band].Fill(*samples, header, opaque, in);
+      errors[band] =
+          RenderBand(*band_host, settings, format, &bands[band].source, &bands[band].destination);
+    } catch (...) {
+      exceptions[band] = std::current_exception();
     }
+  };
+  std::vector<std::thread> threads;
+  for (std::size_t band = 1; band < bands.size(); ++band) {
+    threads.emplace_back(render, band, hosts[band - 1].get());
   }
+  render(0, &host);
+  for (std::thread& thread : threads) thread.join();
+  for (const std::exception_ptr& exception : exceptions) {
+    if (exception) std::rethrow_exception(exception);
+  }
+  for (PF_Err error : errors) {
+    if (error != 0) return error;
+  }
+  for (const auto& band : bands) band.Return(samples, header, out);
   return 0;
 }
 
@@ -139,7 +216,7 @@ uint16_t HostToFile16(uint16_t host_value) {
 }
 
 PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
-                   const RenderPath& path, Image* image) {
+                   const RenderPath& path, Image* image, const HostMaker& more_hosts) {
   using simhost::HostPixelFormat;
   switch (path.format) {
     case HostPixelFormat::ARGB8:
@@ -154,8 +231,10 @@ PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& 
                                        HostToFile16, &image->samples16, image->header);
     case HostPixelFormat::BGRAFloat:
       return RenderThrough<PixelBGRAFloat>(host, settings, path.format, 1.0f, Unchanged<float>,
-                                           Unchanged<float>, &image->samples_float, image->header);
+                                           Unchanged<float>, &image->samples_float, image->header,
+                                           more_hosts);
     case HostPixelFormat::ARGBFloat:
+      // The host's threaded iterate spreads a smart float frame over its threads.
       return RenderThrough<PF_PixelFloat>(host, settings, path.format, 1.0f, Unchanged<float>,
                                           Unchanged<float>, &image->samples_float, image->header);
   }
@@ -163,11 +242,11 @@ PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& 
 }
 
 PF_Err RenderImageFile(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
-                       const RenderPath& path, ImageFile* file) {
+                       const RenderPath& path, ImageFile* file, const HostMaker& more_hosts) {
   for (std::vector<Image>& levels : file->subimages) {
     for (Image& image : levels) {
       if (FindColourChannels(image.header).red < 0) continue;  // data, not a picture
-      const PF_Err error = RenderImage(host, settings, path, &image);
+      const PF_Err error = RenderImage(host, settings, path, &image, more_hosts);
       if (error != 0) return error;
     }
   }

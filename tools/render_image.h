@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 #include "simhost/host.h"
 #include "tools/image_io.h"
@@ -33,13 +35,18 @@ const char* PathName(const RenderPath& path);
 uint16_t FileToHost16(uint16_t file_value);
 uint16_t HostToFile16(uint16_t host_value);
 
+// Makes a further host in the render's mode, set up to render.
+using HostMaker = std::function<std::unique_ptr<simhost::SimulatedHost>()>;
+
 // Renders the colour channels and alpha of `image` in place (it must have colour); every
 // other channel is left as it was. An image without alpha is rendered opaque. Returns
-// the module's error code; on a non-zero code the image is unchanged.
+// the module's error code; on a non-zero code the image is unchanged. Given
+// `more_hosts`, a float image is rendered in `host.ThreadCount()` bands of
+// rows at once, each other band on a host `more_hosts` makes.
 PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
-                   const RenderPath& path, Image* image);
+                   const RenderPath& path, Image* image, const HostMaker& more_hosts = {});
 
 // Renders every subimage and level of `file` that has colour channels; the others are left
 // as they were. Returns the first non-zero error code of the module.
 PF_Err RenderImageFile(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
-                       const RenderPath& path, ImageFile* file);
+                       const RenderPath& path, ImageFile* file, const HostMaker& more_hosts = {});

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/pair_table.h"
 #include "engine/pixel_frame.h"
 #include "engine/pixel_lanes.h"
 #include "engine/pixel_test_entry_points.h"
@@ -109,6 +111,13 @@ std::vector<NamedCurve> Curves() {
   return curves;
 }
 
+const ToneCurve& Named(const std::vector<NamedCurve>& curves, const std::string& name) {
+  const auto named = std::find_if(curves.begin(), curves.end(),
+                                  [&](const NamedCurve& c) { return c.name == name; });
+  if (named == curves.end()) throw std::invalid_argument("no curve named " + name);
+  return named->built.curve;
+}
+
 std::string Describe(const PF_Pixel8& p) {
   return std::to_string(p.alpha) + "," + std::to_string(p.red) + "," + std::to_string(p.green) +
          "," + std::to_string(p.blue);
@@ -173,10 +182,7 @@ TEST(ReferenceMatch, EveryEightBitTripleOnGreyAndColourPivotsAndABlend) {
       {"colour pivot blend 30, clamps", FrameRoute::ShortBlended}};
   for (const auto& [name, route] : chosen) {
     SCOPED_TRACE(name);
-    const auto named = std::find_if(curves.begin(), curves.end(),
-                                    [&](const NamedCurve& c) { return c.name == name; });
-    ASSERT_NE(named, curves.end());
-    const ToneCurve& curve = named->built.curve;
+    const ToneCurve& curve = Named(curves, name);
     PixelFrame frame = FrameOf(curve);
     ASSERT_EQ(frame.route, route);
     const FramePixelFunction8 route_function = PixelFunction8For(frame);
@@ -224,6 +230,70 @@ TEST(ReferenceMatch, EightBitSampleOnEverySetting) {
       ASSERT_TRUE(Same8(named.built.curve, frame, {c, c, c, c}));
     }
   }
+}
+
+// Large 8-bit frames read their levels from the table by channel pair: every
+// triple on a pre-transform, a blend with clamps and gamma, and a frame off
+// the short routes whose levels reach 1 (the offsets become 0); both byte
+// orders on a sample.
+TEST(ReferenceMatch, EveryEightBitTripleThroughThePairTable) {
+  const std::vector<NamedCurve> curves = Curves();
+  for (const char* name : {"gamma 0.45 offset gain", "blend 99.9 gamma", "contrast 0 gain"}) {
+    SCOPED_TRACE(name);
+    const ToneCurve& curve = Named(curves, name);
+    PixelFrame frame = FrameOf(curve);
+    const auto pairs = AttachPairTable(&frame, int64_t{1} << 30);
+    ASSERT_NE(pairs, nullptr);
+    const FramePixelFunction8 argb = PixelFunction8For(frame);
+    const FramePixelFunction8 bgra = PixelFunction8BGRAFor(frame);
+    for (int red = 0; red < 256; ++red) {
+      for (int green = 0; green < 256; ++green) {
+        for (int blue = 0; blue < 256; ++blue) {
+          PF_Pixel8 in{static_cast<A_u_char>(red ^ green ^ blue), static_cast<A_u_char>(red),
+                       static_cast<A_u_char>(green), static_cast<A_u_char>(blue)};
+          const PF_Pixel8 expected = velmora_reference::TransformPixel8(curve, in);
+          PF_Pixel8 out{};
+          argb(&frame, 0, 0, &in, &out);
+          const bool sampled = (red | green | blue) % 5 == 0;
+          const PF_Pixel8 swapped = sampled ? ThroughBgra(bgra, &frame, in) : expected;
+          if (!Same(out, expected) || !Same(swapped, expected)) {
+            FAIL() << "in " << Describe(in) << ": expected " << Describe(expected) << ", ARGB "
+                   << Describe(out) << ", BGRA " << Describe(swapped);
+          }
+        }
+      }
+    }
+  }
+}
+
+// Frames whose levels the table's stores could not take, and small frames,
+// keep their routes; every other setting matches through the table on a
+// sample of triples.
+TEST(ReferenceMatch, PairTableOnlyWhereItHoldsAndPays) {
+  const std::vector<NamedCurve> curves = Curves();
+  for (const NamedCurve& named : curves) {
+    SCOPED_TRACE(named.name);
+    PixelFrame frame = FrameOf(named.built.curve);
+    const bool odd = named.name == "nan gain" || named.name == "mix above 1" ||
+                     named.name == "negative mix" || named.name == "nan mix" ||
+                     named.name == "gamma 2.2, table with a NaN point";
+    const auto pairs = AttachPairTable(&frame, int64_t{1} << 30);
+    EXPECT_EQ(pairs == nullptr, odd);
+    EXPECT_EQ(frame.pairs == nullptr, odd);
+    if (odd) continue;
+    for (int red = 0; red < 256; red += 15) {
+      for (int green = 0; green < 256; green += 5) {
+        for (int blue = 0; blue < 256; blue += 3) {
+          const PF_Pixel8 in{static_cast<A_u_char>(blue), static_cast<A_u_char>(red),
+                             static_cast<A_u_char>(green), static_cast<A_u_char>(blue)};
+          ASSERT_TRUE(Same8(named.built.curve, frame, in));
+        }
+      }
+    }
+  }
+  PixelFrame small = FrameOf(curves.front().built.curve);
+  EXPECT_EQ(AttachPairTable(&small, 256 * 256), nullptr);
+  EXPECT_EQ(small.pairs, nullptr);
 }
 
 // The 8-bit loads read c / 255 from tables the compiler fills, in float and
@@ -275,6 +345,44 @@ TEST(ReferenceMatch, SixteenBitCodesIncludingAboveFullScale) {
              static_cast<A_u_short>(pick(random)), static_cast<A_u_short>(pick(random))});
     }
   }
+}
+
+// Large 16-bit frames read their levels from the table by code sum: every
+// grey code, sums at and past the table's end, and random codes, on every
+// setting that gets a table.
+TEST(ReferenceMatch, SixteenBitCodesThroughTheSumTable) {
+  std::mt19937 random(61);
+  std::uniform_int_distribution<int> any_code(0, 65535);
+  int tables = 0;
+  for (const NamedCurve& named : Curves()) {
+    SCOPED_TRACE(named.name);
+    const ToneCurve& curve = named.built.curve;
+    PixelFrame frame = FrameOf(curve);
+    const auto sums = AttachSumTable(&frame, int64_t{1} << 30);
+    if (sums == nullptr) continue;
+    ++tables;
+    const FramePixelFunction16 function = PixelFunction16For(frame);
+    auto check = [&](PF_Pixel16 in) {
+      const PF_Pixel16 expected = velmora_reference::TransformPixel16(curve, in);
+      PF_Pixel16 out{};
+      function(&frame, 0, 0, &in, &out);
+      ASSERT_TRUE(Same(out, expected))
+          << in.alpha << "," << in.red << "," << in.green << "," << in.blue;
+    };
+    for (int code = 0; code <= 65535; ++code) {
+      const auto c = static_cast<A_u_short>(code);
+      check({c, c, c, c});
+      check({c, c, 65535, c});  // sums from 65535, the table's end and past it
+    }
+    for (int i = 0; i < 200000; ++i) {
+      const int shift = i % 2;  // half of them up to full scale, where most sums fit
+      check({static_cast<A_u_short>(any_code(random)),
+             static_cast<A_u_short>(any_code(random) >> shift),
+             static_cast<A_u_short>(any_code(random) >> shift),
+             static_cast<A_u_short>(any_code(random) >> shift)});
+    }
+  }
+  EXPECT_GE(tables, 15);
 }
 
 // Channel values from every class: NaN, infinities, zeros of both signs,

@@ -117,6 +117,32 @@ INSTANTIATE_TEST_SUITE_P(EveryFormat, RenderMatchesEngine,
                                   std::get<1>(param_info.param).name;
                          });
 
+// Frames large enough for the integer tables of levels, which the render
+// builds for the frame and the pixel functions read.
+TEST_F(RenderTest, LargeIntegerFramesMatchTheEngine) {
+  constexpr A_long kSide = 1024;
+  EffectSettings blended;
+  blended.contrast = 40.0;
+  blended.blend = 30 * 65536;  // 30 %
+  EffectSettings gamma;
+  gamma.gamma = 0.6;
+  gamma.offset = 0.02;
+  for (HostPixelFormat format :
+       {HostPixelFormat::ARGB8, HostPixelFormat::BGRA8, HostPixelFormat::ARGB16}) {
+    for (const EffectSettings& settings : {blended, gamma}) {
+      SimulatedHost host(ModeFor(format), EffectModule().Entry());
+      HostImage input(format, kSide, kSide);
+      input.FillPattern(5);
+      HostImage output(format, kSide, kSide);
+      ASSERT_EQ(host.Render(settings, input, output), PF_Err_NONE);
+      const ReferenceCurve reference(settings, LutSizeForQuality(settings.quality));
+      HostImage expected(format, kSide, kSide);
+      ApplyReference(reference.curve, input, expected, kSide, kSide);
+      EXPECT_EQ(output.PixelBytes(), expected.PixelBytes()) << FormatName(format);
+    }
+  }
+}
+
 TEST_F(RenderTest, BottomUpRowsMatchTheEngineInEveryFormat) {
   EffectSettings settings;
   settings.contrast = 55.0;

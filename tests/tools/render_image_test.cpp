@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "tools/effect.h"
+#include "tools/settings.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -41,6 +45,35 @@ TEST(RenderPathChoice, FollowsTheFileAndRefusesPathsTheHostLacks) {
   EXPECT_THROW(ChooseRenderPath(SampleDepth::Bits16, HostChoice::PremierePro, "f"), ToolError);
   EXPECT_EQ(ChooseRenderPath(SampleDepth::Float, HostChoice::AfterEffects, "f").format,
             simhost::HostPixelFormat::ARGBFloat);
+}
+
+// A float image rendered in bands of rows on several hosts at once equals the
+// same image rendered whole on one: no row left out, none rendered twice.
+TEST(FloatBands, EqualOneRenderOfTheWholeImage) {
+  const Effect effect(VELMORA_MODULE);
+  const RenderPath path = ChooseRenderPath(SampleDepth::Float, HostChoice::Automatic, "f");
+  Image whole;
+  whole.header = OIIO::ImageSpec(5, 7, 4, OIIO::TypeDesc::FLOAT);
+  whole.depth = SampleDepth::Float;
+  for (int i = 0; i < 5 * 7 * 4; ++i)
+    whole.samples_float.push_back(static_cast<float>(i % 23) / 17.0f);
+  Image banded = whole;
+  const std::vector<float> original = whole.samples_float;
+  simhost::EffectSettings settings = DefaultSettings(effect.Params());
+  settings.contrast = 35.0;
+  const auto one = effect.MakeHost(path.mode, 1);
+  ASSERT_EQ(RenderImage(*one, settings, path, &whole), 0);
+  ASSERT_NE(whole.samples_float, original);  // a band left out would show
+  const auto first = effect.MakeHost(path.mode, 3);
+  int made = 0;
+  const HostMaker more = [&] {
+    ++made;
+    return effect.MakeHost(path.mode, 1);
+  };
+  ASSERT_EQ(RenderImage(*first, settings, path, &banded, more), 0);
+  EXPECT_EQ(made, 2);
+  EXPECT_EQ(0, std::memcmp(whole.samples_float.data(), banded.samples_float.data(),
+                           whole.samples_float.size() * sizeof(float)));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host_sdk/host_constants.h"
@@ -581,6 +582,65 @@ void FailureRecords(simhost::EntryPointFunction entry, std::ostream& out) {
 
 }  // namespace
 
+void LargeFrameRecords(simhost::EntryPointFunction entry, std::ostream& out, HostImage& input,
+                       const std::vector<std::pair<std::string, EffectSettings>>& cases) {
+  const HostPixelFormat format = input.Format();
+  for (const auto& [label, settings] : cases) {
+    SimulatedHost host(ModeFor(format), entry);
+    host.SetThreadCount(kThreads);
+    HostImage output(format, input.Width(), input.Height());
+    const PF_Err result = host.Render(settings, input, output);
+    out << "render " << ModeName(ModeFor(format)) << " " << FormatName(format) << " large_" << label
+        << " " << CallRecord(result, host) << " out=" << Hex(Fnv1a(output.PixelBytes())) << "\n";
+  }
+}
+
+// Frames large enough for the integer tables of levels: every 8-bit triple in
+// one frame for the table by channel pair, and a 16-bit frame.
+void IntegerTableRecords(simhost::EntryPointFunction entry, std::ostream& out) {
+  constexpr A_long kSide = 4096;
+  EffectSettings gamma;
+  gamma.gamma = 0.45;
+  gamma.offset = -0.05;
+  gamma.gain = 1.2;
+  EffectSettings blend;
+  blend.contrast = -30.0;
+  blend.blend = 50.0;
+  for (HostPixelFormat format : {HostPixelFormat::ARGB8, HostPixelFormat::BGRA8}) {
+    HostImage input(format, kSide, kSide);
+    for (A_long y = 0; y < kSide; ++y) {
+      for (A_long x = 0; x < kSide; ++x) {
+        const uint32_t code = static_cast<uint32_t>(y * kSide + x);
+        const auto red = static_cast<uint8_t>(code >> 16);
+        const auto green = static_cast<uint8_t>(code >> 8);
+        const auto blue = static_cast<uint8_t>(code);
+        const auto alpha = static_cast<uint8_t>(red ^ green ^ blue);
+        uint8_t* pixel = input.Row(y) + 4 * x;
+        const bool argb = format == HostPixelFormat::ARGB8;
+        pixel[0] = argb ? alpha : blue;
+        pixel[1] = argb ? red : green;
+        pixel[2] = argb ? green : red;
+        pixel[3] = argb ? blue : alpha;
+      }
+    }
+    LargeFrameRecords(entry, out, input, {{"gamma_offset_gain", gamma}, {"blend", blend}});
+  }
+  // A 16-bit frame large enough for the table of levels by code sum, its
+  // codes hashed over the whole range (above full scale included).
+  HostImage deep(HostPixelFormat::ARGB16, 1024, 1024);
+  uint32_t state = 12345;
+  auto next = [&] {
+    state = state * 1664525u + 1013904223u;
+    const uint32_t code = state >> 16;
+    return static_cast<A_u_short>(code & 1 ? code : code >> 1);
+  };
+  for (A_long y = 0; y < deep.Height(); ++y) {
+    for (A_long x = 0; x < deep.Width(); ++x)
+      deep.At<PF_Pixel16>(x, y) = {next(), next(), next(), next()};
+  }
+  LargeFrameRecords(entry, out, deep, {{"gamma_offset_gain", gamma}, {"blend", blend}});
+}
+
 void WriteModuleReport(simhost::EntryPointFunction entry, std::ostream& out) {
   for (HostMode mode : {HostMode::AfterEffects, HostMode::PremierePro})
     CommandRecords(entry, out, mode);
@@ -596,5 +656,6 @@ void WriteModuleReport(simhost::EntryPointFunction entry, std::ostream& out) {
            simhost::RowOrder::BottomUp);
   }
   SmartRecords(entry, out, matrix);
+  IntegerTableRecords(entry, out);
   FailureRecords(entry, out);
 }

@@ -124,6 +124,30 @@ INSTANTIATE_TEST_SUITE_P(
              std::get<1>(param_info.param).name;
     });
 
+// Frames large enough for the integer tables of levels, which the smart render
+// builds as the classic render does.
+TEST(SmartRender, LargeIntegerFramesMatchTheClassicRender) {
+  ASSERT_TRUE(EffectModule().IsLoaded()) << EffectModule().Error();
+  constexpr A_long kSide = 1024;
+  EffectSettings settings;
+  settings.contrast = 40.0;
+  settings.gamma = 0.6;
+  for (HostPixelFormat format : {HostPixelFormat::ARGB8, HostPixelFormat::ARGB16}) {
+    HostImage input(format, kSide, kSide);
+    input.FillPattern(5);
+    HostImage classic(format, kSide, kSide);
+    SimulatedHost classic_host(HostMode::AfterEffects, EffectModule().Entry());
+    ASSERT_EQ(classic_host.Render(settings, input, classic), PF_Err_NONE);
+    HostImage smart(format, kSide, kSide);
+    SimulatedHost smart_host(HostMode::AfterEffects, EffectModule().Entry());
+    SmartFrame frame;
+    frame.input.image = &input;
+    frame.output.image = &smart;
+    ASSERT_EQ(smart_host.SmartRender(settings, frame), PF_Err_NONE);
+    EXPECT_EQ(smart.PixelBytes(), classic.PixelBytes());
+  }
+}
+
 class SmartFloatMatchesEngine : public ::testing::TestWithParam<NamedSettings> {};
 
 TEST_P(SmartFloatMatchesEngine, BitForBit) {

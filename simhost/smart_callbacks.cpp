@@ -20,8 +20,7 @@ PF_LRect Intersection(const PF_LRect& a, const PF_LRect& b) {
 }
 
 PF_LRect LayerArea(const PF_EffectWorld& world) {
-  return PF_LRect{world.origin_x, world.origin_y, world.origin_x + world.width,
-                  world.origin_y + world.height};
+  return simhost::LayerArea(world.origin_x, world.origin_y, world.width, world.height);
 }
 
 bool Contains(const std::vector<A_long>& ids, A_long id) {

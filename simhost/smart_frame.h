@@ -13,6 +13,17 @@
 
 namespace simhost {
 
+// The layer area of an image of `width` x `height` whose first pixel sits at
+// (`origin_x`, `origin_y`), its far edges held at the largest coordinate
+// instead of overflowing for origins near the end of the range.
+inline PF_LRect LayerArea(A_long origin_x, A_long origin_y, A_long width, A_long height) {
+  auto end = [](A_long origin, A_long size) {
+    const int64_t sum = int64_t{origin} + size;
+    return static_cast<A_long>(sum > INT32_MAX ? INT32_MAX : (sum < INT32_MIN ? INT32_MIN : sum));
+  };
+  return PF_LRect{origin_x, origin_y, end(origin_x, width), end(origin_y, height)};
+}
+
 // An image as a smart checkout hands it out: `origin_x`, `origin_y` are the
 // layer position of its first pixel.
 struct SmartLayer {

@@ -61,8 +61,7 @@ void SimulatedHost::BeginSmartFrame(const EffectSettings& settings, const SmartF
     request.rect = frame.request;
   } else if (output != nullptr) {
     request.rect =
-        PF_LRect{frame.output.origin_x, frame.output.origin_y,
-                 frame.output.origin_x + output->Width(), frame.output.origin_y + output->Height()};
+        LayerArea(frame.output.origin_x, frame.output.origin_y, output->Width(), output->Height());
   }
   in_data_.num_params = kRenderParamCount;
   in_data_.width = output != nullptr ? output->Width() : 0;

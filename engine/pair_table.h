@@ -49,30 +49,13 @@ inline constexpr PairRows kPairRows = MakePairRows();
 // smallest..largest, the rows in the order of the pairs.
 constexpr std::size_t kCodeCount = std::size_t{256} * 257 * 258 / 6;
 
-// Where each pair's row starts, less its smallest code, so that the row's
-// byte for code c is at start + c.
-struct CodeRows {
-  uint32_t start[kPairCount];
-};
-
-constexpr CodeRows MakeCodeRows() {
-  CodeRows rows{};
-  uint32_t next = 0;
-  std::size_t pair = 0;
-  for (uint32_t largest = 0; largest < 256; ++largest) {
-    for (uint32_t smallest = 0; smallest <= largest; ++smallest) {
-      rows.start[pair++] = next - smallest;  // next >= pair >= smallest
-      next += largest - smallest + 1;
-    }
-  }
-  return rows;
-}
-
-inline constexpr CodeRows kCodeRows = MakeCodeRows();
-
 struct CodeTable {
-  // Three bytes more: the rows are filled four codes at a time.
-  alignas(64) uint8_t codes[kCodeCount + 3];
+  // Each pair's row, less its smallest code, so that rows[pair][c] is the
+  // output code of c: within the table, since a pair's row starts at least
+  // one byte a pair after the first.
+  const uint8_t* rows[kPairCount];
+  // Seven bytes more: the rows are filled eight codes at a time.
+  alignas(64) uint8_t codes[kCodeCount + 7];
 };
 
 struct PairTable {

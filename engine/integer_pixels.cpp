@@ -2,6 +2,7 @@
 // the pixel functions the host's iterate calls, and the choice of the frame's
 // pixel function.
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -57,7 +58,7 @@ inline RouteLanes LoadRouteLanes8(const void* pixel) {
 
 struct Argb8 {
   using Pixel = PF_Pixel8;
-  static constexpr int kRed = 1, kGreen = 2, kBlue = 3;
+  static constexpr int kAlpha = 0, kRed = 1, kGreen = 2, kBlue = 3;
   static __m128 Load(const Pixel* p) { return LoadChannels8(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels8(v, p); }
   static RouteLanes LoadOnRoute(const Pixel* p, const PixelFrame& /*frame*/) {
@@ -89,7 +90,7 @@ struct Argb16 {
 // green, 2 red, 3 alpha.
 struct Bgra8 {
   using Pixel = PF_Pixel8;
-  static constexpr int kRed = 2, kGreen = 1, kBlue = 0;
+  static constexpr int kAlpha = 3, kRed = 2, kGreen = 1, kBlue = 0;
   static __m128 Load(const Pixel* p) { return LoadChannels8BGRA(p); }
   static void Store(__m128 v, Pixel* p) { StoreChannels8BGRA(v, p); }
   static RouteLanes LoadOnRoute(const Pixel* p, const PixelFrame& /*frame*/) {
@@ -217,22 +218,23 @@ template <class Format, bool kBlend>
 inline PF_Err MoveByTable(const PixelFrame& frame, const PairLevel& entry,
                           const typename Format::Pixel* in, typename Format::Pixel* out) {
   const RouteLanes pixel = Format::LoadOnRoute(in, frame);
-  const __m128d lightness = _mm_load_pd(entry.lightness);
-  const __m128d ratio = _mm_load_pd(entry.ratio);
-  const __m128d level = _mm_load_pd(entry.level);
-  const __m128d new_ar = _mm_add_pd(_mm_mul_pd(ratio, _mm_sub_pd(pixel.wide.ar, lightness)), level);
-  const __m128d new_gb = _mm_add_pd(_mm_mul_pd(ratio, _mm_sub_pd(pixel.wide.gb, lightness)), level);
-  __m128d blended_ar = new_ar;
-  __m128d blended_gb = new_gb;
-  if (kBlend) {  // BlendAndNarrow's operations, its weights read from the frame
-    const __m128d mix = _mm_load_pd(frame.mix_lanes);
-    const __m128d keep = _mm_load_pd(frame.keep_lanes);
-    blended_ar = _mm_add_pd(_mm_mul_pd(new_ar, mix), _mm_mul_pd(keep, pixel.wide.ar));
-    blended_gb = _mm_add_pd(_mm_mul_pd(new_gb, mix), _mm_mul_pd(keep, pixel.wide.gb));
-  }
-  const __m128 moved = BlendAndNarrow(frame.curve, false, pixel.wide, blended_ar, blended_gb);
+  const __m128 moved = MoveByEntry<kBlend>(entry, frame, pixel.wide.ar, pixel.wide.gb);
   Format::StoreInRange(_mm_move_ss(moved, pixel.alpha), out, frame);
   return 0;
+}
+
+// The index of the pair (smallest, largest) of an 8-bit pixel's colour codes.
+template <class Format>
+inline std::size_t PairIndexOf(const uint8_t* codes) {
+  // Indexes as wide as the addresses they form: no extensions between them.
+  const std::size_t red = codes[Format::kRed];
+  const std::size_t green = codes[Format::kGreen];
+  const std::size_t blue = codes[Format::kBlue];
+  const std::size_t red_green_low = red < green ? red : green;
+  const std::size_t red_green_high = red < green ? green : red;
+  const std::size_t smallest = blue < red_green_low ? blue : red_green_low;
+  const std::size_t largest = blue > red_green_high ? blue : red_green_high;
+  return kPairRows.start[largest] + smallest;
 }
 
 // An 8-bit frame with a table of levels by channel pair (engine/pair_table.h):
@@ -243,17 +245,35 @@ OUT_OF_LINE_AS_IS PF_Err TransformWithPairs(void* refcon, A_long /*x*/, A_long /
                                             typename Format::Pixel* in,
                                             typename Format::Pixel* out) {
   const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
-  const auto* codes = reinterpret_cast<const uint8_t*>(in);
-  // Indexes as wide as the addresses they form: no extensions between them.
-  const std::size_t red = codes[Format::kRed];
-  const std::size_t green = codes[Format::kGreen];
-  const std::size_t blue = codes[Format::kBlue];
-  const std::size_t red_green_low = red < green ? red : green;
-  const std::size_t red_green_high = red < green ? green : red;
-  const std::size_t smallest = blue < red_green_low ? blue : red_green_low;
-  const std::size_t largest = blue > red_green_high ? blue : red_green_high;
-  const PairLevel& pair = frame.pairs[kPairRows.start[largest] + smallest];
+  const PairLevel& pair = frame.pairs[PairIndexOf<Format>(reinterpret_cast<const uint8_t*>(in))];
   return MoveByTable<Format, kBlend>(frame, pair, in, out);
+}
+
+// An 8-bit frame with a table of output codes (engine/pair_table.h): each
+// colour channel's code is read from its pair's row, the alpha kept.
+template <class Format>
+OUT_OF_LINE_AS_IS PF_Err TransformWithCodes(void* refcon, A_long /*x*/, A_long /*y*/,
+                                            typename Format::Pixel* in,
+                                            typename Format::Pixel* out) {
+  const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
+  const auto* codes = reinterpret_cast<const uint8_t*>(in);
+  const uint8_t* row = frame.codes->rows[PairIndexOf<Format>(codes)];
+  const uint8_t alpha = codes[Format::kAlpha];
+  const uint8_t red = row[codes[Format::kRed]];
+  const uint8_t green = row[codes[Format::kGreen]];
+  const uint8_t blue = row[codes[Format::kBlue]];
+  auto* moved = reinterpret_cast<uint8_t*>(out);
+  // Four byte stores: merged into one word, they would cost three shifts and
+  // three ors more. The fences order nothing at run time; they only keep the
+  // compiler from merging.
+  moved[Format::kAlpha] = alpha;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  moved[Format::kRed] = red;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  moved[Format::kGreen] = green;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  moved[Format::kBlue] = blue;
+  return 0;
 }
 
 // A 16-bit frame with a table of levels by code sum; a pixel whose codes add
@@ -304,10 +324,11 @@ PF_Err TransformFramePixel8BGRA(void* frame, A_long x, A_long y, PF_Pixel8* in, 
 
 namespace {
 
-// The pair table's function where the frame has a table.
+// The code table's or the pair table's function where the frame has them.
 template <class Format>
 FramePixelFunction8 PixelFunction8Of(const PixelFrame& frame) {
   if (frame.pairs == nullptr) return PixelFunctionFor<Format>(frame);
+  if (frame.codes != nullptr) return TransformWithCodes<Format>;
   if (FieldIsOne(frame.curve.mix)) return TransformWithPairs<Format, false>;
   return TransformWithPairs<Format, true>;
 }

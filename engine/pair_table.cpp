@@ -1,6 +1,7 @@
 #include "engine/pair_table.h"
 
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "engine/pixel_lanes.h"
@@ -78,6 +79,60 @@ class PairLevels {
   Kept kept_[511];
 };
 
+// Filling the table of output codes costs about 14 million instructions (21
+// with a blend), 5 to 7 a code, and saves 20 to 26 a pixel against the
+// pairs' route: from about 800 000 pixels on it pays.
+constexpr int64_t kPixelsWorthCodes = int64_t{1} << 20;
+
+// StoreChannels8InRange on two sets of four lanes, each lane in the same
+// operations, the eight codes stored together.
+inline void StoreEightCodes(__m128 first, __m128 second, uint8_t* codes, __m128 lanes_255) {
+  const __m128i low = _mm_cvttps_epi32(_mm_mul_ps(first, lanes_255));
+  const __m128i high = _mm_cvttps_epi32(_mm_mul_ps(second, lanes_255));
+  const __m128i words = _mm_packs_epi32(low, high);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(codes), _mm_packus_epi16(words, words));
+}
+
+// Each pair's row of output codes: MoveByEntry and the 8-bit store, as the
+// pairs' route takes them, on eight channel codes at a time.
+template <bool kBlend>
+void FillCodes(const PixelFrame& frame, const PairLevel* pairs, CodeTable* table) {
+  // The codes' values, and values past the last code for the rows' last
+  // eight, whose bytes the next row overwrites (or the table's spare seven).
+  alignas(16) double unit[256 + 8] = {};
+  std::memcpy(unit, kWideUnitOf8BitCodes.values, sizeof kWideUnitOf8BitCodes.values);
+  const __m128 lanes_255 = _mm_load_ps(frame.lanes_255);
+  uint8_t* row = table->codes;
+  const uint8_t** row_of_pair = table->rows;
+  for (uint32_t largest = 0; largest < 256; ++largest) {
+    for (uint32_t smallest = 0; smallest <= largest; ++smallest) {
+      const PairLevel& pair = *pairs++;
+      *row_of_pair++ = row - smallest;
+      for (uint32_t code = smallest; code <= largest; code += 8) {
+        const double* values = &unit[code];
+        const __m128 first =
+            MoveByEntry<kBlend>(pair, frame, _mm_loadu_pd(values), _mm_loadu_pd(values + 2));
+        const __m128 second =
+            MoveByEntry<kBlend>(pair, frame, _mm_loadu_pd(values + 4), _mm_loadu_pd(values + 6));
+        StoreEightCodes(first, second, row + (code - smallest), lanes_255);
+      }
+      row += largest - smallest + 1;
+    }
+  }
+}
+
+void AttachCodes(PixelFrame* frame, int64_t pixels, PairTable* table) {
+  if (pixels < kPixelsWorthCodes) return;
+  table->codes.reset(new (std::nothrow) CodeTable);
+  if (table->codes == nullptr) return;
+  if (FieldIsOne(frame->curve.mix)) {
+    FillCodes<false>(*frame, table->pairs, table->codes.get());
+  } else {
+    FillCodes<true>(*frame, table->pairs, table->codes.get());
+  }
+  frame->codes = table->codes.get();
+}
+
 }  // namespace
 
 std::unique_ptr<PairTable> AttachPairTable(PixelFrame* frame, int64_t pixels) {
@@ -98,6 +153,7 @@ std::unique_ptr<PairTable> AttachPairTable(PixelFrame* frame, int64_t pixels) {
     }
   }
   frame->pairs = table->pairs;
+  AttachCodes(frame, pixels, table.get());
   return table;
 }
 

@@ -19,6 +19,7 @@ bool TableIsPlain(const ToneCurve& curve) {
 void PreparePixelFrame(const ToneCurve& curve, PixelFrame* frame) {
   frame->curve = curve;
   frame->pairs = nullptr;
+  frame->codes = nullptr;
   frame->sums = nullptr;
   frame->last = static_cast<double>(curve.lut_size - 1);
   const float last = static_cast<float>(curve.lut_size - 1);

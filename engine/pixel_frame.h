@@ -28,6 +28,7 @@ enum class FrameRoute : int32_t {
 };
 
 struct PairLevel;
+struct CodeTable;
 
 struct PixelFrame {
   ToneCurve curve;  // first: the frame's record, exactly as the render filled it
@@ -35,6 +36,8 @@ struct PixelFrame {
   // An 8-bit frame's table of levels by channel pair (engine/pair_table.h),
   // or none: then the pixels take the frame's route.
   const PairLevel* pairs;
+  // With the pairs, an 8-bit frame's table of output codes, or none.
+  const CodeTable* codes;
   // A 16-bit frame's table of levels by code sum, or none.
   const PairLevel* sums;
   // m = lut_size - 1, converted once; the table position of x is m * x.

@@ -296,6 +296,56 @@ TEST(ReferenceMatch, PairTableOnlyWhereItHoldsAndPays) {
   EXPECT_EQ(small.pairs, nullptr);
 }
 
+// Frames large enough read each channel's output code from its pair's row;
+// smaller ones with a pair table still move the channels by the pair's
+// levels. Both on every triple in both byte orders: gamma, offset and gain
+// under a negative contrast, a blend with both clamps, a pivot near white.
+TEST(ReferenceMatch, EveryEightBitTripleThroughTheCodeTable) {
+  std::vector<NamedCurve> curves = Curves();
+  CurveSettings near_white;
+  near_white.red = near_white.green = 250.0f / 255.0f;
+  near_white.blue = 245.0f / 255.0f;
+  near_white.contrast = 60.0;
+  curves.push_back({"pivot near white", {}});
+  Build(near_white, &curves.back().built);
+  for (NamedCurve& named : curves) named.built.curve.lut = named.built.table.data();
+  for (const char* name :
+       {"gamma 0.45 offset gain", "colour pivot blend 30, clamps", "pivot near white"}) {
+    SCOPED_TRACE(name);
+    const ToneCurve& curve = Named(curves, name);
+    PixelFrame codes_frame = FrameOf(curve);
+    const auto codes = AttachPairTable(&codes_frame, int64_t{1} << 30);
+    ASSERT_NE(codes_frame.codes, nullptr);
+    PixelFrame pairs_frame = FrameOf(curve);
+    const auto pairs = AttachPairTable(&pairs_frame, int64_t{1} << 19);
+    ASSERT_NE(pairs_frame.pairs, nullptr);
+    ASSERT_EQ(pairs_frame.codes, nullptr);
+    const FramePixelFunction8 functions[2][2] = {
+        {PixelFunction8For(codes_frame), PixelFunction8BGRAFor(codes_frame)},
+        {PixelFunction8For(pairs_frame), PixelFunction8BGRAFor(pairs_frame)}};
+    PixelFrame* frames[2] = {&codes_frame, &pairs_frame};
+    for (int red = 0; red < 256; ++red) {
+      for (int green = 0; green < 256; ++green) {
+        for (int blue = 0; blue < 256; ++blue) {
+          PF_Pixel8 in{static_cast<A_u_char>(red ^ green ^ blue), static_cast<A_u_char>(red),
+                       static_cast<A_u_char>(green), static_cast<A_u_char>(blue)};
+          const PF_Pixel8 expected = velmora_reference::TransformPixel8(curve, in);
+          for (int table = 0; table < 2; ++table) {
+            PF_Pixel8 argb{};
+            functions[table][0](frames[table], 0, 0, &in, &argb);
+            const PF_Pixel8 bgra = ThroughBgra(functions[table][1], frames[table], in);
+            if (!Same(argb, expected) || !Same(bgra, expected)) {
+              FAIL() << (table == 0 ? "codes" : "pairs") << ", in " << Describe(in) << ": expected "
+                     << Describe(expected) << ", ARGB " << Describe(argb) << ", BGRA "
+                     << Describe(bgra);
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 // The 8-bit loads read c / 255 from tables the compiler fills, in float and
 // widened to double; every entry must be the quotient the division gives at
 // run time.

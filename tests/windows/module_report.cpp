@@ -596,7 +596,8 @@ void LargeFrameRecords(simhost::EntryPointFunction entry, std::ostream& out, Hos
 }
 
 // Frames large enough for the integer tables of levels: every 8-bit triple in
-// one frame for the table by channel pair, and a 16-bit frame.
+// one frame for the tables by channel pair and of output codes, and a 16-bit
+// frame.
 void IntegerTableRecords(simhost::EntryPointFunction entry, std::ostream& out) {
   constexpr A_long kSide = 4096;
   EffectSettings gamma;

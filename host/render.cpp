@@ -25,38 +25,9 @@ A_long RowCount(const PF_LayerDef& output) {
   return static_cast<A_long>(std::clamp<int64_t>(rows, INT32_MIN, INT32_MAX));
 }
 
-}  // namespace
-
-PF_Err CopyInput(PF_InData* in_data, SuiteHandler& suites, PF_EffectWorld* input,
-                 PF_LayerDef* output) {
-  if (IsPremierePro(in_data)) {
-    return in_data->utils->copy(in_data->effect_ref, input, output, nullptr, nullptr);
-  }
-  const PF_WorldTransformSuite1* transform = suites.WorldTransformSuite();
-  if (in_data->quality == PF_Quality_HI) {
-    return transform->copy_hq(in_data->effect_ref, input, output, nullptr, nullptr);
-  }
-  return transform->copy(in_data->effect_ref, input, output, nullptr, nullptr);
-}
-
-namespace {
-
 // The pixels the iterate will visit, as the pair table's choice counts them.
 int64_t PixelCount(const PF_LayerDef& output, A_long rows) {
   return static_cast<int64_t>(std::max<A_long>(rows, 0)) * std::max<A_long>(output.width, 0);
-}
-
-PF_Err IterateAfterEffects(PF_InData* in_data, SuiteHandler& suites, PixelFrame* frame,
-                           PF_EffectWorld* input, PF_LayerDef* output, A_long rows) {
-  // The output alone decides the depth; the input layer's flags are not read.
-  if ((output->world_flags & PF_WorldFlag_DEEP) != 0) {
-    const auto sums = AttachSumTable(frame, PixelCount(*output, rows));
-    return suites.Iterate16Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
-                                            PixelFunction16For(*frame), output);
-  }
-  const auto pairs = AttachPairTable(frame, PixelCount(*output, rows));
-  return suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
-                                         PixelFunction8For(*frame), output);
 }
 
 // The walk starts at the first pixel of both buffers; it is limited to what
@@ -109,6 +80,30 @@ PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandl
 }
 
 }  // namespace
+
+PF_Err CopyInput(PF_InData* in_data, SuiteHandler& suites, PF_EffectWorld* input,
+                 PF_LayerDef* output) {
+  if (IsPremierePro(in_data)) {
+    return in_data->utils->copy(in_data->effect_ref, input, output, nullptr, nullptr);
+  }
+  const PF_WorldTransformSuite1* transform = suites.WorldTransformSuite();
+  if (in_data->quality == PF_Quality_HI) {
+    return transform->copy_hq(in_data->effect_ref, input, output, nullptr, nullptr);
+  }
+  return transform->copy(in_data->effect_ref, input, output, nullptr, nullptr);
+}
+
+PF_Err IterateIntegerFrame(PF_InData* in_data, SuiteHandler& suites, PixelFrame* frame,
+                           PF_EffectWorld* input, PF_LayerDef* output, A_long rows, bool deep) {
+  if (deep) {
+    const auto sums = AttachSumTable(frame, PixelCount(*output, rows));
+    return suites.Iterate16Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
+                                            PixelFunction16For(*frame), output);
+  }
+  const auto pairs = AttachPairTable(frame, PixelCount(*output, rows));
+  return suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
+                                         PixelFunction8For(*frame), output);
+}
 
 PF_Err BuildRenderCurve(PF_InData* in_data, SuiteHandler& suites, PF_ParamDef* params[],
                         float* lut_storage, ToneCurve* curve) {
@@ -163,5 +158,7 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
   if (IsPremierePro(in_data)) {
     return TransformPremierePro(in_data, out_data, suites, &frame, input, output, rows);
   }
-  return IterateAfterEffects(in_data, suites, &frame, input, output, rows);
+  // The output alone decides the depth; the input layer's flags are not read.
+  return IterateIntegerFrame(in_data, suites, &frame, input, output, rows,
+                             (output->world_flags & PF_WorldFlag_DEEP) != 0);
 }

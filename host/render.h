@@ -1,6 +1,7 @@
 // The render command: one output frame from the current parameter values.
 #pragma once
 
+#include "engine/pixel_frame.h"
 #include "engine/tone_curve.h"
 #include "host/suites.h"
 #include "host_sdk/host_records.h"
@@ -24,3 +25,8 @@ PF_Err BuildRenderCurve(PF_InData* in_data, SuiteHandler& suites, PF_ParamDef* p
 // high render quality).
 PF_Err CopyInput(PF_InData* in_data, SuiteHandler& suites, PF_EffectWorld* input,
                  PF_LayerDef* output);
+
+// The frame's 8-bit (or, when `deep`, 16-bit) pixels through After Effects'
+// iterate suites, with the table of levels the frame is large enough for.
+PF_Err IterateIntegerFrame(PF_InData* in_data, SuiteHandler& suites, PixelFrame* frame,
+                           PF_EffectWorld* input, PF_LayerDef* output, A_long rows, bool deep);

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/pair_table.h"
 #include "engine/pixel_frame.h"
 #include "engine/pixel_transform.h"
 #include "engine/tone_curve.h"
@@ -169,18 +168,11 @@ PF_Err TransformArea(PF_InData* in_data, SuiteHandler& suites, const ToneCurve& 
   PixelFrame frame;
   PreparePixelFrame(curve, &frame);
   const A_long rows = destination->height;
-  const int64_t pixels = int64_t{rows} * destination->width;
   switch (format) {
-    case PF_PixelFormat_ARGB32: {
-      const auto pairs = AttachPairTable(&frame, pixels);
-      return suites.Iterate8Suite()->iterate(in_data, 0, rows, source, nullptr, &frame,
-                                             PixelFunction8For(frame), destination);
-    }
-    case PF_PixelFormat_ARGB64: {
-      const auto sums = AttachSumTable(&frame, pixels);
-      return suites.Iterate16Suite()->iterate(in_data, 0, rows, source, nullptr, &frame,
-                                              PixelFunction16For(frame), destination);
-    }
+    case PF_PixelFormat_ARGB32:
+      return IterateIntegerFrame(in_data, suites, &frame, source, destination, rows, false);
+    case PF_PixelFormat_ARGB64:
+      return IterateIntegerFrame(in_data, suites, &frame, source, destination, rows, true);
     default:
       return suites.IterateFloatSuite()->iterate(in_data, 0, rows, source, nullptr, &frame,
                                                  PixelFunctionFloatFor(frame), destination);

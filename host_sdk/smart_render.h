@@ -113,8 +113,8 @@ static_assert(sizeof(PF_PreRenderOutput) == 56, "PF_PreRenderOutput layout");
 static_assert(sizeof(PF_CheckoutResult) == 76, "PF_CheckoutResult layout");
 static_assert(sizeof(PF_SmartRenderInput) == 72, "PF_SmartRenderInput layout");
 
-// ---- Interface versions: the spec version an effect names in its property
-// list. Multi-frame rendering needs at least 13.25.
+// ---- Interface versions: the version of the effect interface an effect names in its
+// property list. Multi-frame rendering needs at least 13.25.
 constexpr A_long PF_PLUG_IN_VERSION = 13;
 constexpr A_long PF_PLUG_IN_SUBVERS = 28;
 constexpr A_long PF_AE182_PLUG_IN_VERSION = 13;

@@ -19,6 +19,7 @@
 #include "tests/golden/golden_text.h"
 #include "tests/golden/goldens.h"
 #include "tests/support/fnv1a.h"
+#include "tests/support/format_names.h"
 
 namespace {
 
@@ -319,22 +320,6 @@ const char* HostName(Host host) {
       return "premiere";
     case Host::AfterEffectsSmart:
       return "aftereffects_smart";
-  }
-  return "?";
-}
-
-const char* FormatName(HostPixelFormat format) {
-  switch (format) {
-    case HostPixelFormat::ARGB8:
-      return "argb8";
-    case HostPixelFormat::ARGB16:
-      return "argb16";
-    case HostPixelFormat::BGRA8:
-      return "bgra8";
-    case HostPixelFormat::BGRAFloat:
-      return "bgra32f";
-    case HostPixelFormat::ARGBFloat:
-      return "argb32f";
   }
   return "?";
 }

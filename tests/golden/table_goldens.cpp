@@ -2,6 +2,7 @@
 // and gives the table size, both end slopes and the hash of the whole table;
 // the lines of the sampled groups add a few slots written out.
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -22,25 +23,53 @@ struct Pivot {
   float red, green, blue;
 };
 
+struct Table {
+  ToneCurve curve{};
+  float storage[kLutCapacity];
+};
+
 // The one place the grid meets the engine's signature.
+void Build(Table* table, int32_t table_size, const Pivot& pivot, double contrast, double width,
+           double shadows, double highlights, int32_t clamps) {
+  const CurveControls controls{table_size, pivot.red, pivot.green, pivot.blue, contrast,
+                               width,      shadows,   highlights,  clamps & 1, clamps >> 1};
+  BuildLut(&table->curve, table->storage, controls, simhost::PortableSin, simhost::PortableCos);
+}
+
+uint64_t TableHash(const Table& table, uint64_t hash = kFnv1aStart) {
+  return Fnv1a(table.storage, sizeof(float) * static_cast<std::size_t>(table.curve.lut_size), hash);
+}
+
 void WriteTable(std::ostream& out, const std::string& name, int32_t table_size, const Pivot& pivot,
                 double contrast, double width, double shadows, double highlights, int32_t clamps,
                 bool sampled) {
-  const CurveControls controls{table_size, pivot.red, pivot.green, pivot.blue, contrast,
-                               width,      shadows,   highlights,  clamps & 1, clamps >> 1};
-  float storage[kLutCapacity];
-  ToneCurve curve{};
-  BuildLut(&curve, storage, controls, simhost::PortableSin, simhost::PortableCos);
-  const int32_t size = curve.lut_size;
-  out << name << " size=" << size << " black=" << GoldenFloat(curve.black_slope)
-      << " white=" << GoldenFloat(curve.white_slope)
-      << " table=" << GoldenHex(Fnv1a(storage, sizeof(float) * static_cast<std::size_t>(size)))
-      << "\n";
+  Table table;
+  Build(&table, table_size, pivot, contrast, width, shadows, highlights, clamps);
+  const int32_t size = table.curve.lut_size;
+  out << name << " size=" << size << " black=" << GoldenFloat(table.curve.black_slope)
+      << " white=" << GoldenFloat(table.curve.white_slope)
+      << " table=" << GoldenHex(TableHash(table)) << "\n";
   if (!sampled) return;
   out << " ";
   for (int32_t slot : {0, 1, size / 4, size / 2, 3 * size / 4, size - 2, size - 1})
-    out << " [" << slot << "]" << GoldenFloat(storage[slot]);
+    out << " [" << slot << "]" << GoldenFloat(table.storage[slot]);
   out << "\n";
+}
+
+// Many tables in one line: the hash runs over each table and its two slopes
+// in turn. A sweep finds the rare control where the last bit of a sine, say,
+// decides a slot, which a named grid point would have to hit by luck.
+void WriteSweep(std::ostream& out, const std::string& name, int count,
+                const std::function<void(Table*, int)>& build) {
+  uint64_t hash = kFnv1aStart;
+  Table table;
+  for (int i = 0; i < count; ++i) {
+    build(&table, i);
+    hash = TableHash(table, hash);
+    hash = Fnv1a(&table.curve.black_slope, sizeof(float), hash);
+    hash = Fnv1a(&table.curve.white_slope, sizeof(float), hash);
+  }
+  out << name << " tables=" << count << " hash=" << GoldenHex(hash) << "\n";
 }
 
 std::string Number(double value) {
@@ -131,6 +160,26 @@ void WriteTableGoldens(std::ostream& out) {
                    "clamps_" + std::to_string(clamps) + " pivot_" + pivot->name + " contrast_" +
                        Number(contrast),
                    64, *pivot, contrast, 1.0, 0.0, 0.0, clamps, false);
+      }
+    }
+  }
+  // Sweeps: the contrast in steps of a quarter, the pivot over every colour
+  // byte at both ends of the contrast (at -100 the cosine is the last bits
+  // of the angle's distance from a right angle).
+  for (int32_t size : {32, 64, 128, 256, 1024}) {
+    const std::string at = " size_" + std::to_string(size);
+    WriteSweep(out, "sweep_contrast" + at + " pivot_half", 801, [&](Table* table, int i) {
+      Build(table, size, half, -100.0 + 0.25 * i, 1.0, 0.0, 0.0, 0);
+    });
+    for (double contrast : {-100.0, -50.0, 50.0}) {
+      for (double width : {1.0, 0.5}) {
+        WriteSweep(
+            out,
+            "sweep_pivot_byte" + at + " contrast_" + Number(contrast) + " width_" + Number(width),
+            256, [&](Table* table, int byte) {
+              const float channel = static_cast<float>(byte) / 255.0f;
+              Build(table, size, {"", channel, channel, channel}, contrast, width, 0.0, 0.0, 0);
+            });
       }
     }
   }

@@ -15,6 +15,7 @@
 #include "simhost/host.h"
 #include "simhost/world.h"
 #include "tests/support/fnv1a.h"
+#include "tests/support/format_names.h"
 
 namespace {
 
@@ -62,22 +63,6 @@ std::string Quoted(const char* text, std::size_t capacity) {
 
 const char* ModeName(HostMode mode) {
   return mode == HostMode::PremierePro ? "premiere" : "aftereffects";
-}
-
-const char* FormatName(HostPixelFormat format) {
-  switch (format) {
-    case HostPixelFormat::ARGB8:
-      return "argb8";
-    case HostPixelFormat::ARGB16:
-      return "argb16";
-    case HostPixelFormat::BGRA8:
-      return "bgra8";
-    case HostPixelFormat::BGRAFloat:
-      return "bgra32f";
-    case HostPixelFormat::ARGBFloat:
-      return "argb32f";
-  }
-  return "?";
 }
 
 // What the host saw of the call, after the command: the result, the output

@@ -8,6 +8,7 @@
 #include "engine/pixel_frame.h"
 #include "engine/pixel_transform.h"
 #include "engine/tone_curve.h"
+#include "host/param_values.h"
 #include "host/params.h"
 #include "host/suites.h"
 #include "host_sdk/host_constants.h"
@@ -107,35 +108,23 @@ PF_Err IterateIntegerFrame(PF_InData* in_data, SuiteHandler& suites, PixelFrame*
 
 PF_Err BuildRenderCurve(PF_InData* in_data, SuiteHandler& suites, PF_ParamDef* params[],
                         float* lut_storage, ToneCurve* curve) {
-  FrameControls controls{};
-  controls.offset = params[PARAM_OFFSET]->u.fs_d.value;
-  controls.gamma = params[PARAM_GAMMA]->u.fs_d.value;
-  controls.gain = params[PARAM_GAIN]->u.fs_d.value;
-  CurveControls& table = controls.table;
-  table.table_size = LutSizeForQuality(params[PARAM_QUALITY]->u.pd.value);
-  if (IsPremierePro(in_data)) {
-    const PF_Pixel& color = params[PARAM_PIVOT]->u.cd.value;
-    table.pivot_red = PivotChannelOfByte(color.red);
-    table.pivot_green = PivotChannelOfByte(color.green);
-    table.pivot_blue = PivotChannelOfByte(color.blue);
-  } else {
-    PF_PixelFloat pivot{};
-    const PF_Err err = suites.ColorParamSuite()->PF_GetFloatingPointColorFromColorDef(
-        in_data->effect_ref, params[PARAM_PIVOT], &pivot);
-    if (err != PF_Err_NONE) return err;
-    table.pivot_red = pivot.red;
-    table.pivot_green = pivot.green;
-    table.pivot_blue = pivot.blue;
+  EffectInput input{};
+  for (const ParamIdentity& identity : kParamIdentities) {
+    PF_ParamDef* def = params[identity.index];
+    ParamValue value = ValueOfDef(identity, *def);
+    // After Effects gives a colour its own float channels; Premiere Pro has only the bytes.
+    if (identity.kind == PF_Param_COLOR && !IsPremierePro(in_data)) {
+      PF_PixelFloat colour{};
+      const PF_Err err = suites.ColorParamSuite()->PF_GetFloatingPointColorFromColorDef(
+          in_data->effect_ref, def, &colour);
+      if (err != PF_Err_NONE) return err;
+      value.red = colour.red;
+      value.green = colour.green;
+      value.blue = colour.blue;
+    }
+    identity.reach(value, &input);
   }
-  table.contrast = params[PARAM_CONTRAST]->u.fs_d.value;
-  table.width = params[PARAM_WIDTH]->u.fs_d.value;
-  table.shadows_rolloff = params[PARAM_SHADOWS_ROLLOFF]->u.fs_d.value;
-  table.highlights_rolloff = params[PARAM_HIGHLIGHTS_ROLLOFF]->u.fs_d.value;
-  table.clamp_white = params[PARAM_CLAMP_WHITE]->u.bd.value;
-  table.clamp_black = params[PARAM_CLAMP_BLACK]->u.bd.value;
-  controls.blend = params[PARAM_BLEND]->u.fd.value;
-
-  BuildFrameCurve(controls, lut_storage, in_data->utils->ansi.sin, in_data->utils->ansi.cos, curve);
+  BuildFrameCurve(input, lut_storage, in_data->utils->ansi.sin, in_data->utils->ansi.cos, curve);
   return PF_Err_NONE;
 }
 

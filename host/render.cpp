@@ -45,38 +45,26 @@ void WalkFloatFrame(const PixelFrame& frame, const PF_EffectWorld& input, const 
 PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandler& suites,
                             PixelFrame* frame, PF_EffectWorld* input, PF_LayerDef* output,
                             A_long rows) {
-  const void* acquired = nullptr;
-  if (AcquireSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1,
-                           &acquired) != PF_Err_NONE) {
-    return PF_Err_BAD_CALLBACK_PARAM;
-  }
-  const auto* pixel_formats = static_cast<const PF_PixelFormatSuite1*>(acquired);
+  PixelFormatSuiteHold pixel_formats(in_data, out_data);
+  if (pixel_formats.Acquire() != PF_Err_NONE) return PF_Err_BAD_CALLBACK_PARAM;
 
   // A frame whose format the host does not report is taken as 8-bit BGRA.
   PrPixelFormat format = PrPixelFormat_BGRA_4444_8u;
-  pixel_formats->GetPixelFormat(output, &format);
+  pixel_formats.Suite()->GetPixelFormat(output, &format);
 
   PF_Err err = PF_Err_NONE;
   if (format == PrPixelFormat_BGRA_4444_32f) {
     WalkFloatFrame(*frame, *input, *output, rows);
   } else if (format == PrPixelFormat_BGRA_4444_8u) {
-    try {
-      const auto pairs = AttachPairTable(frame, PixelCount(*output, rows));
-      err = suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
-                                            PixelFunction8BGRAFor(*frame), output);
-    } catch (...) {
-      ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
-      throw;
-    }
+    const auto pairs = AttachPairTable(frame, PixelCount(*output, rows));
+    err = suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
+                                          PixelFunction8BGRAFor(*frame), output);
   } else {
-    ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
-    return PF_Err_UNRECOGNIZED_PARAM_TYPE;
+    return PF_Err_UNRECOGNIZED_PARAM_TYPE;  // the suite is released all the same
   }
-
-  const PF_Err release_err =
-      ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
   // A failed iteration must not be reported as success just because the
   // release went well.
+  const PF_Err release_err = pixel_formats.Release();
   return err != PF_Err_NONE ? err : release_err;
 }
 

@@ -9,9 +9,12 @@
 
 #include <cstring>
 #include <iterator>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "host/entry.h"
 #include "host_sdk/host_constants.h"
 
 namespace {
@@ -254,6 +257,21 @@ TEST_F(ParamsSetupTest, RejectionEndsTheSetupWithTheHostsCode) {
   EXPECT_EQ(out_data_.num_params, 99);
   EXPECT_EQ(out_data_.out_flags, 0);
   EXPECT_EQ(out_data_.return_msg[0], '\0');
+}
+
+// The host cannot catch what unwinds out of the module: whatever a call
+// inside throws comes back as an error code.
+TEST_F(ParamsSetupTest, WhateverIsThrownInsideTheModuleBecomesAnErrorCode) {
+  in_data_.inter.add_param = [](PF_ProgPtr, PF_ParamIndex, PF_ParamDef*) -> PF_Err {
+    throw std::bad_alloc();
+  };
+  EXPECT_EQ(EntryPointFunc(PF_Cmd_PARAMS_SETUP, &in_data_, &out_data_, nullptr, nullptr, nullptr),
+            PF_Err_OUT_OF_MEMORY);
+  in_data_.inter.add_param = [](PF_ProgPtr, PF_ParamIndex, PF_ParamDef*) -> PF_Err {
+    throw std::runtime_error("a host that throws");
+  };
+  EXPECT_EQ(EntryPointFunc(PF_Cmd_PARAMS_SETUP, &in_data_, &out_data_, nullptr, nullptr, nullptr),
+            PF_Err_INTERNAL_STRUCT_DAMAGED);
 }
 
 }  // namespace

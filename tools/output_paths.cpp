@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 
 #include "tools/tool_error.h"
 
@@ -23,6 +25,13 @@ void CheckOutputPath(const std::filesystem::path& path, const std::string& what)
     throw BadInput(what + " file name is longer than the " + std::to_string(longest) +
                    " bytes its folder allows: " + path.string());
   }
+}
+
+void CheckPathExists(const std::filesystem::path& path, const std::string& what) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) == 0) return;
+  if (errno == ENOENT) throw BadInput(what + " not found: " + path.string());
+  throw BadInput("cannot read " + what + " " + path.string() + ": " + std::strerror(errno));
 }
 
 std::string FileIdentity(const std::filesystem::path& path) {

@@ -9,6 +9,11 @@
 // name is not longer than the folder's file system allows.
 void CheckOutputPath(const std::filesystem::path& path, const std::string& what);
 
+// Throws BadInput "<what> not found: <path>" when nothing is there, or names the
+// system's reason when the path cannot be looked up at all (a name longer than
+// the system takes, a folder that may not be searched).
+void CheckPathExists(const std::filesystem::path& path, const std::string& what);
+
 // Equal for two paths exactly when they lead to the same file, however they are
 // spelt (`./`, `..`, symlinks, hard links). Paths of files not yet there are
 // compared by their resolved spelling.

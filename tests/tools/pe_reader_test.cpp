@@ -107,7 +107,7 @@ TEST(PeReader, AbsentResourcesAreNoneAndDamagedFilesAreErrors) {
   std::vector<uint8_t> short_list = Pipl();
   short_list.resize(40);
   EXPECT_THROW(ParsePipl(short_list), PeFormatError);
-  EXPECT_FALSE(IsPeFile({'\x7f', 'E', 'L', 'F'}));
+  EXPECT_FALSE(IsPeFile(std::vector<uint8_t>{'\x7f', 'E', 'L', 'F'}));
 }
 
 }  // namespace

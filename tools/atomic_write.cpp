@@ -114,7 +114,6 @@ class TemporaryFile {
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
   int fd() const { return fd_; }
-  const std::filesystem::path& path() const { return path_; }
 
   void MoveIntoPlace() {
     TakeOverPermissions();
@@ -160,11 +159,10 @@ class TemporaryFile {
   bool committed_ = false;
 };
 
-void WriteAll(const TemporaryFile& file, const std::filesystem::path& target, const void* bytes,
-              std::size_t size) {
+void WriteAll(int fd, const std::filesystem::path& target, const void* bytes, std::size_t size) {
   const char* next = static_cast<const char*>(bytes);
   while (size > 0) {
-    const ssize_t written = write(file.fd(), next, size);
+    const ssize_t written = write(fd, next, size);
     if (written < 0 && errno == EINTR) continue;
     if (written < 0) throw WriteFailure(target, "", errno);
     if (written == 0) throw WriteFailure(target, "", EIO);
@@ -188,9 +186,14 @@ void InstallTemporaryFileCleanup() {
   std::signal(SIGHUP, RemoveTemporariesAndDie);
 }
 
+void WriteAtomically(const std::filesystem::path& target,
+                     const std::function<void(int fd)>& write) {
+  TemporaryFile file(target);
+  write(file.fd());
+  file.MoveIntoPlace();
+}
+
 void WriteBytesAtomically(const std::filesystem::path& target, const void* bytes,
                           std::size_t size) {
-  TemporaryFile file(target);
-  WriteAll(file, target, bytes, size);
-  file.MoveIntoPlace();
+  WriteAtomically(target, [&](int fd) { WriteAll(fd, target, bytes, size); });
 }

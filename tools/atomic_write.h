@@ -8,10 +8,15 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 
 // Writes `size` bytes to `target`; throws Failure naming the target and leaves
 // it untouched when any of them cannot be written.
 void WriteBytesAtomically(const std::filesystem::path& target, const void* bytes, std::size_t size);
+
+// The same for a file that `write` fills through the temporary's descriptor,
+// throwing ToolError when it cannot.
+void WriteAtomically(const std::filesystem::path& target, const std::function<void(int fd)>& write);
 
 // Installs the interruption handlers; called once at start-up.
 void InstallTemporaryFileCleanup();

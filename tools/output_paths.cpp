@@ -19,6 +19,10 @@ void CheckOutputPath(const std::filesystem::path& path, const std::string& what)
   if (path.filename().empty() || std::filesystem::is_directory(path, error)) {
     throw BadInput(what + " is a folder, not a file: " + path.string());
   }
+  // A pipe, device or socket there is somebody's, not a file to replace with ours.
+  if (std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error)) {
+    throw BadInput(what + " is not a regular file: " + path.string());
+  }
   const long limit = pathconf(folder.c_str(), _PC_NAME_MAX);
   const std::size_t longest = limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
   if (path.filename().string().size() > longest) {

@@ -5,8 +5,9 @@
 #include <string>
 
 // Throws BadInput, calling the path `what` ("output", "--save-preset"), unless
-// it can name a new file: its folder exists, it is not a folder itself, and its
-// name is not longer than the folder's file system allows.
+// it can name a new file or one to replace: its folder exists, it is not a
+// folder, pipe, device or socket, and its name is not longer than the folder's
+// file system allows.
 void CheckOutputPath(const std::filesystem::path& path, const std::string& what);
 
 // Throws BadInput "<what> not found: <path>" when nothing is there, or names the

@@ -54,7 +54,7 @@ TEST_P(BadInputTest, ExitsWithTwoOneLineAndLeavesTheOutputAlone) {
     std::ofstream(folder / "kept.json") << "earlier preset";
   }
   std::filesystem::create_directory(folder / "sub");
-  mkfifo((folder / "fifo").c_str(), 0600);
+  mkfifo((folder / "fifo.png").c_str(), 0600);
   std::filesystem::copy_file(VELMORA_MODULE, folder / "cut.so");
   std::filesystem::resize_file(folder / "cut.so", std::filesystem::file_size(VELMORA_MODULE) / 2);
 
@@ -164,7 +164,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{
             "damaged_windows_module", {"info", "--module", "DIR/damaged.aex"}, "damaged module"},
         ErrorCase{"cut_short_module", {"info", "--module", "DIR/cut.so"}, "is cut short"},
-        ErrorCase{"fifo_module", {"info", "--module", "DIR/fifo"}, "not a regular file"},
+        ErrorCase{"fifo_module", {"info", "--module", "DIR/fifo.png"}, "not a regular file"},
+        ErrorCase{"fifo_output", {"apply", "IN", "DIR/fifo.png"}, "not a regular file"},
         ErrorCase{"device_module", {"info", "--module", "/dev/zero"}, "not a regular file"},
         ErrorCase{"folder_module", {"info", "--module", "DIR"}, "not a regular file"},
         ErrorCase{

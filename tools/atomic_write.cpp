@@ -179,11 +179,13 @@ void InstallTemporaryFileCleanup() {
   // an error the tool reports instead of ending the process on the spot.
   std::signal(SIGXFSZ, SIG_IGN);
   std::signal(SIGPIPE, SIG_IGN);
-  // Some libraries end the process on an error instead of reporting it.
+  // Some libraries end the process on an error instead of reporting it, by
+  // exit or by abort.
   std::atexit(RemoveTemporaries);
   std::signal(SIGINT, RemoveTemporariesAndDie);
   std::signal(SIGTERM, RemoveTemporariesAndDie);
   std::signal(SIGHUP, RemoveTemporariesAndDie);
+  std::signal(SIGABRT, RemoveTemporariesAndDie);
 }
 
 void WriteAtomically(const std::filesystem::path& target,

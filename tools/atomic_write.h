@@ -3,7 +3,7 @@
 // rename never crosses file systems and never follows a planted symlink),
 // flushed, renamed over the target, and the folder flushed after the rename. A
 // temporary that is still open when the process is interrupted by SIGINT,
-// SIGTERM or SIGHUP is removed.
+// SIGTERM or SIGHUP, or ended by an abort, is removed.
 #pragma once
 
 #include <cstddef>

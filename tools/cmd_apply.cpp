@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "tools/commands.h"
@@ -146,7 +147,11 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
   };
 
   std::vector<std::thread> threads;
-  for (unsigned i = 1; i < workers; ++i) threads.emplace_back(work);
+  try {
+    for (unsigned i = 1; i < workers; ++i) threads.emplace_back(work);
+  } catch (const std::system_error&) {
+    // Fewer threads than asked for (a process limit): those running take every job.
+  }
   work();
   for (std::thread& thread : threads) thread.join();
   progress.Finish();

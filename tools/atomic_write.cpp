@@ -54,6 +54,11 @@ extern "C" void RemoveTemporaries() {
   }
 }
 
+// The signals that end the process unless handled and that arrive from outside
+// or by abort: a user or job manager (a CPU time limit included) or a library.
+constexpr int kEndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGALRM,
+                                  SIGUSR1, SIGUSR2, SIGXCPU, SIGABRT};
+
 extern "C" void RemoveTemporariesAndDie(int signal_number) {
   RemoveTemporaries();
   std::signal(signal_number, SIG_DFL);
@@ -94,7 +99,7 @@ class TemporaryFile {
     sigset_t interruptions;
     sigset_t before;
     sigemptyset(&interruptions);
-    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interruptions, signal_number);
+    for (int signal_number : kEndingSignals) sigaddset(&interruptions, signal_number);
     pthread_sigmask(SIG_BLOCK, &interruptions, &before);
     fd_ = mkostemps(name.data(), static_cast<int>(extension.size()), O_CLOEXEC);
     const int error = errno;
@@ -182,10 +187,7 @@ void InstallTemporaryFileCleanup() {
   // Some libraries end the process on an error instead of reporting it, by
   // exit or by abort.
   std::atexit(RemoveTemporaries);
-  std::signal(SIGINT, RemoveTemporariesAndDie);
-  std::signal(SIGTERM, RemoveTemporariesAndDie);
-  std::signal(SIGHUP, RemoveTemporariesAndDie);
-  std::signal(SIGABRT, RemoveTemporariesAndDie);
+  for (int signal_number : kEndingSignals) std::signal(signal_number, RemoveTemporariesAndDie);
 }
 
 void WriteAtomically(const std::filesystem::path& target,

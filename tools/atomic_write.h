@@ -2,8 +2,9 @@
 // to a temporary file created exclusively in the target's own folder (so the
 // rename never crosses file systems and never follows a planted symlink),
 // flushed, renamed over the target, and the folder flushed after the rename. A
-// temporary that is still open when the process is interrupted by SIGINT,
-// SIGTERM or SIGHUP, or ended by an abort, is removed.
+// temporary that is still open when the process is ended by a signal from
+// outside (SIGINT, SIGTERM, SIGHUP, a CPU limit's SIGXCPU, ...) or by an abort
+// is removed.
 #pragma once
 
 #include <cstddef>

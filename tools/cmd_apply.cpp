@@ -5,6 +5,7 @@
 #include <atomic>
 #include <exception>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -41,9 +42,10 @@ HostChoice ParseHost(const std::string& text) {
 // What the jobs are found to need before the first pixel.
 struct JobPlan {
   std::vector<RenderPath> paths;
-  // Inputs that another job's output replaces (with --force: a held frame
-  // stored as a link to another, overlapping patterns), read before any output.
-  std::vector<char> read_first;
+  // The file of each input that another job's output replaces (with --force: a
+  // held frame stored as a link to another, overlapping patterns), read before
+  // any output; empty for the others.
+  std::vector<std::string> read_first;
 };
 
 // Everything that can be known before the first pixel: nothing is written
@@ -67,7 +69,7 @@ JobPlan CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force,
   CheckPresetsApart(settings, inputs, outputs);
   std::multimap<std::string, std::size_t> readers;
   for (std::size_t i = 0; i < jobs.size(); ++i) readers.emplace(FileIdentity(jobs[i].input), i);
-  plan.read_first.assign(jobs.size(), 0);
+  plan.read_first.assign(jobs.size(), "");
   for (std::size_t writer = 0; writer < jobs.size(); ++writer) {
     const auto [first, last] = readers.equal_range(FileIdentity(jobs[writer].output));
     for (auto reader = first; reader != last; ++reader) {
@@ -75,7 +77,7 @@ JobPlan CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force,
         throw BadInput("output " + jobs[writer].output.string() + " would overwrite the input " +
                        jobs[reader->second].input.string() + "; add --force to allow it");
       }
-      if (reader->second != writer) plan.read_first[reader->second] = 1;
+      if (reader->second != writer) plan.read_first[reader->second] = reader->first;
     }
   }
   return plan;
@@ -101,10 +103,16 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
                 const std::vector<FileJob>& jobs, const JobPlan& plan, unsigned workers,
                 bool keep_going, Progress& progress) {
   const std::vector<RenderPath>& paths = plan.paths;
-  std::vector<std::optional<ImageFile>> read_early(jobs.size());
+  // Read once per file, however many frames show it, and let go with the last of them.
+  std::map<std::string, std::shared_ptr<const ImageFile>> files_read;
+  std::vector<std::shared_ptr<const ImageFile>> read_early(jobs.size());
   for (std::size_t i = 0; i < jobs.size(); ++i) {
-    if (plan.read_first[i]) read_early[i] = ReadImageFile(jobs[i].input);
+    if (plan.read_first[i].empty()) continue;
+    auto& file = files_read[plan.read_first[i]];
+    if (!file) file = std::make_shared<const ImageFile>(ReadImageFile(jobs[i].input));
+    read_early[i] = file;
   }
+  files_read.clear();
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const int iterate_threads = static_cast<int>(std::max(1u, cores / workers));
   std::atomic<std::size_t> next{0};
@@ -129,7 +137,7 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
         auto& host = hosts[paths[i].mode];
         if (!host) host = effect.MakeHost(paths[i].mode, iterate_threads);
         // A job's share of the cores renders its float images in bands.
-        ImageFile image = read_early[i] ? std::move(*read_early[i]) : ReadImageFile(jobs[i].input);
+        ImageFile image = read_early[i] ? *read_early[i] : ReadImageFile(jobs[i].input);
         read_early[i].reset();
         RenderJob(
             *host, settings, jobs[i], paths[i], [&] { return effect.MakeHost(paths[i].mode, 1); },

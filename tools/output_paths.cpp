@@ -16,6 +16,12 @@ void CheckOutputPath(const std::filesystem::path& path, const std::string& what)
   if (!std::filesystem::is_directory(folder, error)) {
     throw BadInput(what + " folder does not exist: " + folder.string());
   }
+  // Found now rather than after the rendering: a folder this user may not write
+  // into, or one on a read-only file system.
+  if (access(folder.c_str(), W_OK | X_OK) != 0) {
+    throw BadInput(what + " folder cannot be written: " + folder.string() + ": " +
+                   std::strerror(errno));
+  }
   if (path.filename().empty() || std::filesystem::is_directory(path, error)) {
     throw BadInput(what + " is a folder, not a file: " + path.string());
   }

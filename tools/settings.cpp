@@ -89,15 +89,6 @@ RegisteredParam Describe(const ParamIdentity& identity, const simhost::RecordedP
 
 }  // namespace
 
-const std::vector<std::string>& ParamFlags() {
-  static const std::vector<std::string> flags = [] {
-    std::vector<std::string> names;
-    for (const ParamIdentity& identity : kParamTable) names.emplace_back(identity.tool_name);
-    return names;
-  }();
-  return flags;
-}
-
 std::vector<RegisteredParam> ReadRegisteredParams(
     const std::vector<simhost::RecordedParam>& recorded, ParamTable table) {
   std::vector<RegisteredParam> params;

@@ -33,9 +33,6 @@ struct RegisteredParam {
   int precision;                     // shown decimals of sliders
 };
 
-// The flag names, in the module's registration order.
-const std::vector<std::string>& ParamFlags();
-
 // Pairs each row of `table` with the recorded definition of its persistent id.
 // Throws Failure naming the id when the module registered none, or another kind.
 std::vector<RegisteredParam> ReadRegisteredParams(

@@ -14,6 +14,7 @@
 #include "host_sdk/host_constants.h"
 #include "simhost/host.h"
 #include "simhost/world.h"
+#include "tests/support/fnv1a.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ using simhost::HostImage;
 using simhost::HostMode;
 using simhost::HostPixelFormat;
 using simhost::SimulatedHost;
+using velmora_test::Fnv1a;
 
 constexpr A_long kWidth = 64;
 constexpr A_long kHeight = 24;
@@ -40,18 +42,6 @@ std::string Bits(Float value) {
   Word word;
   std::memcpy(&word, &value, sizeof word);
   return Hex(word);
-}
-
-uint64_t Fnv1a(const uint8_t* bytes, std::size_t size) {
-  uint64_t hash = 0xcbf29ce484222325ull;
-  for (std::size_t i = 0; i < size; ++i) {
-    hash = (hash ^ bytes[i]) * 0x100000001b3ull;
-  }
-  return hash;
-}
-
-uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
-  return Fnv1a(bytes.data(), bytes.size());
 }
 
 // A text with everything outside printable ASCII escaped, so a carriage return

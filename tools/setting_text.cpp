@@ -181,9 +181,11 @@ std::string AllowedText(const RegisteredParam& param) {
              ")";
     }
     case ParamKind::FloatSlider:
-      return FormatLimit(param.valid_min) + " to " + FormatLimit(param.valid_max);
+      return FormatLimit(param.valid_min) + " to " + FormatLimit(param.valid_max) +
+             (param.percent ? " (percent)" : "");
     case ParamKind::FixedSlider:
-      return FormatNumber(param.valid_min) + " to " + FormatNumber(param.valid_max) + " (percent)";
+      return FormatNumber(param.valid_min) + " to " + FormatNumber(param.valid_max) +
+             (param.percent ? " (percent)" : "");
     case ParamKind::Colour:
       return "R,G,B bytes 0..255 or #RRGGBB";
     case ParamKind::Checkbox:

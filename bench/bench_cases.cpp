@@ -4,17 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "simhost/integer_hash.h"
+
 namespace velmora_bench {
 namespace {
-
-uint32_t Hash(uint32_t v) {
-  v ^= v >> 16;
-  v *= 0x7feb352du;
-  v ^= v >> 15;
-  v *= 0x846ca68bu;
-  v ^= v >> 16;
-  return v;
-}
 
 // Hue h in [0, 6), lightness l and saturation s in [0, 1] to red, green, blue.
 void HslToRgb(double h, double l, double s, double rgb[3]) {
@@ -93,7 +86,8 @@ void FillSynthetic(simhost::HostImage& image) {
   const A_long height = image.Height();
   for (A_long y = 0; y < height; ++y) {
     for (A_long x = 0; x < width; ++x) {
-      const uint32_t noise = Hash(static_cast<uint32_t>(y) * 65599u + static_cast<uint32_t>(x));
+      const uint32_t noise =
+          simhost::IntegerHash(static_cast<uint32_t>(y) * 65599u + static_cast<uint32_t>(x));
       const double hue = 6.0 * static_cast<double>(x) / static_cast<double>(width);
       const double lightness =
           static_cast<double>(y) / static_cast<double>(height - 1 > 0 ? height - 1 : 1);

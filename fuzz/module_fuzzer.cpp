@@ -47,6 +47,10 @@ const char* const kSuiteNames[] = {
     "PF Iterate8 Suite", "PF iterate16 Suite",    "PF World Transform Suite",
 };
 
+// A call to fail among the parameters' (counted from 1), or none (0), or one
+// past the last.
+constexpr std::uint32_t kFailAtChoices = static_cast<std::uint32_t>(kParamTable.size()) + 2;
+
 // Any code a host might return, 0 excluded: small ones, the host's own error
 // range, and any bits.
 PF_Err ReadHostCode(fuzz::FuzzReader& in) {
@@ -67,7 +71,7 @@ void ReadFaults(fuzz::FuzzReader& in, simhost::FaultPlan& plan) {
   }
   if (in.Below(4) == 0) plan.release_code = ReadHostCode(in);
   if (in.Below(4) == 0) {
-    plan.add_param_fail_at = static_cast<int>(in.Below(14));
+    plan.add_param_fail_at = static_cast<int>(in.Below(kFailAtChoices));
     plan.add_param_code = ReadHostCode(in);
   }
   if (in.Below(4) == 0) plan.color_conversion_code = ReadHostCode(in);
@@ -258,7 +262,7 @@ void ReadSmartFaults(fuzz::FuzzReader& in, simhost::FaultPlan& plan) {
   if (in.Below(6) == 0) plan.checkin_layer_pixels_code = ReadHostCode(in);
   if (in.Below(6) == 0) plan.checkout_output_code = ReadHostCode(in);
   if (in.Below(6) == 0) {
-    plan.checkout_param_fail_at = static_cast<int>(in.Below(14));
+    plan.checkout_param_fail_at = static_cast<int>(in.Below(kFailAtChoices));
     plan.checkout_param_code = ReadHostCode(in);
   }
   if (in.Below(6) == 0) plan.checkin_param_code = ReadHostCode(in);

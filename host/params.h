@@ -164,13 +164,11 @@ struct ParamTable {
   }
 };
 
-constexpr int32_t kRegisteredParamCount = PARAM_COUNT - 1;
-
 // The one table of the effect's parameters, in registration order; entry i
 // registers parameter index i + 1. The simulated host and the tool find the
 // effect's values by these persistent ids.
 // clang-format off
-inline constexpr ParamIdentity kParamIdentities[kRegisteredParamCount] = {
+inline constexpr ParamIdentity kParamIdentities[] = {
   // index                     disk id                     kind                   name                    flags                          detail               valid        slider       defaults          prec display                      tool name             reaches
   {PARAM_QUALITY,            DISK_ID_QUALITY,            PF_Param_POPUP,        STR_QUALITY,            PF_ParamFlag_CANNOT_TIME_VARY, STR_QUALITY_CHOICES, 1, 5,        1, 5,        Everywhere(3),    0, 0,                           "quality",            param_reach::Quality},
   {PARAM_OFFSET,             DISK_ID_OFFSET,             PF_Param_FLOAT_SLIDER, STR_OFFSET,             0,                             STR_NONE,           -5, 5,       -1, 1,        Everywhere(0),    4, 0,                           "offset",             param_reach::Offset},
@@ -201,7 +199,8 @@ inline PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
   return RegisterParams(in_data, out_data, kParamTable);
 }
 
-// Row i registers index i + 1, so the host's array and the table agree.
+// Row i registers index i + 1, and every index has its row, so the host's
+// array and the table agree.
 constexpr bool IndicesFollowTheRows(ParamTable table) {
   int32_t expected = PARAM_INPUT + 1;
   for (const ParamIdentity& identity : table) {

@@ -4,7 +4,7 @@
 //
 // Usage:
 //
-//   simhost::LoadedModule module("build/Trevane_Velmora.so");
+//   simhost::LoadedModule module("build/host/Trevane_Velmora.so");
 //   ASSERT_TRUE(module.IsLoaded()) << module.Error();
 //   simhost::SimulatedHost host(simhost::HostMode::PremierePro, module.Entry());
 //   host.Faults().FailSuite("PF Iterate8 Suite");        // optional fault injection

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host_sdk/smart_render.h"
+#include "simhost/integer_hash.h"
 
 namespace simhost {
 namespace {
@@ -16,16 +17,6 @@ constexpr HostPixelFormat kFormatTags[] = {HostPixelFormat::ARGB8, HostPixelForm
 
 const HostPixelFormat* TagOf(HostPixelFormat format) {
   return &kFormatTags[static_cast<int>(format)];
-}
-
-// Well-spread bytes from a position: a small integer hash.
-std::uint32_t Mix(std::uint32_t value) {
-  value ^= value >> 16;
-  value *= 0x7FEB352Du;
-  value ^= value >> 15;
-  value *= 0x846CA68Bu;
-  value ^= value >> 16;
-  return value;
 }
 
 }  // namespace
@@ -129,8 +120,9 @@ void HostImage::FillPattern(std::uint32_t seed) {
   for (A_long y = 0; y < world_.height; ++y) {
     std::uint8_t* row = Row(y);
     for (std::size_t i = 0; i < packed_row_bytes_; ++i) {
-      const std::uint32_t h = Mix(seed * 0x9E3779B9u + static_cast<std::uint32_t>(y) * 0x85EBCA6Bu +
-                                  static_cast<std::uint32_t>(i));
+      const std::uint32_t h =
+          IntegerHash(seed * 0x9E3779B9u + static_cast<std::uint32_t>(y) * 0x85EBCA6Bu +
+                      static_cast<std::uint32_t>(i));
       if (format_ == HostPixelFormat::BGRAFloat || format_ == HostPixelFormat::ARGBFloat) {
         if (i % sizeof(float) != 0) continue;
         const float value = static_cast<float>(h % 20001u) / 10000.0f - 0.5f;

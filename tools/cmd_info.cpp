@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "host_sdk/host_constants.h"
+#include "resources/property_list.h"
 #include "tools/commands.h"
 #include "tools/module_file.h"
 #include "tools/pe_reader.h"
@@ -183,7 +184,7 @@ void PrintPropertyList(const std::string& path) {
     return;
   }
   try {
-    const auto resource = FindPeResource(bytes, "PIPL", 16000);
+    const auto resource = FindPeResource(bytes, "PIPL", kPropertyListResourceId);
     if (!resource) {
       std::printf("Property list: none (no resource of type \"PIPL\" with id 16000)\n");
       return;

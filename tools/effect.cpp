@@ -62,8 +62,7 @@ Effect::Effect(const std::string& module_path)
     : path_(module_path), module_(WholeModule(module_path)) {
   if (!module_.IsLoaded()) throw BadInput(module_.Error());
   auto host = SetUpHost(module_.Entry(), simhost::HostMode::AfterEffects, 1, path_);
-  recorded_ = host->RecordedParams();
-  params_ = ReadRegisteredParams(recorded_);
+  params_ = ReadRegisteredParams(host->RecordedParams());
 }
 
 std::unique_ptr<simhost::SimulatedHost> Effect::MakeHost(simhost::HostMode mode,

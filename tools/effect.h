@@ -20,7 +20,6 @@ class Effect {
 
   const std::string& Path() const { return path_; }
   simhost::EntryPointFunction Entry() const { return module_.Entry(); }
-  const std::vector<simhost::RecordedParam>& Recorded() const { return recorded_; }
   const std::vector<RegisteredParam>& Params() const { return params_; }
 
   // A host in `mode` that has run global and parameter setup, ready to render.
@@ -30,7 +29,6 @@ class Effect {
  private:
   std::string path_;
   simhost::LoadedModule module_;
-  std::vector<simhost::RecordedParam> recorded_;
   std::vector<RegisteredParam> params_;
 };
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "host/params.h"
 #include "tools/output_paths.h"
 #include "tools/preset.h"
 #include "tools/tool_error.h"
@@ -18,13 +19,26 @@ std::string HelpText(const std::string& flag, const std::vector<RegisteredParam>
   return "see `velmora info` for the range and default";
 }
 
+// What the help shows a flag's value as.
+std::string TypeName(const ParamIdentity& identity) {
+  switch (identity.kind) {
+    case PF_Param_COLOR:
+      return "R,G,B|#RRGGBB";
+    case PF_Param_POPUP:
+      return std::to_string(static_cast<int>(identity.valid_min)) + "-" +
+             std::to_string(static_cast<int>(identity.valid_max)) + "|WORD";
+    default:
+      return "NUMBER";
+  }
+}
+
 }  // namespace
 
 void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& params,
                      SettingFlags* flags) {
-  for (const std::string& flag : ParamFlags()) {
-    const bool is_switch = flag == "clamp-white" || flag == "clamp-black";
-    if (is_switch) {
+  for (const ParamIdentity& identity : kParamTable) {
+    const std::string flag = identity.tool_name;
+    if (identity.kind == PF_Param_CHECKBOX) {
       // One option for both spellings, so that the last one given wins.
       command->add_flag("--" + flag + ",!--no-" + flag)
           ->description(HelpText(flag, params) + "; --no-" + flag + " turns it off")
@@ -34,8 +48,7 @@ void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& para
           ->add_option_function<std::string>(
               "--" + flag, [flags, flag](const std::string& text) { flags->given[flag] = text; },
               HelpText(flag, params))
-          ->type_name(flag == "pivot" ? "R,G,B|#RRGGBB"
-                                      : (flag == "quality" ? "1-5|WORD" : "NUMBER"));
+          ->type_name(TypeName(identity));
     }
   }
   command->add_option("--preset", flags->preset, "Read the values from this JSON file first")

@@ -32,6 +32,6 @@ simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
 void CheckPresetsApart(const SettingFlags& flags, const std::vector<std::filesystem::path>& inputs,
                        const std::vector<std::filesystem::path>& outputs);
 
-// Writes the preset when --save-preset was given, and says so on `stream`.
+// Writes the preset when --save-preset was given, and says so on standard output.
 void SavePresetIfAsked(const SettingFlags& flags, const std::vector<RegisteredParam>& params,
                        const simhost::EffectSettings& settings);

@@ -15,15 +15,10 @@
 
 #include "tools/error_stream.h"
 #include "tools/output_paths.h"
+#include "tools/lowercase.h"
 #include "tools/tool_error.h"
 
 namespace {
-
-std::string Lowercase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 int ChannelNamed(const OIIO::ImageSpec& header, const std::string& name) {
   for (int i = 0; i < header.nchannels; ++i) {

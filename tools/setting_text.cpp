@@ -10,16 +10,11 @@
 #include <cstdlib>
 
 #include "host/param_values.h"
+#include "tools/lowercase.h"
 #include "tools/settings.h"
 #include "tools/tool_error.h"
 
 namespace {
-
-std::string Lowercase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 std::string FirstWord(const std::string& label) {
   const std::size_t start = label.find_first_not_of(' ');
@@ -186,9 +181,11 @@ std::string AllowedText(const RegisteredParam& param) {
              ")";
     }
     case ParamKind::FloatSlider:
-      return FormatLimit(param.valid_min) + " to " + FormatLimit(param.valid_max);
+      return FormatLimit(param.valid_min) + " to " + FormatLimit(param.valid_max) +
+             (param.percent ? " (percent)" : "");
     case ParamKind::FixedSlider:
-      return FormatNumber(param.valid_min) + " to " + FormatNumber(param.valid_max) + " (percent)";
+      return FormatNumber(param.valid_min) + " to " + FormatNumber(param.valid_max) +
+             (param.percent ? " (percent)" : "");
     case ParamKind::Colour:
       return "R,G,B bytes 0..255 or #RRGGBB";
     case ParamKind::Checkbox:

@@ -69,12 +69,14 @@ RegisteredParam Describe(const ParamIdentity& identity, const simhost::RecordedP
       param.valid_max = static_cast<double>(def.u.fs_d.valid_max);
       param.default_value = static_cast<double>(def.u.fs_d.dephault);
       param.precision = def.u.fs_d.precision;
+      param.percent = (def.u.fs_d.display_flags & PF_ValueDisplayFlag_PERCENT) != 0;
       break;
     case ParamKind::FixedSlider:
       param.valid_min = def.u.fd.valid_min / kFixedOne;
       param.valid_max = def.u.fd.valid_max / kFixedOne;
       param.default_value = def.u.fd.dephault / kFixedOne;
       param.precision = def.u.fd.precision;
+      param.percent = (def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) != 0;
       break;
     case ParamKind::Colour:
       param.default_colour = def.u.cd.dephault;
@@ -88,15 +90,6 @@ RegisteredParam Describe(const ParamIdentity& identity, const simhost::RecordedP
 }
 
 }  // namespace
-
-const std::vector<std::string>& ParamFlags() {
-  static const std::vector<std::string> flags = [] {
-    std::vector<std::string> names;
-    for (const ParamIdentity& identity : kParamTable) names.emplace_back(identity.tool_name);
-    return names;
-  }();
-  return flags;
-}
 
 std::vector<RegisteredParam> ReadRegisteredParams(
     const std::vector<simhost::RecordedParam>& recorded, ParamTable table) {

@@ -31,10 +31,8 @@ struct RegisteredParam {
   PF_Pixel default_colour;           // Colour only
   std::vector<std::string> choices;  // Popup only, as the host splits the list
   int precision;                     // shown decimals of sliders
+  bool percent;                      // a slider shown in percent
 };
-
-// The flag names, in the module's registration order.
-const std::vector<std::string>& ParamFlags();
 
 // Pairs each row of `table` with the recorded definition of its persistent id.
 // Throws Failure naming the id when the module registered none, or another kind.
@@ -50,10 +48,10 @@ simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& para
 
 // ---- text (setting_text.cpp)
 
-// Sets one value from text: numbers for sliders (a fixed slider such as the
-// blend in percent), the choice number or the first word of its label for a popup, "R,G,B" bytes or
-// "#RRGGBB" for a colour, on/off (true/false, yes/no, 1/0) for the checkboxes. Throws BadInput
-// naming the flag, the value and what is allowed.
+// Sets one value from text: numbers for sliders (the blend in percent), the
+// choice number or the first word of its label for a popup, "R,G,B" bytes or
+// "#RRGGBB" for a colour, on/off (true/false, yes/no, 1/0) for a checkbox.
+// Throws BadInput naming the flag, the value and what is allowed.
 void ApplySetting(const RegisteredParam& param, const std::string& text,
                   simhost::EffectSettings* settings);
 

@@ -1,35 +1,51 @@
 // The basic suite, the ledger, fault injection and each suite's services.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
+#include "host_sdk/smart_suites.h"
 #include "scripted_effect.h"
 
 namespace simhost {
 namespace {
 
-const char* const kSixSuites[] = {kPFANSISuite,     kPFPixelFormatSuite, kPFColorParamSuite,
-                                  kPFIterate8Suite, kPFIterate16Suite,   kPFWorldTransformSuite};
+struct NamedSuite {
+  const char* name;
+  int32_t version;
+};
 
-TEST(BasicSuite, HandsOutTheSixSuitesAndLedgersEachCall) {
+// Every suite the host hands out, with the version it knows.
+const NamedSuite kEverySuite[] = {{kPFANSISuite, 1},
+                                  {kPFPixelFormatSuite, 1},
+                                  {kPFColorParamSuite, 1},
+                                  {kPFIterate8Suite, 1},
+                                  {kPFIterate16Suite, 1},
+                                  {kPFWorldTransformSuite, 1},
+                                  {kPFWorldSuite, kPFWorldSuiteVersion2},
+                                  {kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1}};
+
+TEST(BasicSuite, HandsOutEverySuiteAndLedgersEachCall) {
   SimulatedHost host(HostMode::AfterEffects, ScriptedEntry);
   const PF_Err err =
       RunScript(host, [](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, PF_LayerDef*) {
-        for (const char* name : kSixSuites) {
+        for (const NamedSuite& suite : kEverySuite) {
           SPErr code = -1;
-          EXPECT_NE(Acquire<void>(in, name, &code), nullptr) << name;
+          EXPECT_NE(Acquire<void>(in, suite.name, &code, suite.version), nullptr) << suite.name;
           EXPECT_EQ(code, kSPNoError);
         }
-        for (const char* name : kSixSuites) in->pica_basicP->ReleaseSuite(name, 1);
+        for (const NamedSuite& suite : kEverySuite) {
+          in->pica_basicP->ReleaseSuite(suite.name, suite.version);
+        }
         return PF_Err_NONE;
       });
   EXPECT_EQ(err, PF_Err_NONE);
   const auto& entries = host.Ledger().Entries();
-  ASSERT_EQ(entries.size(), 12u);
+  ASSERT_EQ(entries.size(), 2 * std::size(kEverySuite));
   EXPECT_EQ(entries[3].name, "PF Iterate8 Suite");
   EXPECT_EQ(entries[3].kind, SuiteLedgerEntry::Kind::Acquire);
-  EXPECT_EQ(entries[10].name, "PF iterate16 Suite");
-  EXPECT_EQ(entries[10].kind, SuiteLedgerEntry::Kind::Release);
+  EXPECT_EQ(entries[std::size(kEverySuite) + 4].name, "PF iterate16 Suite");
+  EXPECT_EQ(entries[std::size(kEverySuite) + 4].kind, SuiteLedgerEntry::Kind::Release);
   EXPECT_TRUE(host.Ledger().Balanced()) << host.Ledger().Describe();
 }
 

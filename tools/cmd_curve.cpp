@@ -49,7 +49,7 @@ namespace {
 void RunCurve(const ToolContext& context, const CurveOptions& options) {
   const Effect& effect = context.RequireEffect();
   const simhost::EffectSettings settings = ResolveSettings(options.settings, effect.Params());
-  CheckWritableOutput(options.output);
+  OutputFormatOf(options.output);
   CheckPresetsApart(options.settings, {}, {options.output});
   SavePresetIfAsked(options.settings, effect.Params(), settings);
   WriteCurvePlot(settings, options.output);

@@ -36,7 +36,7 @@ Picture::~Picture() {
   cairo_surface_destroy(surface_);
 }
 
-void Picture::PasteRgb(int left, int top, int width, int height, const std::vector<float>& rgb) {
+void Picture::PasteRgb(int left, int top, int width, int height, const float* rgb) {
   cairo_surface_flush(surface_);
   unsigned char* data = cairo_image_surface_get_data(surface_);
   const int stride = cairo_image_surface_get_stride(surface_);
@@ -56,18 +56,17 @@ Image Picture::ToImage() const {
   cairo_surface_flush(surface_);
   const unsigned char* data = cairo_image_surface_get_data(surface_);
   const int stride = cairo_image_surface_get_stride(surface_);
-  Image image;
-  image.header = OIIO::ImageSpec(width_, height_, 3, OIIO::TypeDesc::UINT8);
-  image.depth = SampleDepth::Bits8;
-  image.samples8.resize(static_cast<std::size_t>(width_) * height_ * 3);
+  const OIIO::ImageSpec header(width_, height_, 3, OIIO::TypeDesc::UINT8);
+  Image image{header, OIIO::ImageBuf(header)};
+  auto* samples = static_cast<uint8_t*>(image.pixels.localpixels());
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {
       uint32_t pixel;
       std::memcpy(&pixel, data + static_cast<std::size_t>(y) * stride + 4 * x, 4);
-      const std::size_t at = (static_cast<std::size_t>(y) * width_ + x) * 3;
-      image.samples8[at] = static_cast<uint8_t>(pixel >> 16);
-      image.samples8[at + 1] = static_cast<uint8_t>(pixel >> 8);
-      image.samples8[at + 2] = static_cast<uint8_t>(pixel);
+      uint8_t* at = samples + (static_cast<std::size_t>(y) * width_ + x) * 3;
+      at[0] = static_cast<uint8_t>(pixel >> 16);
+      at[1] = static_cast<uint8_t>(pixel >> 8);
+      at[2] = static_cast<uint8_t>(pixel);
     }
   }
   return image;

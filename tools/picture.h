@@ -30,7 +30,7 @@ class Picture {
 
   // Float RGB samples, `width` x `height` interleaved, with their top-left at
   // (left, top); each channel is clamped to 0..1 and rounded to the nearest code.
-  void PasteRgb(int left, int top, int width, int height, const std::vector<float>& rgb);
+  void PasteRgb(int left, int top, int width, int height, const float* rgb);
 
   // 8-bit RGB, without alpha.
   Image ToImage() const;

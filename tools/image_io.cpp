@@ -1,6 +1,7 @@
 #include "tools/image_io.h"
 
 #include <OpenImageIO/filesystem.h>
+#include <OpenImageIO/imagebufalgo.h>
 
 #include <algorithm>
 #include <cctype>
@@ -286,11 +287,21 @@ ImageFile ReadImageFile(const std::filesystem::path& path) {
   auto input = OpenInput(path);
   CheckImageFile(*input, path);
   ImageFile file;
+  int nonfinite = 0;
   for (int subimage = 0; Seek(*input, subimage, 0); ++subimage) {
     file.subimages.emplace_back();
     for (int level = 0; Seek(*input, subimage, level); ++level) {
       file.subimages.back().push_back(ReadLevel(*input, path, subimage, level));
+      int found = 0;  // counted only: what the effect makes of them is its own
+      OIIO::ImageBufAlgo::fixNonFinite(file.subimages.back().back().pixels,
+                                       file.subimages.back().back().pixels,
+                                       OIIO::ImageBufAlgo::NONFINITE_NONE, &found);
+      nonfinite += found;
     }
+  }
+  if (nonfinite > 0) {
+    PrintError("note: " + path.string() + " has " + std::to_string(nonfinite) +
+               " pixels with an infinite or NaN sample; the effect makes them NaN");
   }
   return file;
 }

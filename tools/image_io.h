@@ -77,6 +77,8 @@ struct OutputFormat {
   bool display_window = false;
   unsigned channel_counts = 0;  // bit n set: n channels can be written; 0: any number
   int largest_side = 0;         // 0: no limit of the format's own
+  int smallest_side = 1;
+  int tile_multiple = 1;  // tile sizes the format takes
 };
 
 // Throws BadInput unless `path` names a file in an existing folder with an extension that

@@ -26,19 +26,30 @@
 namespace {
 
 // What the writers do not say of themselves. Bit n of `channels`: n channels can be
-// written. JPEG and the writers without alpha would drop or misread a fourth channel;
-// DPX's writer and the JPEG library end the process on what they cannot hold.
+// written (0: any number). JPEG and the writers without alpha would drop or misread a
+// fourth channel; DPX's writer and the JPEG library end the process on what they cannot
+// hold; JPEG 2000 encodes nothing smaller than its coarsest resolution; TIFF's tiles are
+// multiples of 16 pixels.
 struct FormatLimits {
   const char* name;
   unsigned channels;
   int largest_side;
+  int smallest_side;
+  int tile_multiple;
 };
 constexpr unsigned kOneToFour = 0b11110;
 constexpr FormatLimits kLimits[] = {
-    {"dpx", 0b11010, 0},     {"jpeg", 0b01010, 65500},     {"webp", 0b11000, 16383},
-    {"gif", 0b11000, 65535}, {"targa", kOneToFour, 65535}, {"jpeg2000", 0b11010, 0},
-    {"bmp", 0b11010, 0},     {"hdr", 0b01000, 0},          {"pnm", 0b01010, 0},
-    {"iff", 0b11000, 8192},
+    {"dpx", 0b11010, 0, 1, 1},
+    {"jpeg", 0b01010, 65500, 1, 1},
+    {"webp", 0b11000, 16383, 1, 1},
+    {"gif", 0b11000, 65535, 1, 1},
+    {"targa", kOneToFour, 65535, 1, 1},
+    {"jpeg2000", 0b11010, 0, 32, 1},
+    {"bmp", 0b11010, 0, 1, 1},
+    {"hdr", 0b01000, 0, 1, 1},
+    {"pnm", 0b01010, 0, 1, 1},
+    {"iff", 0b11000, 8192, 1, 1},
+    {"tiff", 0, 0, 1, 16},
 };
 
 bool NeedsNoWindow(const OIIO::ImageSpec& header) {
@@ -63,7 +74,10 @@ OIIO::ImageSpec WrittenHeader(const OutputFormat& format, OIIO::ImageSpec header
     header.width = header.full_width;
     header.height = header.full_height;
   }
-  if (!format.tiles) header.tile_width = header.tile_height = header.tile_depth = 0;
+  if (!format.tiles || header.tile_width % format.tile_multiple != 0 ||
+      header.tile_height % format.tile_multiple != 0) {
+    header.tile_width = header.tile_height = header.tile_depth = 0;
+  }
   return header;
 }
 
@@ -81,6 +95,11 @@ std::string Unheld(const OutputFormat& format, const OIIO::ImageSpec& written) {
   if (format.largest_side > 0 &&
       (written.width > format.largest_side || written.height > format.largest_side)) {
     return "holds at most " + std::to_string(format.largest_side) +
+           " pixels a side, the image is " + std::to_string(written.width) + " x " +
+           std::to_string(written.height);
+  }
+  if (written.width < format.smallest_side || written.height < format.smallest_side) {
+    return "holds at least " + std::to_string(format.smallest_side) +
            " pixels a side, the image is " + std::to_string(written.width) + " x " +
            std::to_string(written.height);
   }
@@ -252,6 +271,8 @@ OutputFormat OutputFormatOf(const std::filesystem::path& path) {
     if (format.name != limits.name) continue;
     format.channel_counts = limits.channels;
     format.largest_side = limits.largest_side;
+    format.smallest_side = limits.smallest_side;
+    format.tile_multiple = limits.tile_multiple;
   }
   return format;
 }

@@ -75,4 +75,15 @@ TEST(FloatBands, EqualOneRenderOfTheWholeImage) {
   EXPECT_EQ(0, std::memcmp(samples, banded.pixels.localpixels(), original.size() * sizeof(float)));
 }
 
+// A file replaced during a run by one of another depth is read as it now is; its samples
+// must not be taken for those of the path chosen before.
+TEST(RenderPathChoice, SamplesOfAnotherDepthAreRefused) {
+  const Effect effect(VELMORA_MODULE);
+  const RenderPath path = ChooseRenderPath(SampleDepth::Bits8, HostChoice::Automatic, "f");
+  const OIIO::ImageSpec header(4, 4, 3, OIIO::TypeDesc::UINT16);
+  Image image{header, OIIO::ImageBuf(header)};
+  const auto host = effect.MakeHost(path.mode, 1);
+  EXPECT_THROW(RenderImage(*host, DefaultSettings(effect.Params()), path, &image), ToolError);
+}
+
 }  // namespace

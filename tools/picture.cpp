@@ -1,5 +1,7 @@
 #include "tools/picture.h"
 
+#include <OpenImageIO/imagebufalgo.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -54,22 +56,13 @@ void Picture::PasteRgb(int left, int top, int width, int height, const float* rg
 
 Image Picture::ToImage() const {
   cairo_surface_flush(surface_);
-  const unsigned char* data = cairo_image_surface_get_data(surface_);
-  const int stride = cairo_image_surface_get_stride(surface_);
-  const OIIO::ImageSpec header(width_, height_, 3, OIIO::TypeDesc::UINT8);
-  Image image{header, OIIO::ImageBuf(header)};
-  auto* samples = static_cast<uint8_t*>(image.pixels.localpixels());
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) {
-      uint32_t pixel;
-      std::memcpy(&pixel, data + static_cast<std::size_t>(y) * stride + 4 * x, 4);
-      uint8_t* at = samples + (static_cast<std::size_t>(y) * width_ + x) * 3;
-      at[0] = static_cast<uint8_t>(pixel >> 16);
-      at[1] = static_cast<uint8_t>(pixel >> 8);
-      at[2] = static_cast<uint8_t>(pixel);
-    }
-  }
-  return image;
+  // RGB24 keeps each pixel as a native 32-bit word 0x00RRGGBB: bytes B, G, R, unused.
+  const OIIO::ImageBuf surface(OIIO::ImageSpec(width_, height_, 4, OIIO::TypeDesc::UINT8),
+                               cairo_image_surface_get_data(surface_), OIIO::AutoStride,
+                               cairo_image_surface_get_stride(surface_));
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "RGB24 read as little-endian bytes");
+  OIIO::ImageBuf rgb = OIIO::ImageBufAlgo::channels(surface, 3, {2, 1, 0}, {}, {"R", "G", "B"});
+  return Image{rgb.spec(), std::move(rgb)};
 }
 
 void SetColour(cairo_t* cairo, Rgb colour) {

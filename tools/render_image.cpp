@@ -1,10 +1,11 @@
 #include "tools/render_image.h"
 
+#include <OpenImageIO/parallel.h>
+
 #include <algorithm>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "tools/tool_error.h"
 
@@ -23,28 +24,6 @@ struct PixelBGRAFloat {
   float red;
   float alpha;
 };
-
-// The channel values of one file pixel in the host's scale, and back.
-template <typename Sample>
-struct Rgba {
-  Sample red;
-  Sample green;
-  Sample blue;
-  Sample alpha;
-};
-
-template <typename HostPixel, typename Sample>
-void ToHost(const Rgba<Sample>& value, HostPixel* pixel) {
-  pixel->red = value.red;
-  pixel->green = value.green;
-  pixel->blue = value.blue;
-  pixel->alpha = value.alpha;
-}
-
-template <typename HostPixel, typename Sample>
-Rgba<Sample> FromHost(const HostPixel& pixel) {
-  return {pixel.red, pixel.green, pixel.blue, pixel.alpha};
-}
 
 // Rows [first, last) of an image between the file's interleaved layout and
 // host images of those rows, for one pixel type. `in` and `out` convert a
@@ -68,10 +47,11 @@ struct Band {
     for (A_long y = first; y < last; ++y) {
       for (A_long x = 0; x < header.width; ++x) {
         const Sample* pixel = &samples[PixelIndex(header, x, y)];
-        const Rgba<Sample> value{in(pixel[channels.red]), in(pixel[channels.green]),
-                                 in(pixel[channels.blue]),
-                                 channels.alpha >= 0 ? in(pixel[channels.alpha]) : opaque};
-        ToHost(value, &source.At<HostPixel>(x, y - first));
+        HostPixel& host = source.At<HostPixel>(x, y - first);
+        host.red = in(pixel[channels.red]);
+        host.green = in(pixel[channels.green]);
+        host.blue = in(pixel[channels.blue]);
+        host.alpha = channels.alpha >= 0 ? in(pixel[channels.alpha]) : opaque;
       }
     }
   }
@@ -82,13 +62,12 @@ struct Band {
     for (A_long y = first; y < last; ++y) {
       for (A_long x = 0; x < header.width; ++x) {
         Sample* pixel = &samples[PixelIndex(header, x, y)];
-        const Rgba<Sample> value =
-            FromHost<HostPixel, Sample>(destination.At<HostPixel>(x, y - first));
+        const HostPixel& host = destination.At<HostPixel>(x, y - first);
         // A grey file keeps one channel; the effect keeps grey pixels grey.
-        pixel[channels.blue] = out(value.blue);
-        pixel[channels.green] = out(value.green);
-        pixel[channels.red] = out(value.red);
-        if (channels.alpha >= 0) pixel[channels.alpha] = out(value.alpha);
+        pixel[channels.blue] = out(host.blue);
+        pixel[channels.green] = out(host.green);
+        pixel[channels.red] = out(host.red);
+        if (channels.alpha >= 0) pixel[channels.alpha] = out(host.alpha);
       }
     }
   }
@@ -144,12 +123,9 @@ PF_Err RenderThrough(simhost::SimulatedHost& host, const simhost::EffectSettings
       exceptions[band] = std::current_exception();
     }
   };
-  std::vector<std::thread> threads;
-  for (std::size_t band = 1; band < bands.size(); ++band) {
-    threads.emplace_back(render, band, hosts[band - 1].get());
-  }
-  render(0, &host);
-  for (std::thread& thread : threads) thread.join();
+  OIIO::parallel_for(0, count, [&](int64_t band) {
+    render(static_cast<std::size_t>(band), band == 0 ? &host : hosts[band - 1].get());
+  });
   for (const std::exception_ptr& exception : exceptions) {
     if (exception) std::rethrow_exception(exception);
   }

@@ -40,7 +40,7 @@ struct FormatLimits {
 constexpr unsigned kOneToFour = 0b11110;
 constexpr FormatLimits kLimits[] = {
     {"dpx", 0b11010, 0, 1, 1},
-    {"jpeg", 0b01010, 65500, 1, 1},
+    {"jpeg", 0b11010, 65500, 1, 1},
     {"webp", 0b11000, 16383, 1, 1},
     {"gif", 0b11000, 65535, 1, 1},
     {"targa", kOneToFour, 65535, 1, 1},

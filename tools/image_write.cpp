@@ -178,11 +178,18 @@ std::vector<unsigned char> EncodeThroughScratchFile(OIIO::ImageOutput& output,
                                                     const std::filesystem::path& path,
                                                     const std::vector<OIIO::ImageSpec>& headers,
                                                     const Encoder& encode) {
+  // The writer opens the file by name, so it goes in a folder of its own that no one
+  // else can put a link into.
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-  std::string name = (folder / ".velmora-encode-XXXXXX").string();
-  const int scratch = mkstemp(name.data());
-  if (scratch < 0) throw Failure("cannot write " + path.string() + ": " + std::strerror(errno));
-  close(scratch);
+  std::string scratch = (folder / ".velmora-encode-XXXXXX").string();
+  if (mkdtemp(scratch.data()) == nullptr) {
+    throw Failure("cannot write " + path.string() + ": " + std::strerror(errno));
+  }
+  const std::string name = scratch + "/image";
+  const auto remove = [&] {
+    unlink(name.c_str());
+    rmdir(scratch.c_str());
+  };
   std::vector<unsigned char> bytes;
   bool complete = false;
   try {
@@ -192,10 +199,10 @@ std::vector<unsigned char> EncodeThroughScratchFile(OIIO::ImageOutput& output,
     bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     complete = complete && !file.bad();
   } catch (...) {
-    unlink(name.c_str());
+    remove();
     throw;
   }
-  unlink(name.c_str());
+  remove();
   if (!complete) throw Failure("cannot write " + path.string() + ": " + kNotWhole);
   return bytes;
 }

@@ -2,6 +2,7 @@
 
 #include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imagebufalgo.h>
+#include <OpenImageIO/strutil.h>
 
 #include <algorithm>
 #include <cctype>
@@ -17,15 +18,9 @@
 
 namespace {
 
-std::string Lowercase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 int ChannelNamed(const OIIO::ImageSpec& header, const std::string& name) {
   for (int i = 0; i < header.nchannels; ++i) {
-    if (Lowercase(header.channel_name(i)) == name) return i;
+    if (OIIO::Strutil::iequals(header.channel_name(i), name)) return i;
   }
   return -1;
 }
@@ -36,11 +31,7 @@ constexpr uint64_t kMaxPixels = uint64_t{1} << 28;   // 16384 x 16384
 constexpr uint64_t kMaxSamples = uint64_t{1} << 31;  // over every level and part of a file
 
 std::string ChannelList(const OIIO::ImageSpec& header) {
-  std::string names;
-  for (int i = 0; i < header.nchannels; ++i) {
-    names += (i > 0 ? ", " : "") + std::string(header.channel_name(i));
-  }
-  return names;
+  return OIIO::Strutil::join(header.channelnames, ", ");
 }
 
 // Where a TIFF's directories and the tag values they point to end. The library drops

@@ -75,18 +75,13 @@ Rgb ChartColour(int x, int y, int width, int height) {
 }  // namespace
 
 Image MakeChart(int width, int height) {
-  Image chart;
-  chart.header = OIIO::ImageSpec(width, height, 3, OIIO::TypeDesc::FLOAT);
-  chart.depth = SampleDepth::Float;
-  chart.samples_float.resize(static_cast<std::size_t>(width) * height * 3);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const Rgb colour = ChartColour(x, y, width, height);
-      const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 3;
-      chart.samples_float[at] = colour.red;
-      chart.samples_float[at + 1] = colour.green;
-      chart.samples_float[at + 2] = colour.blue;
-    }
+  const OIIO::ImageSpec header(width, height, 3, OIIO::TypeDesc::FLOAT);
+  Image chart{header, OIIO::ImageBuf(header)};
+  for (OIIO::ImageBuf::Iterator<float> pixel(chart.pixels); !pixel.done(); ++pixel) {
+    const Rgb colour = ChartColour(pixel.x(), pixel.y(), width, height);
+    pixel[0] = colour.red;
+    pixel[1] = colour.green;
+    pixel[2] = colour.blue;
   }
   return chart;
 }

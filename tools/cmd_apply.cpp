@@ -51,21 +51,35 @@ struct JobPlan {
 // Everything that can be known before the first pixel: nothing is written
 // unless every job can start, and no output replaces a file the command reads
 // (an input only with --force).
-JobPlan CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force,
+// With `keep_going` an input that cannot be read is left to its job, which then fails on
+// its own like a frame the module fails, unless no input can be read.
+JobPlan CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force, bool keep_going,
                   const SettingFlags& settings) {
   JobPlan plan;
+  std::vector<RenderPath>& paths = plan.paths;
   std::vector<std::filesystem::path> inputs;
   std::vector<std::filesystem::path> outputs;
+  std::optional<ToolError> unread;
+  std::size_t unreadable = 0;
   for (const FileJob& job : jobs) {
-    const OIIO::ImageSpec header = ReadImageSpec(job.input);
-    plan.paths.push_back(
-        ChooseRenderPath(DepthOf(job.input, header.format), host, job.input.string()));
-    CheckWritableOutput(job.output);
-    CheckOutputHolds(job.input, job.output);
-    CheckOutputSize(job.output, header);
+    const OutputFormat format = OutputFormatOf(job.output);
     inputs.push_back(job.input);
     outputs.push_back(job.output);
+    ImageLayout layout;
+    try {
+      layout = ReadImageLayout(job.input);
+    } catch (const ToolError& error) {
+      if (!keep_going) throw;
+      if (!unread) unread = error;
+      ++unreadable;
+      paths.push_back({});
+      continue;
+    }
+    const SampleDepth depth = DepthOf(job.input, layout.subimages[0].format);
+    paths.push_back(ChooseRenderPath(depth, host, job.input.string()));
+    CheckOutputHolds(format, job.input, layout, job.output);
   }
+  if (unread && unreadable == jobs.size()) throw *unread;
   CheckPresetsApart(settings, inputs, outputs);
   std::multimap<std::string, std::size_t> readers;
   for (std::size_t i = 0; i < jobs.size(); ++i) readers.emplace(FileIdentity(jobs[i].input), i);
@@ -93,7 +107,7 @@ void RenderJob(simhost::SimulatedHost& host, const simhost::EffectSettings& sett
                   " (" + job.input.string() + ", " + PathName(path) + " path); " +
                   job.output.string() + " was not written");
   }
-  WriteImageFile(job.output, image);
+  WriteImageFile(job.output, std::move(image));
 }
 
 // Renders the jobs on `workers` threads; each thread has its own hosts, since a
@@ -187,7 +201,7 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
   const HostChoice host = ParseHost(options.host);
   const simhost::EffectSettings settings = ResolveSettings(options.settings, effect.Params());
   const std::vector<FileJob> jobs = PlanJobs(options.paths, options.frames);
-  const JobPlan plan = CheckJobs(jobs, host, options.force, options.settings);
+  const JobPlan plan = CheckJobs(jobs, host, options.force, options.keep_going, options.settings);
 
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const unsigned workers = static_cast<unsigned>(

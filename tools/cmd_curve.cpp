@@ -52,7 +52,7 @@ namespace {
 void RunCurve(const ToolContext& context, const CurveOptions& options) {
   const Effect& effect = context.RequireEffect();
   const simhost::EffectSettings settings = ResolveSettings(options.settings, effect.Params());
-  CheckWritableOutput(options.output);
+  OutputFormatOf(options.output);
   CheckPresetsApart(options.settings, {}, {options.output});
   WriteCurvePlot(settings, options.output);
   std::printf("%s\n", options.output.c_str());

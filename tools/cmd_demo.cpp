@@ -31,8 +31,8 @@ void WriteBeforeAfter(const Image& before, const Image& after, const std::string
   const int width = before.header.width;
   const int height = before.header.height;
   Picture picture(2 * width + 3 * kGap, height + kLabelBand + kGap, {0.08, 0.08, 0.09});
-  picture.PasteRgb(kGap, kLabelBand, width, height, before.samples_float);
-  picture.PasteRgb(2 * kGap + width, kLabelBand, width, height, after.samples_float);
+  picture.Paste(kGap, kLabelBand, before);
+  picture.Paste(2 * kGap + width, kLabelBand, after);
   cairo_t* cairo = picture.cairo();
   SetColour(cairo, {0.9, 0.9, 0.9});
   UseFont(cairo, kLabelSize, true);

@@ -58,41 +58,53 @@ void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& para
       ->type_name("FILE");
 }
 
+namespace {
+
+// An unset shell variable gives an empty name; taken as "no preset" it would
+// write an ungraded image or save nothing without a word.
+void RefuseEmpty(const std::optional<std::string>& name, const char* flag) {
+  if (name && name->empty()) throw BadInput(std::string(flag) + " is empty; give a file name");
+}
+
+}  // namespace
+
 simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
                                         const std::vector<RegisteredParam>& params) {
+  RefuseEmpty(flags.preset, "--preset");
+  RefuseEmpty(flags.save_preset, "--save-preset");
   simhost::EffectSettings settings = DefaultSettings(params);
-  if (!flags.preset.empty()) ReadPreset(flags.preset, params, &settings);
+  if (flags.preset) ReadPreset(*flags.preset, params, &settings);
   for (const auto& [flag, text] : flags.given)
     ApplySetting(FindParam(params, flag), text, &settings);
-  if (!flags.save_preset.empty()) CheckOutputPath(flags.save_preset, "--save-preset");
+  if (flags.save_preset) CheckOutputPath(*flags.save_preset, "--save-preset");
   return settings;
 }
 
 void CheckPresetsApart(const SettingFlags& flags, const std::vector<std::filesystem::path>& inputs,
                        const std::vector<std::filesystem::path>& outputs) {
-  const std::string saved = flags.save_preset.empty() ? "" : FileIdentity(flags.save_preset);
-  const std::string read = flags.preset.empty() ? "" : FileIdentity(flags.preset);
+  const std::string saved = flags.save_preset ? FileIdentity(*flags.save_preset) : "";
+  const std::string read = flags.preset ? FileIdentity(*flags.preset) : "";
   for (const std::filesystem::path& input : inputs) {
     if (FileIdentity(input) == saved) {
-      throw BadInput("--save-preset " + flags.save_preset + " would overwrite the input " +
+      throw BadInput("--save-preset " + *flags.save_preset + " would overwrite the input " +
                      input.string());
     }
   }
   for (const std::filesystem::path& output : outputs) {
     const std::string identity = FileIdentity(output);
     if (identity == saved) {
-      throw BadInput("--save-preset " + flags.save_preset + " is also the output " +
+      throw BadInput("--save-preset " + *flags.save_preset + " is also the output " +
                      output.string() + "; choose another file for one of them");
     }
     if (identity == read) {
-      throw BadInput("output " + output.string() + " would overwrite the preset " + flags.preset);
+      throw BadInput("output " + output.string() + " would overwrite the preset " + *flags.preset);
     }
   }
 }
 
 void SavePresetIfAsked(const SettingFlags& flags, const std::vector<RegisteredParam>& params,
                        const simhost::EffectSettings& settings) {
-  if (flags.save_preset.empty()) return;
-  WritePreset(flags.save_preset, params, settings);
-  std::cout << "preset: " << flags.save_preset << "\n";
+  if (!flags.save_preset) return;
+  WritePreset(*flags.save_preset, params, settings);
+  std::cout << "preset: " << *flags.save_preset << "\n";
 }

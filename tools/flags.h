@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,8 @@
 
 struct SettingFlags {
   std::map<std::string, std::string> given;  // flag name -> text, in command-line form
-  std::string preset;
-  std::string save_preset;
+  std::optional<std::string> preset;         // absent when not given; given empty is refused
+  std::optional<std::string> save_preset;
 };
 
 // `params` (may be empty when the module could not be loaded) only enriches the help texts.

@@ -28,7 +28,8 @@ bool NamesNegativeFrame(const std::string& part) {
 
 int ParseFrameNumber(const std::string& text, const std::string& whole) {
   if (text.empty() || text.size() > 9 || !AllDigits(text)) {
-    throw BadInput("--frames " + whole + ": expected frame numbers such as 1001-1240,1250");
+    throw BadInput("--frames " + Shortened(whole) +
+                   ": expected frame numbers such as 1001-1240,1250");
   }
   return std::stoi(text);
 }
@@ -65,7 +66,8 @@ std::vector<FileJob> PlanSequence(const std::vector<std::string>& inputs, const 
                    ": give the frames once");
   }
   if (!frames && input->frames.empty()) {
-    throw BadInput("a frame pattern needs --frames, for example --frames 1001-1240");
+    throw BadInput("input not found: " + inputs[0] +
+                   "; as a frame pattern it needs --frames, for example --frames 1001-1240");
   }
   const std::vector<int> numbers = ParseFrameRanges(frames ? *frames : input->frames);
   const std::vector<std::string> in = ExpandFramePattern(*input, numbers);
@@ -82,19 +84,25 @@ std::vector<FileJob> PlanSequence(const std::vector<std::string>& inputs, const 
 std::vector<int> ParseFrameRanges(const std::string& text) {
   if (text.empty()) throw BadInput("--frames is empty; give frame numbers such as 1001-1240,1250");
   std::set<int> frames;
+  long long count = 0;  // over every range, so that many ranges cannot pass the cap together
   std::size_t start = 0;
   while (start <= text.size()) {
     const std::size_t comma = std::min(text.find(',', start), text.size());
     const std::string part = text.substr(start, comma - start);
     if (NamesNegativeFrame(part)) {
-      throw BadInput("--frames " + text + ": frame numbers cannot be negative");
+      throw BadInput("--frames " + Shortened(text) + ": frame numbers cannot be negative");
     }
     const std::size_t dash = part.find('-');
     const int first = ParseFrameNumber(part.substr(0, dash), text);
     const int last =
         dash == std::string::npos ? first : ParseFrameNumber(part.substr(dash + 1), text);
-    if (last < first) throw BadInput("--frames " + text + ": range " + part + " runs backwards");
-    if (last - first > 1000000) throw BadInput("--frames " + text + ": more than a million frames");
+    if (last < first)
+      throw BadInput("--frames " + Shortened(text) + ": range " + Shortened(part) +
+                     " runs backwards");
+    count += last - first + 1;
+    if (count > 1000000) {
+      throw BadInput("--frames " + Shortened(text) + ": more than a million frames");
+    }
     for (int frame = first; frame <= last; ++frame) frames.insert(frame);
     start = comma + 1;
   }
@@ -106,7 +114,10 @@ std::optional<FramePattern> ParseFramePattern(const std::string& path) {
   if (!OIIO::Filesystem::parse_pattern(path.c_str(), 0, pattern.format, pattern.frames)) {
     return std::nullopt;
   }
-  if (ConversionCount(pattern.format) != 1) {
+  // OpenImageIO turns the first '#' or '@' run into a number and leaves the
+  // others as they are, which would be written literally.
+  if (ConversionCount(pattern.format) != 1 ||
+      pattern.format.find_first_of("#@") != std::string::npos) {
     throw BadInput("pattern " + path +
                    ": a pattern holds one frame number (%04d, # or @); write a literal % as %%");
   }
@@ -128,9 +139,10 @@ std::vector<FileJob> PlanJobs(const std::vector<std::string>& paths,
   const std::vector<std::string> inputs(paths.begin(), paths.end() - 1);
   const std::string& output = paths.back();
   std::error_code error;  // a path that cannot be a folder is taken as a file name
-  // A file that exists is taken by its name, so "icon@2x.png" is not a sequence.
+  // A file that exists is taken by its name, so "icon@2x.png" is not a sequence;
+  // nor is one that does not when its output names no frame ("photo #1.png" "out.png").
   const bool sequence_input = inputs.size() == 1 && !std::filesystem::exists(inputs[0], error) &&
-                              ParseFramePattern(inputs[0]);
+                              ParseFramePattern(inputs[0]) && ParseFramePattern(output);
 
   std::vector<FileJob> jobs;
   if (frames || sequence_input) {

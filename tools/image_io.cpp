@@ -1,9 +1,8 @@
 #include "tools/image_io.h"
 
 #include <OpenImageIO/filesystem.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <OpenImageIO/imagebufalgo.h>
+#include <OpenImageIO/strutil.h>
 
 #include <algorithm>
 #include <cctype>
@@ -11,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <string>
 
 #include "tools/error_stream.h"
@@ -22,7 +22,7 @@ namespace {
 
 int ChannelNamed(const OIIO::ImageSpec& header, const std::string& name) {
   for (int i = 0; i < header.nchannels; ++i) {
-    if (Lowercase(header.channel_name(i)) == name) return i;
+    if (OIIO::Strutil::iequals(header.channel_name(i), name)) return i;
   }
   return -1;
 }
@@ -33,24 +33,73 @@ constexpr uint64_t kMaxPixels = uint64_t{1} << 28;   // 16384 x 16384
 constexpr uint64_t kMaxSamples = uint64_t{1} << 31;  // over every level and part of a file
 
 std::string ChannelList(const OIIO::ImageSpec& header) {
-  std::string names;
-  for (int i = 0; i < header.nchannels; ++i) {
-    names += (i > 0 ? ", " : "") + std::string(header.channel_name(i));
-  }
-  return names;
+  return OIIO::Strutil::join(header.channelnames, ", ");
 }
 
-// A DPX header states the file's length; the library reads a shorter file without complaint
-// and hands back whatever followed in memory.
-void CheckDpxLength(const std::filesystem::path& path) {
+// Where a TIFF's directories and the tag values they point to end. The library drops
+// a tag whose value lies past the end of a cut-short file without a word, and the ICC
+// profile and EXIF often sit last.
+uint64_t TiffExtent(std::ifstream& file) {
+  unsigned char head[16] = {};
+  file.read(reinterpret_cast<char*>(head), sizeof head);
+  const bool little = head[0] == 'I' && head[1] == 'I';
+  const auto number = [little](const unsigned char* at, int bytes) {
+    uint64_t value = 0;
+    for (int i = 0; i < bytes; ++i) value |= uint64_t{at[little ? i : bytes - 1 - i]} << (8 * i);
+    return value;
+  };
+  const uint64_t magic = number(head + 2, 2);
+  if ((!little && (head[0] != 'M' || head[1] != 'M')) || (magic != 42 && magic != 43)) return 0;
+  const int word = magic == 43 ? 8 : 4;  // BigTIFF's offsets and counts are 8 bytes
+  const int count_bytes = magic == 43 ? 8 : 2;
+  const int entry_bytes = 4 + 2 * word;
+  static constexpr int kTypeSize[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
+  std::vector<uint64_t> directories{number(head + word, word)};
+  std::set<uint64_t> seen;
+  uint64_t end = 0;
+  while (!directories.empty() && seen.size() < 256) {
+    const uint64_t at = directories.back();
+    directories.pop_back();
+    if (at == 0 || !seen.insert(at).second) continue;
+    unsigned char count[8] = {};
+    file.clear();
+    file.seekg(static_cast<std::streamoff>(at));
+    const uint64_t entries = file.read(reinterpret_cast<char*>(count), count_bytes)
+                                 ? std::min<uint64_t>(number(count, count_bytes), 4096)
+                                 : 0;
+    std::vector<unsigned char> table(entries * entry_bytes + word);
+    file.read(reinterpret_cast<char*>(table.data()), static_cast<std::streamsize>(table.size()));
+    end = std::max(end, at + count_bytes + table.size());
+    if (!file) break;
+    for (uint64_t i = 0; i < entries; ++i) {
+      const unsigned char* entry = table.data() + i * entry_bytes;
+      const uint64_t tag = number(entry, 2);
+      const uint64_t type = number(entry + 2, 2);
+      const uint64_t bytes = (type < 19 ? kTypeSize[type] : 0) * number(entry + 4, word);
+      const uint64_t value = number(entry + 4 + word, word);
+      if (bytes > static_cast<uint64_t>(word)) end = std::max(end, value + bytes);
+      if (tag == 34665 || tag == 34853 || tag == 40965) directories.push_back(value);
+    }
+    directories.push_back(number(table.data() + entries * entry_bytes, word));
+  }
+  return end;
+}
+
+// A DPX header states the file's length, a TIFF's directories point into it; the library
+// reads a shorter file without complaint.
+void CheckStatedLength(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   unsigned char head[20] = {};
   if (!file.read(reinterpret_cast<char*>(head), sizeof head)) return;
   const bool big_endian = std::memcmp(head, "SDPX", 4) == 0;
-  if (!big_endian && std::memcmp(head, "XPDS", 4) != 0) return;
-  uint32_t stated = 0;
-  for (int i = 0; i < 4; ++i) {
-    stated |= uint32_t{head[16 + i]} << (big_endian ? 24 - 8 * i : 8 * i);
+  uint64_t stated = 0;
+  if (big_endian || std::memcmp(head, "XPDS", 4) == 0) {
+    for (int i = 0; i < 4; ++i) {
+      stated |= uint64_t{head[16 + i]} << (big_endian ? 24 - 8 * i : 8 * i);
+    }
+  } else {
+    file.seekg(0);
+    stated = TiffExtent(file);
   }
   std::error_code error;
   const uint64_t actual = std::filesystem::file_size(path, error);
@@ -70,7 +119,7 @@ std::unique_ptr<OIIO::ImageInput> OpenInput(const std::filesystem::path& path) {
   if (!std::filesystem::is_regular_file(path, error)) {
     throw BadInput("input is not a regular file: " + path.string());
   }
-  CheckDpxLength(path);
+  CheckStatedLength(path);
   // The effect sees the file's own channel values: no premultiplication on the
   // way in (PNG and some TIFFs would otherwise be associated), none undone on the way out.
   OIIO::ImageSpec config;
@@ -150,36 +199,20 @@ OIIO::ImageSpec CheckImageFile(OIIO::ImageInput& input, const std::filesystem::p
   return first;
 }
 
-template <typename Sample>
-void ReadSamples(OIIO::ImageInput& input, const std::filesystem::path& path, int subimage,
-                 int level, OIIO::TypeDesc type, std::vector<Sample>* samples) {
-  const OIIO::ImageSpec& header = input.spec();
-  samples->resize(header.image_pixels() * static_cast<std::size_t>(header.nchannels));
+Image ReadLevel(OIIO::ImageInput& input, const std::filesystem::path& path, int subimage,
+                int level) {
+  Image image{HeaderOf(input), {}};
+  OIIO::ImageSpec held = image.header;
+  held.set_format(SampleType(DepthOf(path, image.header.format)));
+  image.pixels.reset(held, OIIO::InitializePixels::No);
   // Some readers fill a cut-short file with grey and only leave a message behind.
-  if (!input.read_image(subimage, level, 0, header.nchannels, type, samples->data()) ||
+  if (!input.read_image(subimage, level, 0, held.nchannels, held.format,
+                        image.pixels.localpixels()) ||
       input.has_error()) {
     std::string message = input.geterror();
     message = message.substr(0, message.find('\n'));
     throw BadInput("cannot read input " + path.string() + ": " +
                    (message.empty() ? "damaged or cut short" : message));
-  }
-}
-
-Image ReadLevel(OIIO::ImageInput& input, const std::filesystem::path& path, int subimage,
-                int level) {
-  Image image;
-  image.header = HeaderOf(input);
-  image.depth = DepthOf(path, image.header.format);
-  switch (image.depth) {
-    case SampleDepth::Bits8:
-      ReadSamples(input, path, subimage, level, OIIO::TypeDesc::UINT8, &image.samples8);
-      break;
-    case SampleDepth::Bits16:
-      ReadSamples(input, path, subimage, level, OIIO::TypeDesc::UINT16, &image.samples16);
-      break;
-    case SampleDepth::Float:
-      ReadSamples(input, path, subimage, level, OIIO::TypeDesc::FLOAT, &image.samples_float);
-      break;
   }
   return image;
 }
@@ -220,40 +253,48 @@ const char* DepthName(SampleDepth depth) {
   return "?";
 }
 
-OIIO::ImageSpec ReadImageSpec(const std::filesystem::path& path) {
+OIIO::TypeDesc SampleType(SampleDepth depth) {
+  switch (depth) {
+    case SampleDepth::Bits8:
+      return OIIO::TypeDesc::UINT8;
+    case SampleDepth::Bits16:
+      return OIIO::TypeDesc::UINT16;
+    case SampleDepth::Float:
+      break;
+  }
+  return OIIO::TypeDesc::FLOAT;
+}
+
+ImageLayout ReadImageLayout(const std::filesystem::path& path) {
   auto input = OpenInput(path);
-  return CheckImageFile(*input, path);
+  CheckImageFile(*input, path);
+  ImageLayout layout;
+  for (int subimage = 0; Seek(*input, subimage, 0); ++subimage) {
+    layout.subimages.push_back(HeaderOf(*input));
+    layout.mipmapped = layout.mipmapped || Seek(*input, subimage, 1);
+  }
+  return layout;
 }
 
 ImageFile ReadImageFile(const std::filesystem::path& path) {
   auto input = OpenInput(path);
   CheckImageFile(*input, path);
   ImageFile file;
+  int nonfinite = 0;
   for (int subimage = 0; Seek(*input, subimage, 0); ++subimage) {
     file.subimages.emplace_back();
     for (int level = 0; Seek(*input, subimage, level); ++level) {
       file.subimages.back().push_back(ReadLevel(*input, path, subimage, level));
+      int found = 0;  // counted only: what the effect makes of them is its own
+      OIIO::ImageBufAlgo::fixNonFinite(file.subimages.back().back().pixels,
+                                       file.subimages.back().back().pixels,
+                                       OIIO::ImageBufAlgo::NONFINITE_NONE, &found);
+      nonfinite += found;
     }
   }
+  if (nonfinite > 0) {
+    PrintError("note: " + path.string() + " has " + std::to_string(nonfinite) +
+               " pixels with an infinite or NaN sample; the effect makes them NaN");
+  }
   return file;
-}
-
-void CheckOutputHolds(const std::filesystem::path& input, const std::filesystem::path& output) {
-  auto reader = OpenInput(input);
-  int subimages = 0;
-  bool mipmapped = false;
-  while (Seek(*reader, subimages, 0)) {
-    mipmapped = mipmapped || Seek(*reader, subimages, 1);
-    ++subimages;
-  }
-  auto writer = OIIO::ImageOutput::create(output.string());
-  if (!writer) return;  // CheckWritableOutput names the format
-  if (subimages > 1 && !writer->supports("multiimage")) {
-    throw BadInput(input.string() + " holds " + std::to_string(subimages) + " images and " +
-                   output.string() + " can hold one; write .exr or .tif to keep them all");
-  }
-  if (mipmapped && !writer->supports("mipmap")) {
-    PrintError("note: " + output.string() + " gets only the largest MIP level of " +
-               input.string());
-  }
 }

@@ -2,10 +2,12 @@
 // file's own precision so that nothing is rounded before the effect sees it.
 #pragma once
 
+#include <OpenImageIO/imagebuf.h>
 #include <OpenImageIO/imageio.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 // Which host path a file's samples take.
@@ -15,14 +17,12 @@ enum class SampleDepth {
   Float,   // half and float files; half widens to float exactly
 };
 
-// One image, interleaved in the file's channel order. Only the vector that
-// matches `depth` holds samples.
+// One image. `pixels` holds its samples interleaved in the file's channel order, as uint8,
+// uint16 or float by depth (half widens to float exactly); `header` describes it as the file
+// does (sample formats per channel, windows, tiles, metadata), for writing it back.
 struct Image {
-  OIIO::ImageSpec header;  // resolution, channel names and order, formats and metadata as read
-  SampleDepth depth = SampleDepth::Bits8;
-  std::vector<uint8_t> samples8;
-  std::vector<uint16_t> samples16;
-  std::vector<float> samples_float;
+  OIIO::ImageSpec header;
+  OIIO::ImageBuf pixels;
 };
 
 // Where colour and alpha stand among an image's channels, found by name (in any case):
@@ -55,25 +55,46 @@ struct ImageFile {
 // outside 8-bit, 16-bit, half and float, or of subimages that differ in sample format.
 ImageFile ReadImageFile(const std::filesystem::path& path);
 
-// Only reads the headers; the same failures as ReadImageFile but those found in the pixels.
-// Returns the header of the first subimage's largest level.
-OIIO::ImageSpec ReadImageSpec(const std::filesystem::path& path);
+// The sample type `pixels` holds for a depth.
+OIIO::TypeDesc SampleType(SampleDepth depth);
 
-// Throws BadInput when `output`'s format cannot hold every subimage of `input`. A format
-// without MIP levels gets the largest level only, which is said on stderr.
-void CheckOutputHolds(const std::filesystem::path& input, const std::filesystem::path& output);
+// What a file holds, from its headers alone: the first level of each subimage, and whether
+// any has MIP levels. Throws as ReadImageFile does, but for damage found in the pixels.
+struct ImageLayout {
+  std::vector<OIIO::ImageSpec> subimages;
+  bool mipmapped = false;
+};
+ImageLayout ReadImageLayout(const std::filesystem::path& path);
 
-// Throws BadInput unless `path` names a file in an existing folder with an
-// extension that OpenImageIO can write.
-void CheckWritableOutput(const std::filesystem::path& path);
+// What one output format holds: its writer's own answers and the limits it does not state.
+struct OutputFormat {
+  std::string name;  // OpenImageIO's name, "png"
+  bool multiimage = false;
+  bool mipmap = false;
+  bool tiles = false;
+  bool origin = false;
+  bool negative_origin = false;
+  bool display_window = false;
+  unsigned channel_counts = 0;  // bit n set: n channels can be written; 0: any number
+  int largest_side = 0;         // 0: no limit of the format's own
+  int smallest_side = 1;
+  int tile_multiple = 1;  // tile sizes the format takes
+};
 
-// Throws BadInput when the format `path` names cannot hold an image of this size.
-void CheckOutputSize(const std::filesystem::path& path, const OIIO::ImageSpec& header);
+// Throws BadInput unless `path` names a file in an existing folder with an extension that
+// OpenImageIO can write.
+OutputFormat OutputFormatOf(const std::filesystem::path& path);
 
-// Writes `image` with its image description (formats and metadata kept where the file format
-// allows), through a temporary file renamed into place.
-void WriteImage(const std::filesystem::path& path, const Image& image);
+// Throws BadInput when `format` cannot hold what `layout` describes (its channels, size or
+// number of images). A format without MIP levels gets the largest level only, and one that
+// cannot place a data window gets the display window; both are said on stderr.
+void CheckOutputHolds(const OutputFormat& format, const std::filesystem::path& input,
+                      const ImageLayout& layout, const std::filesystem::path& output);
 
-// Writes every subimage and level of `file` as WriteImage writes one image; a file of one
-// image goes through WriteImage itself.
-void WriteImageFile(const std::filesystem::path& path, const ImageFile& file);
+// Writes every subimage and level of `file` that `path`'s format holds, adapted to it as
+// CheckOutputHolds says, through a temporary file renamed into place. Throws BadInput for
+// what the format cannot hold, Failure when writing fails.
+void WriteImageFile(const std::filesystem::path& path, ImageFile file);
+
+// Writes one image as WriteImageFile writes a file of one image.
+void WriteImage(const std::filesystem::path& path, Image image);

@@ -1,45 +1,117 @@
-// The write side of image_io.h: every file is encoded in memory, checked to
-// decode whole, and only then written to disk through checked writes and
-// renamed into place, because the format writers do not always check their own
-// file errors (a full disk otherwise leaves a truncated file reported as written).
+// The write side of image_io.h. What a format holds is read from one record,
+// by the up-front check and by the writer alike, so that the writer is never
+// handed what its format cannot hold (some format libraries end the process
+// instead of reporting it). Every file is encoded in memory, checked to decode
+// whole, and only then written to disk through checked writes and renamed
+// into place, because the format writers do not always check their own file
+// errors (a full disk otherwise leaves a truncated file reported as written).
 #include <OpenImageIO/filesystem.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
+#include <OpenImageIO/imagebufalgo.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "tools/atomic_write.h"
+#include "tools/error_stream.h"
 #include "tools/image_io.h"
 #include "tools/output_paths.h"
 #include "tools/tool_error.h"
 
-void CheckWritableOutput(const std::filesystem::path& path) {
-  CheckOutputPath(path, "output");
-  if (!OIIO::ImageOutput::create(path.string())) {
-    OIIO::geterror();  // clear the pending message
-    throw BadInput("unsupported output format: " + path.string() +
-                   " (use .png, .tif, .jpg, .exr, .dpx or another extension OpenImageIO writes)");
-  }
-}
-
-void CheckOutputSize(const std::filesystem::path& path, const OIIO::ImageSpec& header) {
-  // The JPEG library ends the process on an image it cannot hold instead of reporting it.
-  constexpr int kLargestJpegSide = 65500;
-  auto output = OIIO::ImageOutput::create(path.string());
-  if (output && std::string(output->format_name()) == "jpeg" &&
-      (header.width > kLargestJpegSide || header.height > kLargestJpegSide)) {
-    throw BadInput("output " + path.string() + ": JPEG holds at most " +
-                   std::to_string(kLargestJpegSide) + " pixels a side, the image is " +
-                   std::to_string(header.width) + " x " + std::to_string(header.height));
-  }
-}
-
 namespace {
+
+// What the writers do not say of themselves. Bit n of `channels`: n channels can be
+// written (0: any number). JPEG and the writers without alpha would drop or misread a
+// fourth channel; DPX's writer and the JPEG library end the process on what they cannot
+// hold; JPEG 2000 encodes nothing smaller than its coarsest resolution; TIFF's tiles are
+// multiples of 16 pixels.
+struct FormatLimits {
+  const char* name;
+  unsigned channels;
+  int largest_side;
+  int smallest_side;
+  int tile_multiple;
+};
+constexpr unsigned kOneToFour = 0b11110;
+constexpr FormatLimits kLimits[] = {
+    {"dpx", 0b11010, 0, 1, 1},
+    {"jpeg", 0b11010, 65500, 1, 1},
+    {"webp", 0b11000, 16383, 1, 1},
+    {"gif", 0b11000, 65535, 1, 1},
+    {"targa", kOneToFour, 65535, 1, 1},
+    {"jpeg2000", 0b11010, 0, 32, 1},
+    {"bmp", 0b11010, 0, 1, 1},
+    {"hdr", 0b01000, 0, 1, 1},
+    {"pnm", 0b01010, 0, 1, 1},
+    {"iff", 0b11000, 8192, 1, 1},
+    {"tiff", 0, 0, 1, 16},
+};
+
+bool NeedsNoWindow(const OIIO::ImageSpec& header) {
+  return header.x == 0 && header.y == 0 && header.full_x == 0 && header.full_y == 0 &&
+         header.width == header.full_width && header.height == header.full_height;
+}
+
+// Whether the format places this data window within this display window as the file does.
+bool HoldsWindows(const OutputFormat& format, const OIIO::ImageSpec& header) {
+  const bool negative = header.x < 0 || header.y < 0 || header.full_x < 0 || header.full_y < 0;
+  const bool same = header.x == header.full_x && header.y == header.full_y &&
+                    header.width == header.full_width && header.height == header.full_height;
+  return NeedsNoWindow(header) || (format.origin && (format.negative_origin || !negative) &&
+                                   (format.display_window || same));
+}
+
+// The header `header`'s image is written with: within a format that cannot place its
+// data window, the display window at the origin; untiled where the format has no tiles.
+OIIO::ImageSpec WrittenHeader(const OutputFormat& format, OIIO::ImageSpec header) {
+  if (!HoldsWindows(format, header)) {
+    header.x = header.y = header.full_x = header.full_y = 0;
+    header.width = header.full_width;
+    header.height = header.full_height;
+  }
+  if (!format.tiles || header.tile_width % format.tile_multiple != 0 ||
+      header.tile_height % format.tile_multiple != 0) {
+    header.tile_width = header.tile_height = header.tile_depth = 0;
+  }
+  return header;
+}
+
+std::string Unheld(const OutputFormat& format, const OIIO::ImageSpec& written) {
+  if (format.channel_counts != 0 &&
+      (written.nchannels > 31 || (format.channel_counts >> written.nchannels & 1u) == 0)) {
+    std::string counts;
+    for (int n = 1; n < 5; ++n) {
+      if (format.channel_counts >> n & 1u)
+        counts += (counts.empty() ? "" : ", ") + std::to_string(n);
+    }
+    return "holds " + counts + " channels, the image has " + std::to_string(written.nchannels) +
+           " (write .exr or .tif to keep them all)";
+  }
+  if (format.largest_side > 0 &&
+      (written.width > format.largest_side || written.height > format.largest_side)) {
+    return "holds at most " + std::to_string(format.largest_side) +
+           " pixels a side, the image is " + std::to_string(written.width) + " x " +
+           std::to_string(written.height);
+  }
+  if (written.width < format.smallest_side || written.height < format.smallest_side) {
+    return "holds at least " + std::to_string(format.smallest_side) +
+           " pixels a side, the image is " + std::to_string(written.width) + " x " +
+           std::to_string(written.height);
+  }
+  return "";
+}
+
+void RefuseUnheld(const OutputFormat& format, const std::filesystem::path& output,
+                  const OIIO::ImageSpec& header) {
+  const std::string reason = Unheld(format, WrittenHeader(format, header));
+  if (!reason.empty())
+    throw BadInput("output " + output.string() + ": " + format.name + " " + reason);
+}
 
 const char* const kNotWhole = "the encoded file does not read back whole";
 
@@ -49,18 +121,6 @@ using Encoder = std::function<void(OIIO::ImageOutput& output, const std::string&
 
 ToolError WriteFailure(const std::filesystem::path& path, OIIO::ImageOutput& output) {
   return Failure("cannot write " + path.string() + ": " + output.geterror());
-}
-
-bool WriteSamples(OIIO::ImageOutput& output, const Image& image) {
-  switch (image.depth) {
-    case SampleDepth::Bits8:
-      return output.write_image(OIIO::TypeDesc::UINT8, image.samples8.data());
-    case SampleDepth::Bits16:
-      return output.write_image(OIIO::TypeDesc::UINT16, image.samples16.data());
-    case SampleDepth::Float:
-      return output.write_image(OIIO::TypeDesc::FLOAT, image.samples_float.data());
-  }
-  return false;
 }
 
 // Whether `name` (read through `proxy` when given) decodes whole, with as many
@@ -111,41 +171,45 @@ class MemoryFile final : public OIIO::Filesystem::IOVecOutput {
   }
 };
 
-// Writers that cannot write to memory streams write into a file in memory,
-// which behaves as a file on disk but cannot run out of space; a write to it
+// Writers that cannot write a sound file into a memory stream write into a
+// scratch file beside the target, read back and removed at once. A write to it
 // refused by a file size limit shows as a file that does not decode whole.
-std::vector<unsigned char> EncodeIntoMemoryFile(OIIO::ImageOutput& output,
-                                                const std::filesystem::path& path,
-                                                const std::vector<OIIO::ImageSpec>& headers,
-                                                const Encoder& encode) {
-  const int memory = memfd_create("velmora-output", MFD_CLOEXEC);
-  if (memory < 0) throw Failure("cannot write " + path.string() + ": " + std::strerror(errno));
-  const std::string name = "/proc/self/fd/" + std::to_string(memory);
+std::vector<unsigned char> EncodeThroughScratchFile(OIIO::ImageOutput& output,
+                                                    const std::filesystem::path& path,
+                                                    const std::vector<OIIO::ImageSpec>& headers,
+                                                    const Encoder& encode) {
+  // The writer opens the file by name, so it goes in a folder of its own that no one
+  // else can put a link into.
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+  std::string scratch = (folder / ".velmora-encode-XXXXXX").string();
+  if (mkdtemp(scratch.data()) == nullptr) {
+    throw Failure("cannot write " + path.string() + ": " + std::strerror(errno));
+  }
+  const std::string name = scratch + "/image";
+  const auto remove = [&] {
+    unlink(name.c_str());
+    rmdir(scratch.c_str());
+  };
   std::vector<unsigned char> bytes;
   bool complete = false;
   try {
     encode(output, name);
-    struct stat status {};
-    complete = DecodesWhole(output, name, nullptr, headers) && fstat(memory, &status) == 0;
-    bytes.resize(complete ? static_cast<std::size_t>(status.st_size) : 0);
-    for (std::size_t done = 0; complete && done < bytes.size();) {
-      const ssize_t read =
-          pread(memory, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-      complete = read > 0;
-      done += complete ? static_cast<std::size_t>(read) : 0;
-    }
+    complete = DecodesWhole(output, name, nullptr, headers);
+    std::ifstream file(name, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    complete = complete && !file.bad();
   } catch (...) {
-    close(memory);
+    remove();
     throw;
   }
-  close(memory);
+  remove();
   if (!complete) throw Failure("cannot write " + path.string() + ": " + kNotWhole);
   return bytes;
 }
 
 // A memory stream keeps the name for writers that choose by it, but not every
 // writer writes a sound file into one (TIFF with metadata does not), so what
-// does not read back whole from it is written into a memory file instead.
+// does not read back whole from it is written through a scratch file instead.
 std::vector<unsigned char> EncodeInMemory(const std::filesystem::path& path,
                                           const std::vector<OIIO::ImageSpec>& headers,
                                           const Encoder& encode) {
@@ -159,34 +223,21 @@ std::vector<unsigned char> EncodeInMemory(const std::filesystem::path& path,
     OIIO::Filesystem::IOMemReader reader(bytes.data(), bytes.size());
     if (!DecodesWhole(*output, path.string(), &reader, headers)) bytes.clear();
   }
-  if (bytes.empty()) bytes = EncodeIntoMemoryFile(*output, path, headers, encode);
+  if (bytes.empty()) bytes = EncodeThroughScratchFile(*output, path, headers, encode);
   return bytes;
 }
 
-// Every subimage with its levels, opened as the writer's multi-image and MIP
-// modes want them.
+// Every subimage with the levels the format holds, opened as the writer's
+// multi-image and MIP modes want them.
 void EncodeLevels(OIIO::ImageOutput& output, const std::string& name,
-                  const std::filesystem::path& path, const ImageFile& file) {
-  const bool mipmaps = output.supports("mipmap");
-  std::vector<OIIO::ImageSpec> headers;
-  for (const std::vector<Image>& levels : file.subimages) {
-    headers.push_back(levels[0].header);
-    if (mipmaps && levels.size() > 1) {
-      // MIP levels are written as tiles.
-      if (headers.back().tile_width == 0)
-        headers.back().tile_width = headers.back().tile_height = 64;
-      // OpenEXR writes levels only into a file that says it is a texture.
-      if (headers.back().get_string_attribute("textureformat").empty()) {
-        headers.back().attribute("textureformat", "Plain Texture");
-      }
-    }
-  }
+                  const std::filesystem::path& path, const std::vector<OIIO::ImageSpec>& headers,
+                  const ImageFile& file) {
   if (!output.open(name, static_cast<int>(headers.size()), headers.data())) {
     throw WriteFailure(path, output);
   }
   for (std::size_t subimage = 0; subimage < file.subimages.size(); ++subimage) {
     const std::vector<Image>& levels = file.subimages[subimage];
-    for (std::size_t level = 0; level < (mipmaps ? levels.size() : 1); ++level) {
+    for (std::size_t level = 0; level < levels.size(); ++level) {
       OIIO::ImageSpec header = level == 0 ? headers[subimage] : levels[level].header;
       header.tile_width = headers[subimage].tile_width;
       header.tile_height = headers[subimage].tile_height;
@@ -195,7 +246,10 @@ void EncodeLevels(OIIO::ImageOutput& output, const std::string& name,
       if ((subimage > 0 || level > 0) && !output.open(name, header, mode)) {
         throw WriteFailure(path, output);
       }
-      if (!WriteSamples(output, levels[level])) throw WriteFailure(path, output);
+      const OIIO::ImageBuf& pixels = levels[level].pixels;
+      if (!output.write_image(pixels.spec().format, pixels.localpixels())) {
+        throw WriteFailure(path, output);
+      }
     }
   }
   if (!output.close()) throw WriteFailure(path, output);
@@ -203,31 +257,86 @@ void EncodeLevels(OIIO::ImageOutput& output, const std::string& name,
 
 }  // namespace
 
-void WriteImage(const std::filesystem::path& path, const Image& image) {
-  CheckOutputSize(path, image.header);
+OutputFormat OutputFormatOf(const std::filesystem::path& path) {
+  CheckOutputPath(path, "output");
+  const auto writer = OIIO::ImageOutput::create(path.string());
+  if (!writer) {
+    OIIO::geterror();  // clear the pending message
+    throw BadInput("unsupported output format: " + path.string() +
+                   " (use .png, .tif, .jpg, .exr, .dpx or another extension OpenImageIO writes)");
+  }
+  OutputFormat format;
+  format.name = writer->format_name();
+  format.multiimage = writer->supports("multiimage");
+  format.mipmap = writer->supports("mipmap");
+  format.tiles = writer->supports("tiles");
+  format.origin = writer->supports("origin");
+  format.negative_origin = writer->supports("negativeorigin");
+  format.display_window = writer->supports("displaywindow");
+  format.channel_counts = writer->supports("nchannels") ? 0 : kOneToFour;
+  for (const FormatLimits& limits : kLimits) {
+    if (format.name != limits.name) continue;
+    format.channel_counts = limits.channels;
+    format.largest_side = limits.largest_side;
+    format.smallest_side = limits.smallest_side;
+    format.tile_multiple = limits.tile_multiple;
+  }
+  return format;
+}
+
+void CheckOutputHolds(const OutputFormat& format, const std::filesystem::path& input,
+                      const ImageLayout& layout, const std::filesystem::path& output) {
+  const std::size_t subimages = layout.subimages.size();
+  if (subimages > 1 && !format.multiimage) {
+    throw BadInput(input.string() + " holds " + std::to_string(subimages) + " images and " +
+                   output.string() + " can hold one; write .exr or .tif to keep them all");
+  }
+  for (const OIIO::ImageSpec& header : layout.subimages) RefuseUnheld(format, output, header);
+  if (layout.mipmapped && !format.mipmap) {
+    PrintError("note: " + output.string() + " gets only the largest MIP level of " +
+               input.string());
+  }
+  for (const OIIO::ImageSpec& header : layout.subimages) {
+    if (HoldsWindows(format, header)) continue;
+    PrintError("note: " + output.string() + " cannot place the data window of " + input.string() +
+               "; it gets the display window, cut from the data window and black beyond it");
+    break;
+  }
+}
+
+void WriteImageFile(const std::filesystem::path& path, ImageFile file) {
+  const OutputFormat format = OutputFormatOf(path);
+  std::vector<OIIO::ImageSpec> headers;
+  for (std::vector<Image>& levels : file.subimages) {
+    RefuseUnheld(format, path, levels[0].header);
+    if (!format.mipmap) levels.resize(1);
+    for (Image& image : levels) {
+      if (!HoldsWindows(format, image.header)) {
+        image.pixels = OIIO::ImageBufAlgo::cut(image.pixels, image.pixels.roi_full());
+      }
+      image.header = WrittenHeader(format, image.header);
+    }
+    headers.push_back(levels[0].header);
+    if (levels.size() > 1) {
+      // MIP levels are written as tiles, and OpenEXR writes them only into a file that says
+      // it is a texture.
+      if (headers.back().tile_width == 0)
+        headers.back().tile_width = headers.back().tile_height = 64;
+      if (headers.back().get_string_attribute("textureformat").empty()) {
+        headers.back().attribute("textureformat", "Plain Texture");
+      }
+    }
+  }
   const std::vector<unsigned char> bytes =
-      EncodeInMemory(path, {image.header}, [&](OIIO::ImageOutput& output, const std::string& name) {
-        if (!output.open(name, image.header)) throw WriteFailure(path, output);
-        const bool written = WriteSamples(output, image);
-        const bool closed = output.close();
-        if (!written || !closed) throw WriteFailure(path, output);
+      EncodeInMemory(path, headers, [&](OIIO::ImageOutput& output, const std::string& name) {
+        EncodeLevels(output, name, path, headers, file);
       });
   WriteBytesAtomically(path, bytes.data(), bytes.size());
 }
 
-void WriteImageFile(const std::filesystem::path& path, const ImageFile& file) {
-  const auto format = OIIO::ImageOutput::create(path.string());
-  const bool mipmaps = format && format->supports("mipmap");
-  if (file.subimages.size() == 1 && (file.subimages[0].size() == 1 || !mipmaps)) {
-    WriteImage(path, file.subimages[0][0]);
-    return;
-  }
-  std::vector<OIIO::ImageSpec> headers;
-  for (const std::vector<Image>& levels : file.subimages) headers.push_back(levels[0].header);
-  CheckOutputSize(path, headers[0]);
-  const std::vector<unsigned char> bytes =
-      EncodeInMemory(path, headers, [&](OIIO::ImageOutput& output, const std::string& name) {
-        EncodeLevels(output, name, path, file);
-      });
-  WriteBytesAtomically(path, bytes.data(), bytes.size());
+void WriteImage(const std::filesystem::path& path, Image image) {
+  ImageFile file;
+  file.subimages.emplace_back();
+  file.subimages[0].push_back(std::move(image));
+  WriteImageFile(path, std::move(file));
 }

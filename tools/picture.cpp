@@ -1,19 +1,13 @@
 #include "tools/picture.h"
 
+#include <OpenImageIO/imagebufalgo.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <utility>
 
 #include "tools/tool_error.h"
-
-namespace {
-
-uint8_t ToCode(double value) {
-  return static_cast<uint8_t>(std::lround(std::clamp(value, 0.0, 1.0) * 255.0));
-}
-
-}  // namespace
 
 Picture::Picture(int width, int height, Rgb background)
     : width_(width),
@@ -36,41 +30,31 @@ Picture::~Picture() {
   cairo_surface_destroy(surface_);
 }
 
-void Picture::PasteRgb(int left, int top, int width, int height, const std::vector<float>& rgb) {
-  cairo_surface_flush(surface_);
-  unsigned char* data = cairo_image_surface_get_data(surface_);
-  const int stride = cairo_image_surface_get_stride(surface_);
-  for (int y = std::max(0, -top); y < height && top + y < height_; ++y) {
-    for (int x = std::max(0, -left); x < width && left + x < width_; ++x) {
-      const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 3;
-      // RGB24 keeps each pixel as a native 32-bit word 0x00RRGGBB.
-      const uint32_t pixel = static_cast<uint32_t>(ToCode(rgb[at])) << 16 |
-                             static_cast<uint32_t>(ToCode(rgb[at + 1])) << 8 | ToCode(rgb[at + 2]);
-      std::memcpy(data + static_cast<std::size_t>(top + y) * stride + 4 * (left + x), &pixel, 4);
-    }
-  }
+namespace {
+
+// The surface's pixels in place. RGB24 keeps each pixel as a native 32-bit word 0x00RRGGBB:
+// bytes B, G, R and one unused.
+OIIO::ImageBuf SurfacePixels(cairo_surface_t* surface, int width, int height) {
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "RGB24 read as little-endian bytes");
+  cairo_surface_flush(surface);
+  return OIIO::ImageBuf(OIIO::ImageSpec(width, height, 4, OIIO::TypeDesc::UINT8),
+                        cairo_image_surface_get_data(surface), OIIO::AutoStride,
+                        cairo_image_surface_get_stride(surface));
+}
+
+}  // namespace
+
+void Picture::Paste(int left, int top, const Image& image) {
+  OIIO::ImageBuf surface = SurfacePixels(surface_, width_, height_);
+  const OIIO::ImageBuf bgr = OIIO::ImageBufAlgo::channels(image.pixels, 4, {2, 1, 0, -1}, {0.0f});
+  OIIO::ImageBufAlgo::paste(surface, left, top, 0, 0, bgr);
   cairo_surface_mark_dirty(surface_);
 }
 
 Image Picture::ToImage() const {
-  cairo_surface_flush(surface_);
-  const unsigned char* data = cairo_image_surface_get_data(surface_);
-  const int stride = cairo_image_surface_get_stride(surface_);
-  Image image;
-  image.header = OIIO::ImageSpec(width_, height_, 3, OIIO::TypeDesc::UINT8);
-  image.depth = SampleDepth::Bits8;
-  image.samples8.resize(static_cast<std::size_t>(width_) * height_ * 3);
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) {
-      uint32_t pixel;
-      std::memcpy(&pixel, data + static_cast<std::size_t>(y) * stride + 4 * x, 4);
-      const std::size_t at = (static_cast<std::size_t>(y) * width_ + x) * 3;
-      image.samples8[at] = static_cast<uint8_t>(pixel >> 16);
-      image.samples8[at + 1] = static_cast<uint8_t>(pixel >> 8);
-      image.samples8[at + 2] = static_cast<uint8_t>(pixel);
-    }
-  }
-  return image;
+  const OIIO::ImageBuf surface = SurfacePixels(surface_, width_, height_);
+  OIIO::ImageBuf rgb = OIIO::ImageBufAlgo::channels(surface, 3, {2, 1, 0}, {}, {"R", "G", "B"});
+  return Image{rgb.spec(), std::move(rgb)};
 }
 
 void SetColour(cairo_t* cairo, Rgb colour) {

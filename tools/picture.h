@@ -28,9 +28,9 @@ class Picture {
   int width() const { return width_; }
   int height() const { return height_; }
 
-  // Float RGB samples, `width` x `height` interleaved, with their top-left at
-  // (left, top); each channel is clamped to 0..1 and rounded to the nearest code.
-  void PasteRgb(int left, int top, int width, int height, const std::vector<float>& rgb);
+  // The colour of `image` (RGB first) with its top-left at (left, top), each channel
+  // clamped to 0..1 and rounded to the nearest code.
+  void Paste(int left, int top, const Image& image);
 
   // 8-bit RGB, without alpha.
   Image ToImage() const;

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "tools/atomic_write.h"
 #include "tools/tool_error.h"
@@ -50,9 +51,26 @@ void ReadPreset(const std::filesystem::path& path, const std::vector<RegisteredP
   }
   std::ifstream file(path);
   if (!file) throw BadInput("cannot read preset " + path.string());
+  // The parser is told of every value as it opens, so a document nested without
+  // end is refused before it is built (and torn down) recursively, and a setting
+  // named twice is refused as a flag given twice is.
+  constexpr int kDeepest = 64;
+  std::set<std::string> keys;
+  const auto check = [&](int depth, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
+    using Event = nlohmann::json::parse_event_t;
+    if ((event == Event::object_start || event == Event::array_start) && depth >= kDeepest) {
+      throw BadInput("preset " + path.string() + " is nested more than " +
+                     std::to_string(kDeepest) + " levels deep");
+    }
+    if (event == Event::key && depth == 1 && !keys.insert(parsed.get<std::string>()).second) {
+      throw BadInput("preset " + path.string() + " names \"" +
+                     Shortened(parsed.get<std::string>()) + "\" twice; give it once");
+    }
+    return true;
+  };
   nlohmann::json document;
   try {
-    document = nlohmann::json::parse(file);
+    document = nlohmann::json::parse(file, check);
   } catch (const nlohmann::json::exception& error) {
     throw BadInput("preset " + path.string() + " is not valid JSON: " + error.what());
   }
@@ -67,8 +85,8 @@ void ReadPreset(const std::filesystem::path& path, const std::vector<RegisteredP
       known += (known.empty() ? "" : ", ") + param.flag;
     }
     if (match == nullptr) {
-      throw BadInput("preset " + path.string() + ": unknown setting \"" + key + "\"; known are " +
-                     known);
+      throw BadInput("preset " + path.string() + ": unknown setting \"" + Shortened(key) +
+                     "\"; known are " + known);
     }
     try {
       ApplySetting(*match, ValueText(value), settings);

@@ -1,10 +1,11 @@
 #include "tools/render_image.h"
 
+#include <OpenImageIO/parallel.h>
+
 #include <algorithm>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "tools/tool_error.h"
 
@@ -24,28 +25,6 @@ struct PixelBGRAFloat {
   float alpha;
 };
 
-// The channel values of one file pixel in the host's scale, and back.
-template <typename Sample>
-struct Rgba {
-  Sample red;
-  Sample green;
-  Sample blue;
-  Sample alpha;
-};
-
-template <typename HostPixel, typename Sample>
-void ToHost(const Rgba<Sample>& value, HostPixel* pixel) {
-  pixel->red = value.red;
-  pixel->green = value.green;
-  pixel->blue = value.blue;
-  pixel->alpha = value.alpha;
-}
-
-template <typename HostPixel, typename Sample>
-Rgba<Sample> FromHost(const HostPixel& pixel) {
-  return {pixel.red, pixel.green, pixel.blue, pixel.alpha};
-}
-
 // Rows [first, last) of an image between the file's interleaved layout and
 // host images of those rows, for one pixel type. `in` and `out` convert a
 // channel value between file and host scale.
@@ -63,33 +42,32 @@ struct Band {
         destination(format, width, last_row - first_row) {}
 
   template <typename In>
-  void Fill(const std::vector<Sample>& samples, const OIIO::ImageSpec& header, Sample opaque,
-            In in) {
+  void Fill(const Sample* samples, const OIIO::ImageSpec& header, Sample opaque, In in) {
     const ColourChannels channels = FindColourChannels(header);
     for (A_long y = first; y < last; ++y) {
       for (A_long x = 0; x < header.width; ++x) {
         const Sample* pixel = &samples[PixelIndex(header, x, y)];
-        const Rgba<Sample> value{in(pixel[channels.red]), in(pixel[channels.green]),
-                                 in(pixel[channels.blue]),
-                                 channels.alpha >= 0 ? in(pixel[channels.alpha]) : opaque};
-        ToHost(value, &source.At<HostPixel>(x, y - first));
+        HostPixel& host = source.At<HostPixel>(x, y - first);
+        host.red = in(pixel[channels.red]);
+        host.green = in(pixel[channels.green]);
+        host.blue = in(pixel[channels.blue]);
+        host.alpha = channels.alpha >= 0 ? in(pixel[channels.alpha]) : opaque;
       }
     }
   }
 
   template <typename Out>
-  void Return(std::vector<Sample>* samples, const OIIO::ImageSpec& header, Out out) const {
+  void Return(Sample* samples, const OIIO::ImageSpec& header, Out out) const {
     const ColourChannels channels = FindColourChannels(header);
     for (A_long y = first; y < last; ++y) {
       for (A_long x = 0; x < header.width; ++x) {
-        Sample* pixel = &(*samples)[PixelIndex(header, x, y)];
-        const Rgba<Sample> value =
-            FromHost<HostPixel, Sample>(destination.At<HostPixel>(x, y - first));
+        Sample* pixel = &samples[PixelIndex(header, x, y)];
+        const HostPixel& host = destination.At<HostPixel>(x, y - first);
         // A grey file keeps one channel; the effect keeps grey pixels grey.
-        pixel[channels.blue] = out(value.blue);
-        pixel[channels.green] = out(value.green);
-        pixel[channels.red] = out(value.red);
-        if (channels.alpha >= 0) pixel[channels.alpha] = out(value.alpha);
+        pixel[channels.blue] = out(host.blue);
+        pixel[channels.green] = out(host.green);
+        pixel[channels.red] = out(host.red);
+        if (channels.alpha >= 0) pixel[channels.alpha] = out(host.alpha);
       }
     }
   }
@@ -122,7 +100,7 @@ PF_Err RenderBand(simhost::SimulatedHost& host, const simhost::EffectSettings& s
 template <typename HostPixel, typename Sample, typename In, typename Out>
 PF_Err RenderThrough(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                      simhost::HostPixelFormat format, Sample opaque, In in, Out out,
-                     std::vector<Sample>* samples, const OIIO::ImageSpec& header,
+                     Sample* samples, const OIIO::ImageSpec& header,
                      const HostMaker& more_hosts = {}) {
   const A_long height = header.height;
   const A_long count =
@@ -138,19 +116,16 @@ PF_Err RenderThrough(simhost::SimulatedHost& host, const simhost::EffectSettings
   std::vector<std::exception_ptr> exceptions(bands.size());
   auto render = [&](std::size_t band, simhost::SimulatedHost* band_host) {
     try {
-      bands[band].Fill(*samples, header, opaque, in);
+      bands[band].Fill(samples, header, opaque, in);
       errors[band] =
           RenderBand(*band_host, settings, format, &bands[band].source, &bands[band].destination);
     } catch (...) {
       exceptions[band] = std::current_exception();
     }
   };
-  std::vector<std::thread> threads;
-  for (std::size_t band = 1; band < bands.size(); ++band) {
-    threads.emplace_back(render, band, hosts[band - 1].get());
-  }
-  render(0, &host);
-  for (std::thread& thread : threads) thread.join();
+  OIIO::parallel_for(0, count, [&](int64_t band) {
+    render(static_cast<std::size_t>(band), band == 0 ? &host : hosts[band - 1].get());
+  });
   for (const std::exception_ptr& exception : exceptions) {
     if (exception) std::rethrow_exception(exception);
   }
@@ -218,25 +193,37 @@ uint16_t HostToFile16(uint16_t host_value) {
 PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                    const RenderPath& path, Image* image, const HostMaker& more_hosts) {
   using simhost::HostPixelFormat;
+  const OIIO::TypeDesc held = image->pixels.spec().format;
+  const bool eight = path.format == HostPixelFormat::ARGB8 || path.format == HostPixelFormat::BGRA8;
+  const bool sixteen = path.format == HostPixelFormat::ARGB16;
+  // The path was chosen from the file's header before the run; a file replaced since by
+  // one of another depth is refused rather than read as the depth it had.
+  if (held != SampleType(eight ? SampleDepth::Bits8
+                               : (sixteen ? SampleDepth::Bits16 : SampleDepth::Float))) {
+    throw BadInput("the image changed while velmora ran: its samples are now " +
+                   std::string(held.c_str()) + ", not for the " + PathName(path) + " path");
+  }
+  const OIIO::ImageSpec& header = image->header;
+  void* samples = image->pixels.localpixels();
+  auto* bytes8 = static_cast<uint8_t*>(samples);
   switch (path.format) {
     case HostPixelFormat::ARGB8:
       return RenderThrough<PF_Pixel>(host, settings, path.format, uint8_t{255}, Unchanged<uint8_t>,
-                                     Unchanged<uint8_t>, &image->samples8, image->header);
+                                     Unchanged<uint8_t>, bytes8, header);
     case HostPixelFormat::BGRA8:
       return RenderThrough<PixelBGRA8>(host, settings, path.format, uint8_t{255},
-                                       Unchanged<uint8_t>, Unchanged<uint8_t>, &image->samples8,
-                                       image->header);
+                                       Unchanged<uint8_t>, Unchanged<uint8_t>, bytes8, header);
     case HostPixelFormat::ARGB16:
       return RenderThrough<PF_Pixel16>(host, settings, path.format, uint16_t{32768}, FileToHost16,
-                                       HostToFile16, &image->samples16, image->header);
+                                       HostToFile16, static_cast<uint16_t*>(samples), header);
     case HostPixelFormat::BGRAFloat:
       return RenderThrough<PixelBGRAFloat>(host, settings, path.format, 1.0f, Unchanged<float>,
-                                           Unchanged<float>, &image->samples_float, image->header,
+                                           Unchanged<float>, static_cast<float*>(samples), header,
                                            more_hosts);
     case HostPixelFormat::ARGBFloat:
       // The host's threaded iterate spreads a smart float frame over its threads.
       return RenderThrough<PF_PixelFloat>(host, settings, path.format, 1.0f, Unchanged<float>,
-                                          Unchanged<float>, &image->samples_float, image->header);
+                                          Unchanged<float>, static_cast<float*>(samples), header);
   }
   return 0;
 }

@@ -60,8 +60,8 @@ ToolError OutOfRange(const RegisteredParam& param, const std::string& text) {
   double number = 0.0;
   const bool slider = param.kind == ParamKind::FloatSlider || param.kind == ParamKind::FixedSlider;
   const char* reason = slider && !ParseDouble(text, &number) ? "not a number" : "not allowed";
-  return BadInput("--" + param.flag + " " + text + ": " + reason + "; " + param.name + " takes " +
-                  AllowedText(param));
+  return BadInput("--" + param.flag + " " + Shortened(text) + ": " + reason + "; " + param.name +
+                  " takes " + AllowedText(param));
 }
 
 bool ParseByte(const std::string& text, int base, uint8_t* value) {

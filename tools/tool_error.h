@@ -22,6 +22,13 @@ class ToolError : public std::runtime_error {
 inline ToolError BadInput(const std::string& message) {
   return ToolError(kExitBadInput, message);
 }
+// A value echoed in a message is cut to its start, so that a megabyte of junk
+// gives one readable line.
+inline std::string Shortened(const std::string& text) {
+  constexpr std::size_t kShown = 60;
+  return text.size() <= kShown ? text : text.substr(0, kShown) + "...";
+}
+
 inline ToolError Failure(const std::string& message) {
   return ToolError(kExitFailed, message);
 }

@@ -38,6 +38,8 @@ TEST_P(BadInputTest, ExitsWithTwoOneLineAndLeavesTheOutputAlone) {
     std::ofstream preset(folder / "range.json");
     preset << R"({"gamma": 11})";
   }
+  std::ofstream(folder / "twice.json") << R"({"gamma": 2, "contrast": 5, "gamma": 3})";
+  std::ofstream(folder / "deep.json") << std::string(100000, '[') + std::string(100000, ']');
   {
     const std::string png = FileBytes(folder / "in.png");
     std::ofstream(folder / "truncated.png", std::ios::binary) << png.substr(0, png.size() - 20);
@@ -155,6 +157,25 @@ INSTANTIATE_TEST_SUITE_P(
                   "sharpness"},
         ErrorCase{
             "preset_out_of_range", {"apply", "IN", "OUT", "--preset", "DIR/range.json"}, "0 to 10"},
+        ErrorCase{"preset_empty", {"apply", "IN", "OUT", "--preset", ""}, "--preset is empty"},
+        ErrorCase{"save_preset_empty",
+                  {"apply", "IN", "OUT", "--save-preset", ""},
+                  "--save-preset is empty"},
+        ErrorCase{"preset_names_twice",
+                  {"apply", "IN", "OUT", "--preset", "DIR/twice.json"},
+                  "\"gamma\" twice"},
+        ErrorCase{
+            "preset_nested_deep", {"apply", "IN", "OUT", "--preset", "DIR/deep.json"}, "nested"},
+        ErrorCase{"long_value_cut_short",
+                  {"apply", "IN", "OUT", "--contrast", std::string(100000, 'x')},
+                  "xx...: not a number"},
+        ErrorCase{"second_frame_number",
+                  {"apply", "DIR/in.#.png", "DIR/o.#_#.png", "--frames", "1-2"},
+                  "one frame number"},
+        ErrorCase{"many_ranges_over_cap",
+                  {"apply", "DIR/in.#.png", "DIR/o.#.png", "--frames", "0-600000,700000-1300000"},
+                  "more than a million"},
+        ErrorCase{"missing_name_with_at", {"apply", "DIR/logo@2x.png", "OUT"}, "input not found"},
         ErrorCase{"preset_missing",
                   {"apply", "IN", "OUT", "--preset", "DIR/none.json"},
                   "cannot read preset"},
@@ -222,9 +243,11 @@ TEST(ModuleFailure, KeepGoingWritesTheOtherFramesAndListsTheFailedOnes) {
   const auto folder = TestFolder("keep-going");
   std::vector<std::string> arguments = SequenceWithABadFrame(folder);
   arguments.push_back("--keep-going");
+  std::filesystem::remove(folder / "f.1001.png");  // a missing frame does not stop the others
   const RunResult run = RunVelmora(arguments);
   EXPECT_EQ(run.exit_code, 1) << run.err;
-  EXPECT_NE(run.err.find("1 of 4 failed; not written: frame 1003\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("2 of 4 failed; not written: frames 1001, 1003\n"), std::string::npos)
+      << run.err;
   EXPECT_FALSE(std::filesystem::exists(folder / "g.1003.png"));
   EXPECT_TRUE(std::filesystem::exists(folder / "g.1004.png"));
 }

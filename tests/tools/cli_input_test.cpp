@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <cstring>
 #include <fstream>
 
@@ -107,6 +108,45 @@ TEST(Layers, EveryPartOrPageIsGradedAndAFormatOfOneImageIsRefused) {
   }
 }
 
+// What a format cannot hold is refused before anything renders; what it can hold
+// differently is adapted: a format that cannot place a data window gets the display
+// window with the picture where it was, one without tiles gets scanlines.
+TEST(Outputs, AreRefusedOrAdaptedToWhatTheFormatHolds) {
+  const auto folder = TestFolder("outputs");
+  WriteTestImage(folder / "rgbaz.exr", MakeTestImage(4, 4, 5, OIIO::TypeDesc::FLOAT, 1));
+  WriteTestImage(folder / "ya.png", MakeTestImage(4, 4, 2, OIIO::TypeDesc::UINT8, 1));
+  WriteTestImage(folder / "small.png", MakeTestImage(31, 40, 3, OIIO::TypeDesc::UINT8, 1));
+  for (const auto& [in, out, reason] : std::vector<std::array<std::string, 3>>{
+           {"rgbaz.exr", "out.png", "holds 1, 2, 3, 4 channels"},
+           {"rgbaz.exr", "out.dpx", "holds 1, 3, 4 channels"},
+           {"ya.png", "out.dpx", "holds 1, 3, 4 channels"},
+           {"small.png", "out.jp2", "at least 32 pixels"}}) {
+    const RunResult run = Apply(folder / in, folder / out);
+    EXPECT_EQ(run.exit_code, 2) << in << " " << out << ": " << run.err;
+    EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / out)) << out;
+  }
+  TestImage image = MakeTestImage(40, 32, 3, OIIO::TypeDesc::HALF, 1);
+  std::fill(image.samples.begin(), image.samples.end(), 0.75f);
+  image.header.x = -20;
+  image.header.y = -10;
+  image.header.tile_width = image.header.tile_height = 8;
+  WriteTestImage(folder / "window.exr", image);
+  for (const char* name : {"out.tif", "out.jpg", "out.webp", "out.gif", "out.jp2"}) {
+    ASSERT_EQ(Apply(folder / "window.exr", folder / name).exit_code, 0) << name;
+    const TestImage out = ReadTestImage(folder / name);
+    ASSERT_EQ(out.header.width * out.header.height, 40 * 32) << name;
+    ASSERT_EQ(out.header.x, 0) << name;
+    for (int y = 0; y < 32; y += 3) {
+      for (int x = 0; x < 40; x += 3) {
+        const float red = out.samples[static_cast<std::size_t>(y * 40 + x) * out.header.nchannels];
+        const bool covered = x < 20 && y < 22;  // the data window ends at (20, 22)
+        EXPECT_EQ(covered, red > 0.3f) << name << " " << x << "," << y << " " << red;
+      }
+    }
+  }
+}
+
 // Refused inputs: exit 2, the reason, and no output.
 void ExpectRefused(const std::filesystem::path& in, const std::string& reason,
                    const std::vector<std::string>& more = {}) {
@@ -176,6 +216,33 @@ TEST(Damaged, CutShortFilesAreRefused) {
     std::filesystem::resize_file(folder / name, std::filesystem::file_size(folder / name) * 2 / 3);
     ExpectRefused(folder / name, "cannot read input");
   }
+}
+
+// A TIFF whose directory comes first and whose tag values come last, as many writers
+// lay it out: cut short, the pixels still decode and only the tags are lost.
+TEST(Damaged, ATiffCutShortInItsTagsIsRefused) {
+  const auto folder = TestFolder("tiff-tags-cut");
+  auto word = [](uint32_t value, int bytes) {
+    return std::string(reinterpret_cast<char*>(&value), bytes);
+  };
+  const std::string artist = "An artist of the picture" + std::string(40, '.') + '\0';
+  const uint32_t pixels_at = 8 + 2 + 9 * 12 + 4;
+  std::string tiff = "II*" + std::string(1, '\0') + word(8, 4) + word(9, 2);
+  for (const auto& [tag, type, count, value] : std::vector<std::array<uint32_t, 4>>{
+           {256, 3, 1, 2},
+           {257, 3, 1, 2},
+           {258, 3, 1, 8},
+           {262, 3, 1, 1},
+           {273, 4, 1, pixels_at},
+           {277, 3, 1, 1},
+           {278, 3, 1, 2},
+           {279, 4, 1, 4},
+           {315, 2, static_cast<uint32_t>(artist.size()), pixels_at + 4}}) {
+    tiff += word(tag, 2) + word(type, 2) + word(count, 4) + word(value, 4);
+  }
+  tiff += word(0, 4) + "\x10\x50\x90\xd0" + artist;
+  std::ofstream(folder / "in.tif", std::ios::binary) << tiff.substr(0, tiff.size() - 20);
+  ExpectRefused(folder / "in.tif", "cut short");
 }
 
 TEST(Damaged, AHeaderClaimingAHugeImageIsRefusedBeforeAllocating) {

@@ -13,7 +13,8 @@ using Pixel = std::array<int, 3>;
 
 Pixel At(const Image& image, int x, int y) {
   const std::size_t at = (static_cast<std::size_t>(y) * image.header.width + x) * 3;
-  return {image.samples8[at], image.samples8[at + 1], image.samples8[at + 2]};
+  const auto* samples = static_cast<const uint8_t*>(image.pixels.localpixels()) + at;
+  return {samples[0], samples[1], samples[2]};
 }
 
 // The pixel around where the curve passes `input` that `score` likes best: a

@@ -52,18 +52,18 @@ TEST(RenderPathChoice, FollowsTheFileAndRefusesPathsTheHostLacks) {
 TEST(FloatBands, EqualOneRenderOfTheWholeImage) {
   const Effect effect(VELMORA_MODULE);
   const RenderPath path = ChooseRenderPath(SampleDepth::Float, HostChoice::Automatic, "f");
-  Image whole;
-  whole.header = OIIO::ImageSpec(5, 7, 4, OIIO::TypeDesc::FLOAT);
-  whole.depth = SampleDepth::Float;
-  for (int i = 0; i < 5 * 7 * 4; ++i)
-    whole.samples_float.push_back(static_cast<float>(i % 23) / 17.0f);
+  const OIIO::ImageSpec header(5, 7, 4, OIIO::TypeDesc::FLOAT);
+  Image whole{header, OIIO::ImageBuf(header)};
+  auto* samples = static_cast<float*>(whole.pixels.localpixels());
+  for (int i = 0; i < 5 * 7 * 4; ++i) samples[i] = static_cast<float>(i % 23) / 17.0f;
   Image banded = whole;
-  const std::vector<float> original = whole.samples_float;
+  const std::vector<float> original(samples, samples + 5 * 7 * 4);
   simhost::EffectSettings settings = DefaultSettings(effect.Params());
   settings.Slider(PARAM_CONTRAST) = 35.0;
   const auto one = effect.MakeHost(path.mode, 1);
   ASSERT_EQ(RenderImage(*one, settings, path, &whole), 0);
-  ASSERT_NE(whole.samples_float, original);  // a band left out would show
+  ASSERT_NE(std::vector<float>(samples, samples + 5 * 7 * 4),
+            original);  // a band left out would show
   const auto first = effect.MakeHost(path.mode, 3);
   int made = 0;
   const HostMaker more = [&] {
@@ -72,8 +72,18 @@ TEST(FloatBands, EqualOneRenderOfTheWholeImage) {
   };
   ASSERT_EQ(RenderImage(*first, settings, path, &banded, more), 0);
   EXPECT_EQ(made, 2);
-  EXPECT_EQ(0, std::memcmp(whole.samples_float.data(), banded.samples_float.data(),
-                           whole.samples_float.size() * sizeof(float)));
+  EXPECT_EQ(0, std::memcmp(samples, banded.pixels.localpixels(), original.size() * sizeof(float)));
+}
+
+// A file replaced during a run by one of another depth is read as it now is; its samples
+// must not be taken for those of the path chosen before.
+TEST(RenderPathChoice, SamplesOfAnotherDepthAreRefused) {
+  const Effect effect(VELMORA_MODULE);
+  const RenderPath path = ChooseRenderPath(SampleDepth::Bits8, HostChoice::Automatic, "f");
+  const OIIO::ImageSpec header(4, 4, 3, OIIO::TypeDesc::UINT16);
+  Image image{header, OIIO::ImageBuf(header)};
+  const auto host = effect.MakeHost(path.mode, 1);
+  EXPECT_THROW(RenderImage(*host, DefaultSettings(effect.Params()), path, &image), ToolError);
 }
 
 }  // namespace

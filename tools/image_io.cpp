@@ -14,8 +14,8 @@
 #include <string>
 
 #include "tools/error_stream.h"
-#include "tools/output_paths.h"
 #include "tools/lowercase.h"
+#include "tools/output_paths.h"
 #include "tools/tool_error.h"
 
 namespace {

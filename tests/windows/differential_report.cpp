@@ -9,7 +9,6 @@
 
 namespace {
 
-
 // The iterate runs on two threads, as a host's does; the frame may not depend
 // on it, which the soak test checks on its own.
 constexpr int kIterateThreads = 2;

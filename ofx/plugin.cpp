@@ -43,8 +43,13 @@ OfxStatus Dispatch(const char* action, const void* handle, OfxPropertySetHandle 
   if (Is(action, kOfxImageEffectActionIsIdentity)) {
     return IsIdentityAction(effect, in_args, out_args);
   }
-  // Instances keep nothing, so creating, changing and destroying them, and
-  // the sequence brackets, need no work; the host's defaults suit the rest.
+  // Instances keep nothing, so creating and destroying them, and the
+  // sequence brackets, need no work; the host's defaults suit the rest.
+  if (Is(action, kOfxActionCreateInstance) || Is(action, kOfxActionDestroyInstance) ||
+      Is(action, kOfxImageEffectActionBeginSequenceRender) ||
+      Is(action, kOfxImageEffectActionEndSequenceRender)) {
+    return kOfxStatOK;
+  }
   return kOfxStatReplyDefault;
 }
 

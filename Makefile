@@ -58,8 +58,9 @@ WINDOWS_CONFIGURE = $(CMAKE_CONFIGURE) -B $(BUILD)-windows -DVELMORA_BUILD_TOOLS
 
 windows: deps
 	$(WINDOWS_CONFIGURE)
-	cmake --build $(BUILD)-windows -j $(JOBS) --target velmora_module
+	cmake --build $(BUILD)-windows -j $(JOBS) --target velmora_module velmora_ofx
 	@echo "Windows module: $(abspath $(BUILD)-windows/host/Trevane_Velmora.aex)"
+	@echo "Windows bundle: $(abspath $(BUILD)-windows/ofx/Velmora.ofx.bundle)"
 
 test-windows: build windows
 	cmake --build $(BUILD)-windows -j $(JOBS)

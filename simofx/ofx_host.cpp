@@ -1,6 +1,10 @@
 #include "simofx/ofx_host.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <cstdarg>
 #include <cstring>
@@ -13,6 +17,29 @@ namespace simofx {
 namespace {
 
 OfxHostSim* g_current = nullptr;
+
+// The platform's loader: a shared object here, a DLL on Windows.
+#ifdef _WIN32
+void* OpenBinary(const std::string& path) {
+  return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+}
+void* Symbol(void* library, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+void CloseBinary(void* library) {
+  FreeLibrary(static_cast<HMODULE>(library));
+}
+#else
+void* OpenBinary(const std::string& path) {
+  return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+void* Symbol(void* library, const char* name) {
+  return dlsym(library, name);
+}
+void CloseBinary(void* library) {
+  dlclose(library);
+}
+#endif
 
 Effect* EffectOf(OfxImageEffectHandle handle) {
   return reinterpret_cast<Effect*>(handle);
@@ -262,20 +289,27 @@ OfxHostSim* OfxHostSim::Current() {
 }
 
 bool OfxHostSim::Load(const std::string& binary_path) {
-  library_ = dlopen(binary_path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  library_ = OpenBinary(binary_path);
   if (library_ == nullptr) return false;
   using Count = int32_t (*)();
   using Get = OfxPlugin* (*)(int32_t);
-  const auto count = reinterpret_cast<Count>(dlsym(library_, "OfxGetNumberOfPlugins"));
-  const auto get = reinterpret_cast<Get>(dlsym(library_, "OfxGetPlugin"));
-  if (count == nullptr || get == nullptr || count() < 1) return false;
-  plugin_ = get(0);
-  if (plugin_ == nullptr || std::strcmp(plugin_->pluginApi, kOfxImageEffectPluginApi) != 0 ||
-      plugin_->apiVersion != kOfxImageEffectPluginApiVersion) {
-    return false;
+  const auto count = reinterpret_cast<Count>(Symbol(library_, "OfxGetNumberOfPlugins"));
+  const auto get = reinterpret_cast<Get>(Symbol(library_, "OfxGetPlugin"));
+  plugin_ = count != nullptr && get != nullptr && count() >= 1 ? get(0) : nullptr;
+  bool loaded = plugin_ != nullptr &&
+                std::strcmp(plugin_->pluginApi, kOfxImageEffectPluginApi) == 0 &&
+                plugin_->apiVersion == kOfxImageEffectPluginApiVersion;
+  if (loaded) {
+    plugin_->setHost(&host_);
+    loaded = Call(kOfxActionLoad, nullptr, nullptr, nullptr) == kOfxStatOK;
   }
-  plugin_->setHost(&host_);
-  return Call(kOfxActionLoad, nullptr, nullptr, nullptr) == kOfxStatOK;
+  // A binary that refuses the load gets no other call, not even unload.
+  if (!loaded) {
+    CloseBinary(library_);
+    library_ = nullptr;
+    plugin_ = nullptr;
+  }
+  return loaded;
 }
 
 OfxStatus OfxHostSim::Call(const char* action, const void* handle, PropertySet* in_args,
@@ -332,7 +366,7 @@ OfxStatus OfxHostSim::DestroyInstance() {
 OfxStatus OfxHostSim::Unload() {
   const OfxStatus status = Call(kOfxActionUnload, nullptr, nullptr, nullptr);
   descriptor_.reset();
-  dlclose(library_);
+  CloseBinary(library_);
   library_ = nullptr;
   plugin_ = nullptr;
   return status;

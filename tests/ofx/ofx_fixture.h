@@ -7,9 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "engine/frame_curve.h"
 #include "engine/pixel_frame.h"
@@ -18,53 +16,12 @@
 #include "simhost/effect_settings.h"
 #include "simhost/frame_controls.h"
 #include "simhost/portable_trig.h"
+#include "simofx/host_image.h"
 #include "simofx/ofx_host.h"
 
 namespace ofx_test {
 
-// An image of `width` x `height` pixels at (x1, y1), rows `padding` bytes
-// longer than their pixels, stored top row first in memory when `top_down`
-// (negative row bytes), every byte first set to `fill`.
-class TestImage {
- public:
-  TestImage(OfxRectI bounds, int32_t channels, const char* depth, int32_t padding = 0,
-            bool top_down = false, unsigned char fill = 0xA5)
-      : bounds_(bounds), channels_(channels), depth_(depth) {
-    channel_bytes_ = depth_ == kOfxBitDepthByte ? 1 : depth_ == kOfxBitDepthShort ? 2 : 4;
-    stride_ = Width() * channels_ * channel_bytes_ + padding;
-    bytes_.assign(static_cast<size_t>(stride_) * static_cast<size_t>(Height()), fill);
-    row_bytes_ = top_down ? -stride_ : stride_;
-  }
-  int32_t Width() const { return bounds_.x2 - bounds_.x1; }
-  int32_t Height() const { return bounds_.y2 - bounds_.y1; }
-  int32_t channels() const { return channels_; }
-  const OfxRectI& bounds() const { return bounds_; }
-  unsigned char* BottomLeft() {
-    return bytes_.data() + (row_bytes_ < 0 ? static_cast<size_t>(stride_) * (Height() - 1) : 0);
-  }
-  unsigned char* Pixel(int32_t x, int32_t y) {
-    return BottomLeft() + static_cast<int64_t>(y - bounds_.y1) * row_bytes_ +
-           static_cast<int64_t>(x - bounds_.x1) * channels_ * channel_bytes_;
-  }
-  template <typename Channel>
-  Channel* At(int32_t x, int32_t y) {
-    return reinterpret_cast<Channel*>(Pixel(x, y));
-  }
-  simofx::ImageSpec Spec() {
-    return {BottomLeft(), bounds_, row_bytes_, depth_,
-            channels_ == 4 ? kOfxImageComponentRGBA : kOfxImageComponentRGB};
-  }
-  const std::vector<unsigned char>& bytes() const { return bytes_; }
-
- private:
-  OfxRectI bounds_;
-  int32_t channels_;
-  std::string depth_;
-  int32_t channel_bytes_;
-  int32_t stride_;
-  int32_t row_bytes_;
-  std::vector<unsigned char> bytes_;
-};
+using TestImage = simofx::HostImage;
 
 // Settings every part of the curve takes part in: pre-transform, contrast,
 // a coloured pivot, roll-offs, a blend and the white clamp.

@@ -1,5 +1,6 @@
 #include "ofx/parameters.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <string>
@@ -197,7 +198,10 @@ OfxStatus ReadFrameControls(OfxImageEffectHandle instance, OfxTime time, FrameCo
   controls->gamma = values[PARAM_GAMMA].channel[0];
   controls->gain = values[PARAM_GAIN].channel[0];
   CurveControls& table = controls->table;
-  table.table_size = LutSizeForQuality(static_cast<int32_t>(values[PARAM_QUALITY].channel[0]));
+  // The choice number, kept within what an int holds before it is converted:
+  // anything beyond 1..5 gives the same table as any other invalid choice.
+  const double choice = std::clamp(values[PARAM_QUALITY].channel[0], -1.0, 1000.0);
+  table.table_size = LutSizeForQuality(static_cast<int32_t>(choice));
   table.pivot_red = static_cast<float>(values[PARAM_PIVOT].channel[0]);
   table.pivot_green = static_cast<float>(values[PARAM_PIVOT].channel[1]);
   table.pivot_blue = static_cast<float>(values[PARAM_PIVOT].channel[2]);

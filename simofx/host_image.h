@@ -30,8 +30,8 @@ class HostImage {
   const std::string& depth() const { return depth_; }
   const OfxRectI& bounds() const { return bounds_; }
   unsigned char* BottomLeft() {
-    return bytes_.data() +
-           (row_bytes_ < 0 ? static_cast<size_t>(stride_) * static_cast<size_t>(Height() - 1) : 0);
+    if (row_bytes_ >= 0 || Height() == 0) return bytes_.data();
+    return bytes_.data() + static_cast<size_t>(stride_) * static_cast<size_t>(Height() - 1);
   }
   unsigned char* Pixel(int32_t x, int32_t y) {
     return BottomLeft() + static_cast<int64_t>(y - bounds_.y1) * row_bytes_ +

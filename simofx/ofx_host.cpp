@@ -280,7 +280,7 @@ OfxHostSim::OfxHostSim(Faults faults)
 
 OfxHostSim::~OfxHostSim() {
   if (instance_ != nullptr) DestroyInstance();
-  if (library_ != nullptr) Unload();
+  if (plugin_ != nullptr) Unload();
   g_current = nullptr;
 }
 
@@ -295,20 +295,25 @@ bool OfxHostSim::Load(const std::string& binary_path) {
   using Get = OfxPlugin* (*)(int32_t);
   const auto count = reinterpret_cast<Count>(Symbol(library_, "OfxGetNumberOfPlugins"));
   const auto get = reinterpret_cast<Get>(Symbol(library_, "OfxGetPlugin"));
-  plugin_ = count != nullptr && get != nullptr && count() >= 1 ? get(0) : nullptr;
-  bool loaded = plugin_ != nullptr &&
+  const bool loaded = count != nullptr && get != nullptr && count() >= 1 && Attach(get(0));
+  // A binary that refuses the load gets no other call, not even unload.
+  if (!loaded) {
+    CloseBinary(library_);
+    library_ = nullptr;
+  }
+  return loaded;
+}
+
+bool OfxHostSim::Attach(OfxPlugin* plugin) {
+  plugin_ = plugin;
+  bool loaded = plugin_ != nullptr && plugin_->pluginApi != nullptr &&
                 std::strcmp(plugin_->pluginApi, kOfxImageEffectPluginApi) == 0 &&
                 plugin_->apiVersion == kOfxImageEffectPluginApiVersion;
   if (loaded) {
     plugin_->setHost(&host_);
     loaded = Call(kOfxActionLoad, nullptr, nullptr, nullptr) == kOfxStatOK;
   }
-  // A binary that refuses the load gets no other call, not even unload.
-  if (!loaded) {
-    CloseBinary(library_);
-    library_ = nullptr;
-    plugin_ = nullptr;
-  }
+  if (!loaded) plugin_ = nullptr;
   return loaded;
 }
 
@@ -366,7 +371,7 @@ OfxStatus OfxHostSim::DestroyInstance() {
 OfxStatus OfxHostSim::Unload() {
   const OfxStatus status = Call(kOfxActionUnload, nullptr, nullptr, nullptr);
   descriptor_.reset();
-  CloseBinary(library_);
+  if (library_ != nullptr) CloseBinary(library_);
   library_ = nullptr;
   plugin_ = nullptr;
   return status;

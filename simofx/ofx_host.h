@@ -79,6 +79,9 @@ class OfxHostSim {
 
   // dlopen, the plug-in record, setHost and the load action; false when any fails.
   bool Load(const std::string& binary_path);
+  // The same for a plug-in linked into the caller (the fuzz target): its
+  // record checked, setHost and the load action.
+  bool Attach(OfxPlugin* plugin);
   OfxStatus Describe();  // describe, then describe in the filter context
   OfxStatus DescribeIn(const std::string& context);
   OfxStatus CreateInstance();  // the instance's parameters at their defaults

@@ -143,8 +143,7 @@ void RenderOnce(fuzz::FuzzReader& in, simofx::OfxHostSim& host) {
   const simofx::ImageSpec output_spec = Describe(in, output, depth, components, &output_lies);
   host.SetClipImage(kOfxImageEffectSimpleSourceClipName, source_spec, in.Below(8) == 0);
   host.SetClipImage(kOfxImageEffectOutputClipName, output_spec, in.Below(16) == 0);
-  const OfxRectI window = {in.Int32(-60, 60), in.Int32(-60, 60), in.Int32(-60, 60),
-                           in.Int32(-60, 60)};
+  OfxRectI window = {in.Int32(-60, 60), in.Int32(-60, 60), in.Int32(-60, 60), in.Int32(-60, 60)};
   const std::vector<unsigned char> source_before = source.bytes();
   const std::vector<unsigned char> output_before = output.bytes();
 
@@ -154,6 +153,8 @@ void RenderOnce(fuzz::FuzzReader& in, simofx::OfxHostSim& host) {
   FUZZ_CHECK(source.bytes() == source_before);
   if (output_lies) return;
   const OfxRectI& b = output.bounds();
+  // A host without the window property gets the output's bounds rendered.
+  if (host.faults().unknown_properties.count(kOfxImageEffectPropRenderWindow) != 0) window = b;
   for (int32_t y = b.y1; y < b.y2; ++y) {
     for (int32_t x = b.x1; x < b.x2; ++x) {
       if (x >= window.x1 && x < window.x2 && y >= window.y1 && y < window.y2) continue;

@@ -269,7 +269,7 @@ std::vector<double> DefaultOf(const Param& param) {
 }  // namespace
 
 OfxHostSim::OfxHostSim(Faults faults)
-    : host_properties_(&faults_.unknown_properties), faults_(std::move(faults)) {
+    : faults_(std::move(faults)), host_properties_(&faults_.unknown_properties) {
   g_current = this;
   host_properties_.SetStrings(kOfxPropName, {"com.trevane.simulated-host"});
   host_properties_.SetStrings(kOfxPropType, {kOfxTypeImageEffectHost});

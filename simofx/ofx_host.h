@@ -114,11 +114,11 @@ class OfxHostSim {
  private:
   OfxStatus Call(const char* action, const void* handle, PropertySet* in_args,
                  PropertySet* out_args);
+  Faults faults_;  // first: the property sets below point into it
   PropertySet host_properties_;
   OfxHost host_{};
   void* library_ = nullptr;
   OfxPlugin* plugin_ = nullptr;
-  Faults faults_;
   Ledger ledger_;
   std::unique_ptr<Effect> descriptor_;
   std::unique_ptr<Effect> instance_;

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <string>
 #include <vector>
 
-#include "engine/tone_curve.h"
 #include "host_sdk/host_constants.h"
 #include "ofx/host_access.h"
 #include "ofx_sdk/ofx_constants.h"
@@ -14,17 +12,17 @@
 namespace velmora_ofx {
 namespace {
 
-// A parameter's value as the host hands it: up to three doubles (the colour),
-// or one number.
-struct ParamValue {
-  double channel[3] = {0.0, 0.0, 0.0};
-};
-
 const ParamIdentity* IdentityAt(int32_t index) {
-  for (const ParamIdentity& identity : kParamIdentities) {
+  for (const ParamIdentity& identity : kParamTable) {
     if (identity.index == index) return &identity;
   }
   return nullptr;
+}
+
+// No project of an OFX host predates any parameter, so each takes the default
+// of a new After Effects project.
+double DefaultOf(const ParamIdentity& identity) {
+  return identity.defaults.after_effects;
 }
 
 const char* ParamTypeOf(const ParamIdentity& identity) {
@@ -81,20 +79,20 @@ OfxStatus DefineOne(OfxParamSetHandle set, const ParamIdentity& identity) {
       }
       if (status != kOfxStatOK) return status;
       return props.propSetInt(p, kOfxParamPropDefault, 0,
-                              static_cast<int32_t>(identity.default_value - identity.valid_min));
+                              static_cast<int32_t>(DefaultOf(identity) - identity.valid_min));
     }
     case PF_Param_CHECKBOX:
-      return props.propSetInt(p, kOfxParamPropDefault, 0, identity.default_value != 0.0 ? 1 : 0);
+      return props.propSetInt(p, kOfxParamPropDefault, 0, DefaultOf(identity) != 0.0 ? 1 : 0);
     case PF_Param_COLOR: {
       // The table counts the grey level in bytes; the host's colours run 0..1.
-      const double level = identity.default_value / identity.valid_max;
+      const double level = DefaultOf(identity) / identity.valid_max;
       for (int32_t c = 0; c < 3 && status == kOfxStatOK; ++c) {
         status = props.propSetDouble(p, kOfxParamPropDefault, c, level);
       }
       return status;
     }
     default: {
-      const double values[] = {identity.default_value, identity.valid_min, identity.valid_max,
+      const double values[] = {DefaultOf(identity), identity.valid_min, identity.valid_max,
                                identity.slider_min, identity.slider_max};
       const char* names[] = {kOfxParamPropDefault, kOfxParamPropMin, kOfxParamPropMax,
                              kOfxParamPropDisplayMin, kOfxParamPropDisplayMax};
@@ -117,10 +115,13 @@ OfxStatus ParamHandle(OfxImageEffectHandle instance, const ParamIdentity& identi
   return status;
 }
 
-// Variadic calls: pointers to double for doubles and colours, to int for
-// choices and booleans, exactly as the interface promotes them.
+// The value in the effect's own units: the choice number, a slider's value,
+// the blend in percent, 0 or 1, a colour's channels narrowed once. Variadic
+// calls take pointers to double for doubles and colours and to int for choices
+// and booleans, exactly as the interface promotes them.
 OfxStatus ReadValue(OfxImageEffectHandle instance, const ParamIdentity& identity, OfxTime time,
                     ParamValue* value) {
+  *value = ParamValue{};
   OfxParamHandle handle = nullptr;
   OfxStatus status = ParamHandle(instance, identity, &handle);
   if (status != kOfxStatOK) return status;
@@ -130,15 +131,24 @@ OfxStatus ReadValue(OfxImageEffectHandle instance, const ParamIdentity& identity
     case PF_Param_CHECKBOX: {
       int number = 0;
       status = params.paramGetValueAtTime(handle, time, &number);
-      value->channel[0] = static_cast<double>(number);
-      if (identity.kind == PF_Param_POPUP) value->channel[0] += identity.valid_min;
+      value->number = static_cast<double>(number);
+      // The option index as the choice number, kept within what an int holds:
+      // anything beyond the options gives the same as any other invalid choice.
+      if (identity.kind == PF_Param_POPUP) {
+        value->number = std::clamp(value->number + identity.valid_min, -1.0, 1000.0);
+      }
       return status;
     }
-    case PF_Param_COLOR:
-      return params.paramGetValueAtTime(handle, time, &value->channel[0], &value->channel[1],
-                                        &value->channel[2]);
+    case PF_Param_COLOR: {
+      double channels[3] = {0.0, 0.0, 0.0};
+      status = params.paramGetValueAtTime(handle, time, &channels[0], &channels[1], &channels[2]);
+      value->red = static_cast<float>(channels[0]);
+      value->green = static_cast<float>(channels[1]);
+      value->blue = static_cast<float>(channels[2]);
+      return status;
+    }
     default:
-      return params.paramGetValueAtTime(handle, time, &value->channel[0]);
+      return params.paramGetValueAtTime(handle, time, &value->number);
   }
 }
 
@@ -163,55 +173,28 @@ OfxStatus DefineParameters(OfxImageEffectHandle descriptor) {
   OfxParamSetHandle set = nullptr;
   OfxStatus status = Suites().effect->getParamSet(descriptor, &set);
   if (status != kOfxStatOK) return status;
-  for (const ParamIdentity& identity : kParamIdentities) {
+  for (const ParamIdentity& identity : kParamTable) {
     status = DefineOne(set, identity);
     if (status != kOfxStatOK) return status;
   }
   return kOfxStatOK;
 }
 
-PF_Fixed BlendAsFixed(double percent) {
-  const ParamIdentity& blend = *IdentityAt(PARAM_BLEND);
-  // NaN and values beyond the range take the nearest end, as the host's own
-  // slider would.
-  const double bounded = !(percent >= blend.valid_min) ? blend.valid_min
-                         : percent > blend.valid_max   ? blend.valid_max
-                                                       : percent;
-  return static_cast<PF_Fixed>(std::lround(bounded * 65536.0));
-}
-
 OfxStatus ReadBlendPercent(OfxImageEffectHandle instance, OfxTime time, double* percent) {
-  ParamValue value;
+  ParamValue value{};
   const OfxStatus status = ReadValue(instance, *IdentityAt(PARAM_BLEND), time, &value);
-  *percent = value.channel[0];
+  *percent = value.number;
   return status;
 }
 
-OfxStatus ReadFrameControls(OfxImageEffectHandle instance, OfxTime time, FrameControls* controls) {
-  ParamValue values[PARAM_COUNT];
-  for (const ParamIdentity& identity : kParamIdentities) {
-    const OfxStatus status = ReadValue(instance, identity, time, &values[identity.index]);
+OfxStatus ReadEffectInput(OfxImageEffectHandle instance, OfxTime time, EffectInput* input) {
+  *input = EffectInput{};
+  for (const ParamIdentity& identity : kParamTable) {
+    ParamValue value{};
+    const OfxStatus status = ReadValue(instance, identity, time, &value);
     if (status != kOfxStatOK) return status;
+    identity.reach(value, input);
   }
-  *controls = FrameControls{};
-  controls->offset = values[PARAM_OFFSET].channel[0];
-  controls->gamma = values[PARAM_GAMMA].channel[0];
-  controls->gain = values[PARAM_GAIN].channel[0];
-  CurveControls& table = controls->table;
-  // The choice number, kept within what an int holds before it is converted:
-  // anything beyond 1..5 gives the same table as any other invalid choice.
-  const double choice = std::clamp(values[PARAM_QUALITY].channel[0], -1.0, 1000.0);
-  table.table_size = LutSizeForQuality(static_cast<int32_t>(choice));
-  table.pivot_red = static_cast<float>(values[PARAM_PIVOT].channel[0]);
-  table.pivot_green = static_cast<float>(values[PARAM_PIVOT].channel[1]);
-  table.pivot_blue = static_cast<float>(values[PARAM_PIVOT].channel[2]);
-  table.contrast = values[PARAM_CONTRAST].channel[0];
-  table.width = values[PARAM_WIDTH].channel[0];
-  table.shadows_rolloff = values[PARAM_SHADOWS_ROLLOFF].channel[0];
-  table.highlights_rolloff = values[PARAM_HIGHLIGHTS_ROLLOFF].channel[0];
-  table.clamp_white = values[PARAM_CLAMP_WHITE].channel[0] != 0.0 ? 1 : 0;
-  table.clamp_black = values[PARAM_CLAMP_BLACK].channel[0] != 0.0 ? 1 : 0;
-  controls->blend = BlendAsFixed(values[PARAM_BLEND].channel[0]);
   return kOfxStatOK;
 }
 

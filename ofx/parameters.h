@@ -20,14 +20,11 @@ std::string ParamName(const ParamIdentity& identity);
 // Defines every parameter of the table on a descriptor, in table order.
 OfxStatus DefineParameters(OfxImageEffectHandle descriptor);
 
-// The values at `time`, in the encodings the engine's frame controls take.
-OfxStatus ReadFrameControls(OfxImageEffectHandle instance, OfxTime time, FrameControls* controls);
+// The engine's input from the values at `time`, each through its table row's
+// way into the input.
+OfxStatus ReadEffectInput(OfxImageEffectHandle instance, OfxTime time, EffectInput* input);
 
 // The blend alone, in percent: enough to tell a pass-through.
 OfxStatus ReadBlendPercent(OfxImageEffectHandle instance, OfxTime time, double* percent);
-
-// The After Effects encoding of a blend percentage: 16.16 fixed point, to the
-// nearest step, within the table's range.
-PF_Fixed BlendAsFixed(double percent);
 
 }  // namespace velmora_ofx

@@ -139,12 +139,12 @@ OfxStatus RenderImages(OfxImageEffectHandle instance, OfxPropertySetHandle in_ar
   }
   window = Intersection(window, output.bounds);
 
-  FrameControls controls{};
-  const OfxStatus status = ReadFrameControls(instance, ActionTime(in_args), &controls);
+  EffectInput input{};
+  const OfxStatus status = ReadEffectInput(instance, ActionTime(in_args), &input);
   if (status != kOfxStatOK) return status;
   ToneCurve curve;
   float lut_storage[kLutCapacity] = {};
-  BuildFrameCurve(controls, lut_storage, simhost::PortableSin, simhost::PortableCos, &curve);
+  BuildFrameCurve(input, lut_storage, simhost::PortableSin, simhost::PortableCos, &curve);
   if (curve.mix == 0.0f) {
     return EachRow(instance, window,
                    [&](int32_t y) { CopyRow(source, output, y, window.x1, window.x2); });
@@ -191,7 +191,7 @@ OfxStatus IsIdentityAction(OfxImageEffectHandle instance, OfxPropertySetHandle i
   double percent = 0.0;
   const OfxStatus status = ReadBlendPercent(instance, ActionTime(in_args), &percent);
   if (status != kOfxStatOK) return status;
-  if (MixForBlend(BlendAsFixed(percent)) != 0.0f) return kOfxStatReplyDefault;
+  if (MixForBlend(percent) != 0.0f) return kOfxStatReplyDefault;
   return Suites().property->propSetString(out_args, kOfxPropName, 0,
                                           kOfxImageEffectSimpleSourceClipName);
 }

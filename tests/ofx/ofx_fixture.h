@@ -8,10 +8,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/frame_curve.h"
 #include "engine/pixel_frame.h"
 #include "engine/tone_curve.h"
+#include "host/param_values.h"
 #include "ofx_sdk/ofx_constants.h"
 #include "simhost/effect_settings.h"
 #include "simhost/frame_controls.h"
@@ -24,20 +26,21 @@ namespace ofx_test {
 using TestImage = simofx::HostImage;
 
 // Settings every part of the curve takes part in: pre-transform, contrast,
-// a coloured pivot, roll-offs, a blend and the white clamp.
+// a coloured pivot, roll-offs, a blend and the white clamp; in After Effects'
+// encodings.
 inline simhost::EffectSettings BusySettings() {
   simhost::EffectSettings s;
-  s.quality = 4;
-  s.offset = 0.02;
-  s.gamma = 1.3;
-  s.gain = 1.1;
-  s.contrast = 35.0;
-  s.pivot = {255, 140, 120, 100};
-  s.width = 0.6;
-  s.shadows_rolloff = 0.3;
-  s.highlights_rolloff = 0.2;
-  s.blend = 20 << 16;
-  s.clamp_white = 1;
+  s.Choice(PARAM_QUALITY) = 4;
+  s.Slider(PARAM_OFFSET) = 0.02;
+  s.Slider(PARAM_GAMMA) = 1.3;
+  s.Slider(PARAM_GAIN) = 1.1;
+  s.Slider(PARAM_CONTRAST) = 35.0;
+  s.Colour(PARAM_PIVOT) = {255, 140, 120, 100};
+  s.Slider(PARAM_WIDTH) = 0.6;
+  s.Slider(PARAM_SHADOWS_ROLLOFF) = 0.3;
+  s.Slider(PARAM_HIGHLIGHTS_ROLLOFF) = 0.2;
+  s.Fixed(PARAM_BLEND) = 20 << 16;
+  s.Checkbox(PARAM_CLAMP_WHITE) = 1;
   return s;
 }
 
@@ -46,13 +49,32 @@ struct PredictedFrame {
   float lut[kLutCapacity] = {};
   PixelFrame frame;
   explicit PredictedFrame(const simhost::EffectSettings& settings) {
-    const FrameControls controls =
-        simhost::FrameControlsOf(settings, LutSizeForQuality(settings.quality));
     ToneCurve curve;
-    BuildFrameCurve(controls, lut, simhost::PortableSin, simhost::PortableCos, &curve);
+    BuildFrameCurve(simhost::EffectInputOf(settings), lut, simhost::PortableSin,
+                    simhost::PortableCos, &curve);
     PreparePixelFrame(curve, &frame);
   }
 };
+
+// The same value as the OFX host holds it: the option index, the number, the
+// colour bytes over 255, 0 or 1.
+inline std::vector<double> OfxValueOf(const simhost::EffectSettings& s,
+                                      const ParamIdentity& identity) {
+  switch (identity.kind) {
+    case PF_Param_POPUP:
+      return {s.Choice(identity.index) - identity.valid_min};
+    case PF_Param_FLOAT_SLIDER:
+      return {s.Slider(identity.index)};
+    case PF_Param_FIX_SLIDER:
+      return {NumberOfFixed(s.Fixed(identity.index))};
+    case PF_Param_COLOR: {
+      const PF_Pixel c = s.Colour(identity.index);
+      return {c.red / 255.0, c.green / 255.0, c.blue / 255.0};
+    }
+    default:
+      return {static_cast<double>(s.Checkbox(identity.index))};
+  }
+}
 
 class OfxPluginTest : public ::testing::Test {
  protected:
@@ -63,19 +85,13 @@ class OfxPluginTest : public ::testing::Test {
     ASSERT_EQ(host_.CreateInstance(), kOfxStatOK);
   }
 
+  // The instance's parameters are the table's, in its order.
   void Apply(const simhost::EffectSettings& s) {
-    host_.SetParam("Quality", {static_cast<double>(s.quality - 1)});
-    host_.SetParam("Offset", {s.offset});
-    host_.SetParam("Gamma", {s.gamma});
-    host_.SetParam("Gain", {s.gain});
-    host_.SetParam("Contrast", {s.contrast});
-    host_.SetParam("Pivot", {s.pivot.red / 255.0, s.pivot.green / 255.0, s.pivot.blue / 255.0});
-    host_.SetParam("ContrastWidth", {s.width});
-    host_.SetParam("ShadowsRolloff", {s.shadows_rolloff});
-    host_.SetParam("HighlightsRolloff", {s.highlights_rolloff});
-    host_.SetParam("BlendWithOriginal", {s.blend / 65536.0});
-    host_.SetParam("ClampWhiteOnOutput", {static_cast<double>(s.clamp_white)});
-    host_.SetParam("ClampBlackOnOutput", {static_cast<double>(s.clamp_black)});
+    const std::vector<std::string>& names = host_.instance()->params.order;
+    ASSERT_EQ(names.size(), kParamTable.size());
+    size_t i = 0;
+    for (const ParamIdentity& identity : kParamTable)
+      host_.SetParam(names[i++], OfxValueOf(s, identity));
   }
 
   void Attach(TestImage& source, TestImage& output) {

@@ -38,7 +38,7 @@ TEST_F(OfxProtocol, FullBlendIsAnIdentityAndRendersACopy) {
   std::string clip;
   Apply(settings);
   EXPECT_EQ(host_.IsIdentity(0.0, {0, 0, 4, 4}, &clip), kOfxStatReplyDefault);
-  settings.blend = 100 << 16;
+  settings.Fixed(PARAM_BLEND) = 100 << 16;
   Apply(settings);
   ASSERT_EQ(host_.IsIdentity(0.0, {0, 0, 4, 4}, &clip), kOfxStatOK);
   EXPECT_EQ(clip, kOfxImageEffectSimpleSourceClipName);

@@ -182,8 +182,8 @@ TEST_F(OfxRender, SixteenBitEveryGreyCodeAndASampleAtZeroTolerance) {
 TEST_F(OfxRender, ParametersAreReadAtTheRenderTime) {
   simhost::EffectSettings keyed = BusySettings();
   Apply(keyed);
-  keyed.contrast = -60.0;
-  host_.SetParamAt("Contrast", 7.0, {keyed.contrast});
+  keyed.Slider(PARAM_CONTRAST) = -60.0;
+  host_.SetParamAt("Contrast", 7.0, {keyed.Slider(PARAM_CONTRAST)});
   PredictedFrame predicted(keyed);
   TestImage source(kOutputBounds, 4, kOfxBitDepthFloat);
   TestImage output(kOutputBounds, 4, kOfxBitDepthFloat);

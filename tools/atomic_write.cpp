@@ -1,10 +1,10 @@
 #include "tools/atomic_write.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -17,36 +17,47 @@
 namespace {
 
 // A signal handler may neither lock nor allocate, so the temporaries in flight
-// live in fixed slots claimed with atomics. More frames in flight than slots only
-// means the surplus is not cleaned up after an interruption.
-struct TemporarySlot {
+// are kept in a list that only ever grows, one node per temporary open at the
+// same time, each claimed and released with atomics. Nodes and their names are
+// reused, never freed, so the handler can walk the list while threads add to it.
+struct TemporaryNode {
   std::atomic<int> state{0};  // 0 free, 1 being filled, 2 holds a path
-  std::array<char, 4096> path{};
+  std::size_t capacity = 0;
+  char* path = nullptr;
+  TemporaryNode* next = nullptr;
 };
-std::array<TemporarySlot, 64> g_slots;
+std::atomic<TemporaryNode*> g_temporaries{nullptr};
 
-int ClaimSlot(const std::string& path) {
-  if (path.size() >= std::tuple_size<decltype(TemporarySlot::path)>::value) return -1;
-  for (std::size_t i = 0; i < g_slots.size(); ++i) {
+TemporaryNode* ClaimNode(const std::string& path) {
+  TemporaryNode* node = g_temporaries.load();
+  for (; node != nullptr; node = node->next) {
     int expected = 0;
-    if (g_slots[i].state.compare_exchange_strong(expected, 1)) {
-      std::memcpy(g_slots[i].path.data(), path.c_str(), path.size() + 1);
-      g_slots[i].state.store(2);
-      return static_cast<int>(i);
+    if (node->capacity > path.size() && node->state.compare_exchange_strong(expected, 1)) break;
+  }
+  if (node == nullptr) {
+    node = new TemporaryNode;
+    node->state = 1;
+    node->capacity = path.size() + 1;
+    node->path = new char[node->capacity];
+    node->next = g_temporaries.load();
+    while (!g_temporaries.compare_exchange_weak(node->next, node)) {
     }
   }
-  return -1;
-}
-
-void ReleaseSlot(int slot) {
-  if (slot >= 0) g_slots[static_cast<std::size_t>(slot)].state.store(0);
+  std::memcpy(node->path, path.c_str(), path.size() + 1);
+  node->state.store(2);
+  return node;
 }
 
 extern "C" void RemoveTemporaries() {
-  for (auto& slot : g_slots) {
-    if (slot.state.load() == 2) unlink(slot.path.data());
+  for (TemporaryNode* node = g_temporaries.load(); node != nullptr; node = node->next) {
+    if (node->state.load() == 2) unlink(node->path);
   }
 }
+
+// The signals that end the process unless handled and that arrive from outside
+// or by abort: a user or job manager (a CPU time limit included) or a library.
+constexpr int kEndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGALRM,
+                                  SIGUSR1, SIGUSR2, SIGXCPU, SIGABRT};
 
 extern "C" void RemoveTemporariesAndDie(int signal_number) {
   RemoveTemporaries();
@@ -54,9 +65,9 @@ extern "C" void RemoveTemporariesAndDie(int signal_number) {
   std::raise(signal_number);
 }
 
-// The temporary is created with owner-only permissions; the finished file gets
-// the ones a newly created file would get. Reading the mask changes it for a
-// moment, so it is read once while the process is still single-threaded.
+// The temporary is created with owner-only permissions; a new file gets the ones
+// a newly created file would get. Reading the mask changes it for a moment, so
+// it is read once while the process is still single-threaded.
 mode_t CreationMask() {
   static const mode_t mask = [] {
     const mode_t current = umask(0);
@@ -84,26 +95,33 @@ class TemporaryFile {
     const std::string extension = target.extension().string();
     const std::string stem = target.stem().string().substr(0, 64);
     std::string name = (FolderOf(target) / ("." + stem + ".velmora-XXXXXX" + extension)).string();
+    // An interruption between creating the file and listing it would leave it behind.
+    sigset_t interruptions;
+    sigset_t before;
+    sigemptyset(&interruptions);
+    for (int signal_number : kEndingSignals) sigaddset(&interruptions, signal_number);
+    pthread_sigmask(SIG_BLOCK, &interruptions, &before);
     fd_ = mkostemps(name.data(), static_cast<int>(extension.size()), O_CLOEXEC);
-    if (fd_ < 0) throw WriteFailure(target, "", errno);
+    const int error = errno;
+    if (fd_ >= 0) node_ = ClaimNode(name);
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    if (fd_ < 0) throw WriteFailure(target, "", error);
     path_ = name;
-    slot_ = ClaimSlot(name);
   }
 
   ~TemporaryFile() {
     if (fd_ >= 0) close(fd_);
     if (!committed_) unlink(path_.c_str());
-    ReleaseSlot(slot_);
+    node_->state.store(0);
   }
 
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
   int fd() const { return fd_; }
-  const std::filesystem::path& path() const { return path_; }
 
   void MoveIntoPlace() {
-    if (fchmod(fd_, 0666 & ~CreationMask()) != 0) throw WriteFailure(target_, "", errno);
+    TakeOverPermissions();
     if (fsync(fd_) != 0) throw WriteFailure(target_, "", errno);
     const int fd = fd_;
     fd_ = -1;
@@ -123,18 +141,33 @@ class TemporaryFile {
   }
 
  private:
+  // A file replaced keeps its permissions, and its owner and group as far as
+  // this user may give them away.
+  void TakeOverPermissions() {
+    struct stat existing {};
+    mode_t mode = 0666 & ~CreationMask();
+    if (stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+      mode = existing.st_mode & 0777;
+      if (fchown(fd_, existing.st_uid, existing.st_gid) != 0) {
+        // The group may still be ours to give; where it is not, the file stays ours.
+        const int group_kept = fchown(fd_, static_cast<uid_t>(-1), existing.st_gid);
+        static_cast<void>(group_kept);
+      }
+    }
+    if (fchmod(fd_, mode) != 0) throw WriteFailure(target_, "", errno);
+  }
+
   std::filesystem::path target_;
   std::filesystem::path path_;
   int fd_ = -1;
-  int slot_ = -1;
+  TemporaryNode* node_ = nullptr;
   bool committed_ = false;
 };
 
-void WriteAll(const TemporaryFile& file, const std::filesystem::path& target, const void* bytes,
-              std::size_t size) {
+void WriteAll(int fd, const std::filesystem::path& target, const void* bytes, std::size_t size) {
   const char* next = static_cast<const char*>(bytes);
   while (size > 0) {
-    const ssize_t written = write(file.fd(), next, size);
+    const ssize_t written = write(fd, next, size);
     if (written < 0 && errno == EINTR) continue;
     if (written < 0) throw WriteFailure(target, "", errno);
     if (written == 0) throw WriteFailure(target, "", EIO);
@@ -147,16 +180,24 @@ void WriteAll(const TemporaryFile& file, const std::filesystem::path& target, co
 
 void InstallTemporaryFileCleanup() {
   CreationMask();
-  // Some libraries end the process on an error instead of reporting it.
+  // A write past a file size limit, or to a reader that went away, fails with
+  // an error the tool reports instead of ending the process on the spot.
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
+  // Some libraries end the process on an error instead of reporting it, by
+  // exit or by abort.
   std::atexit(RemoveTemporaries);
-  std::signal(SIGINT, RemoveTemporariesAndDie);
-  std::signal(SIGTERM, RemoveTemporariesAndDie);
-  std::signal(SIGHUP, RemoveTemporariesAndDie);
+  for (int signal_number : kEndingSignals) std::signal(signal_number, RemoveTemporariesAndDie);
+}
+
+void WriteAtomically(const std::filesystem::path& target,
+                     const std::function<void(int fd)>& write) {
+  TemporaryFile file(target);
+  write(file.fd());
+  file.MoveIntoPlace();
 }
 
 void WriteBytesAtomically(const std::filesystem::path& target, const void* bytes,
                           std::size_t size) {
-  TemporaryFile file(target);
-  WriteAll(file, target, bytes, size);
-  file.MoveIntoPlace();
+  WriteAtomically(target, [&](int fd) { WriteAll(fd, target, bytes, size); });
 }

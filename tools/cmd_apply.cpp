@@ -5,8 +5,10 @@
 #include <atomic>
 #include <exception>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "tools/commands.h"
@@ -37,17 +39,27 @@ HostChoice ParseHost(const std::string& text) {
   throw BadInput("--host " + text + ": not allowed; use auto, aftereffects or premiere");
 }
 
+// What the jobs are found to need before the first pixel.
+struct JobPlan {
+  std::vector<RenderPath> paths;
+  // The file of each input that another job's output replaces (with --force: a
+  // held frame stored as a link to another, overlapping patterns), read before
+  // any output; empty for the others.
+  std::vector<std::string> read_first;
+};
+
 // Everything that can be known before the first pixel: nothing is written
 // unless every job can start, and no output replaces a file the command reads
 // (an input only with --force).
-std::vector<RenderPath> CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force,
-                                  const SettingFlags& settings) {
-  std::vector<RenderPath> paths;
+JobPlan CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force,
+                  const SettingFlags& settings) {
+  JobPlan plan;
   std::vector<std::filesystem::path> inputs;
   std::vector<std::filesystem::path> outputs;
   for (const FileJob& job : jobs) {
     const OIIO::ImageSpec header = ReadImageSpec(job.input);
-    paths.push_back(ChooseRenderPath(DepthOf(job.input, header.format), host, job.input.string()));
+    plan.paths.push_back(
+        ChooseRenderPath(DepthOf(job.input, header.format), host, job.input.string()));
     CheckWritableOutput(job.output);
     CheckOutputHolds(job.input, job.output);
     CheckOutputSize(job.output, header);
@@ -55,24 +67,26 @@ std::vector<RenderPath> CheckJobs(const std::vector<FileJob>& jobs, HostChoice h
     outputs.push_back(job.output);
   }
   CheckPresetsApart(settings, inputs, outputs);
-  if (!force) {
-    std::map<std::string, const FileJob*> readers;
-    for (const FileJob& job : jobs) readers.emplace(FileIdentity(job.input), &job);
-    for (const FileJob& job : jobs) {
-      const auto reader = readers.find(FileIdentity(job.output));
-      if (reader != readers.end()) {
-        throw BadInput("output " + job.output.string() + " would overwrite the input " +
-                       reader->second->input.string() + "; add --force to allow it");
+  std::multimap<std::string, std::size_t> readers;
+  for (std::size_t i = 0; i < jobs.size(); ++i) readers.emplace(FileIdentity(jobs[i].input), i);
+  plan.read_first.assign(jobs.size(), "");
+  for (std::size_t writer = 0; writer < jobs.size(); ++writer) {
+    const auto [first, last] = readers.equal_range(FileIdentity(jobs[writer].output));
+    for (auto reader = first; reader != last; ++reader) {
+      if (!force) {
+        throw BadInput("output " + jobs[writer].output.string() + " would overwrite the input " +
+                       jobs[reader->second].input.string() + "; add --force to allow it");
       }
+      if (reader->second != writer) plan.read_first[reader->second] = reader->first;
     }
   }
-  return paths;
+  return plan;
 }
 
-// Reads, renders and writes one job with `host`. Throws ToolError.
+// Renders one job's image with `host` and writes it. Throws ToolError.
 void RenderJob(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
-               const FileJob& job, const RenderPath& path, const HostMaker& more_hosts) {
-  ImageFile image = ReadImageFile(job.input);
+               const FileJob& job, const RenderPath& path, const HostMaker& more_hosts,
+               ImageFile image) {
   const PF_Err error = RenderImageFile(host, settings, path, &image, more_hosts);
   if (error != 0) {
     throw Failure("the module returned " + DescribeModuleError(error, host) + " on " + job.label +
@@ -86,8 +100,19 @@ void RenderJob(simhost::SimulatedHost& host, const simhost::EffectSettings& sett
 // simulated host serves one thread at a time. Without `keep_going` the first
 // failure stops the run: jobs in flight finish, no new one starts.
 void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
-                const std::vector<FileJob>& jobs, const std::vector<RenderPath>& paths,
-                unsigned workers, bool keep_going, Progress& progress) {
+                const std::vector<FileJob>& jobs, const JobPlan& plan, unsigned workers,
+                bool keep_going, Progress& progress) {
+  const std::vector<RenderPath>& paths = plan.paths;
+  // Read once per file, however many frames show it, and let go with the last of them.
+  std::map<std::string, std::shared_ptr<const ImageFile>> files_read;
+  std::vector<std::shared_ptr<const ImageFile>> read_early(jobs.size());
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    if (plan.read_first[i].empty()) continue;
+    auto& file = files_read[plan.read_first[i]];
+    if (!file) file = std::make_shared<const ImageFile>(ReadImageFile(jobs[i].input));
+    read_early[i] = file;
+  }
+  files_read.clear();
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const int iterate_threads = static_cast<int>(std::max(1u, cores / workers));
   std::atomic<std::size_t> next{0};
@@ -112,8 +137,11 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
         auto& host = hosts[paths[i].mode];
         if (!host) host = effect.MakeHost(paths[i].mode, iterate_threads);
         // A job's share of the cores renders its float images in bands.
-        RenderJob(*host, settings, jobs[i], paths[i],
-                  [&] { return effect.MakeHost(paths[i].mode, 1); });
+        ImageFile image = read_early[i] ? *read_early[i] : ReadImageFile(jobs[i].input);
+        read_early[i].reset();
+        RenderJob(
+            *host, settings, jobs[i], paths[i], [&] { return effect.MakeHost(paths[i].mode, 1); },
+            std::move(image));
         written[i] = 1;
         progress.Done(jobs[i].label, jobs[i].output.string());
       } catch (const ToolError& error) {
@@ -127,7 +155,11 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
   };
 
   std::vector<std::thread> threads;
-  for (unsigned i = 1; i < workers; ++i) threads.emplace_back(work);
+  try {
+    for (unsigned i = 1; i < workers; ++i) threads.emplace_back(work);
+  } catch (const std::system_error&) {
+    // Fewer threads than asked for (a process limit): those running take every job.
+  }
   work();
   for (std::thread& thread : threads) thread.join();
   progress.Finish();
@@ -155,8 +187,7 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
   const HostChoice host = ParseHost(options.host);
   const simhost::EffectSettings settings = ResolveSettings(options.settings, effect.Params());
   const std::vector<FileJob> jobs = PlanJobs(options.paths, options.frames);
-  const std::vector<RenderPath> paths = CheckJobs(jobs, host, options.force, options.settings);
-  SavePresetIfAsked(options.settings, effect.Params(), settings);
+  const JobPlan plan = CheckJobs(jobs, host, options.force, options.settings);
 
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const unsigned workers = static_cast<unsigned>(
@@ -164,8 +195,10 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
   const bool several = jobs.size() > 1;
   Progress progress(several ? ErrorStream() : nullptr, jobs.size(),
                     isatty(fileno(ErrorStream())) != 0);
-  RenderJobs(effect, settings, jobs, paths, workers, options.keep_going, progress);
+  RenderJobs(effect, settings, jobs, plan, workers, options.keep_going, progress);
   if (!several) std::printf("%s\n", jobs[0].output.string().c_str());
+  // Only now: a run that ends in bad input has touched nothing, the preset included.
+  SavePresetIfAsked(options.settings, effect.Params(), settings);
 }
 
 }  // namespace

@@ -54,9 +54,10 @@ void RunCurve(const ToolContext& context, const CurveOptions& options) {
   const simhost::EffectSettings settings = ResolveSettings(options.settings, effect.Params());
   CheckWritableOutput(options.output);
   CheckPresetsApart(options.settings, {}, {options.output});
-  SavePresetIfAsked(options.settings, effect.Params(), settings);
   WriteCurvePlot(settings, options.output);
   std::printf("%s\n", options.output.c_str());
+  // Only after the picture, which can still be refused as bad input.
+  SavePresetIfAsked(options.settings, effect.Params(), settings);
 }
 
 }  // namespace

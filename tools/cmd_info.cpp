@@ -1,13 +1,12 @@
 // velmora info [--module PATH]: what the module says about itself.
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 
 #include "host_sdk/host_constants.h"
 #include "tools/commands.h"
+#include "tools/module_file.h"
 #include "tools/pe_reader.h"
 
 namespace {
@@ -169,13 +168,14 @@ void PrintParams(const Effect& effect) {
   std::printf("\n");
 }
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+bool IsWindowsModule(const std::string& path) {
+  const ModuleFile file(path);
+  return IsPeFile(PeBytes(file.fd(), file.size()));
 }
 
 void PrintPropertyList(const std::string& path) {
-  const std::vector<uint8_t> bytes = ReadFile(path);
+  const ModuleFile file(path);
+  const PeBytes bytes(file.fd(), file.size());
   if (!IsPeFile(bytes)) {
     std::printf(
         "Property list: none (a native module; the property list is a resource of the "
@@ -207,7 +207,7 @@ void AddInfoCommand(CLI::App& app, const ToolContext& context) {
       "info", "The module's about text, version, flags, parameters and property list");
   command->callback([&context] {
     // A Windows module cannot be loaded here, but its property list can still be read.
-    const bool windows_module = IsPeFile(ReadFile(context.ModulePath()));
+    const bool windows_module = IsWindowsModule(context.ModulePath());
     if (windows_module) {
       try {
         context.RequireEffect();

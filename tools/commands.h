@@ -14,7 +14,8 @@
 // that their help can show the module's own ranges and defaults.
 class ToolContext {
  public:
-  explicit ToolContext(const std::string& module_path);
+  // Without `load` the module stays untouched, as it is unloaded: for --version.
+  ToolContext(const std::string& module_path, bool load);
   // Throws the reason the module could not be loaded.
   const Effect& RequireEffect() const;
   // Empty when the module could not be loaded.

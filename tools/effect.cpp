@@ -1,9 +1,9 @@
 #include "tools/effect.h"
 
 #include <cstring>
-#include <filesystem>
 
 #include "host_sdk/host_constants.h"
+#include "tools/module_file.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -47,9 +47,8 @@ std::unique_ptr<simhost::SimulatedHost> SetUpHost(simhost::EntryPointFunction en
 }
 
 // A module is named by its path, never looked up where the system keeps libraries.
-const std::string& ExistingModule(const std::string& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) throw BadInput("module not found: " + path);
+const std::string& WholeModule(const std::string& path) {
+  ModuleFile(path).CheckLibraryWhole();
   return path;
 }
 
@@ -60,7 +59,7 @@ std::string DefaultModulePath() {
 }
 
 Effect::Effect(const std::string& module_path)
-    : path_(module_path), module_(ExistingModule(module_path)) {
+    : path_(module_path), module_(WholeModule(module_path)) {
   if (!module_.IsLoaded()) throw BadInput(module_.Error());
   auto host = SetUpHost(module_.Entry(), simhost::HostMode::AfterEffects, 1, path_);
   recorded_ = host->RecordedParams();

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -12,6 +13,11 @@ std::FILE* tool_stream = nullptr;
 }  // namespace
 
 void KeepLibraryMessagesOut() {
+  // A program started with a standard descriptor closed would hand that number
+  // to the first file it opens, and the lines meant for it would land there.
+  for (int standard = STDIN_FILENO; standard <= STDERR_FILENO; ++standard) {
+    if (fcntl(standard, F_GETFD) < 0 && errno == EBADF) open("/dev/null", O_RDWR);
+  }
   const int own = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
   const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
   std::FILE* stream = own >= 0 ? fdopen(own, "w") : nullptr;

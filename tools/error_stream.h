@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <string>
 
-// Called once, first thing in main. Until then the tool's stream is stderr.
+// Called once, first thing in main: also opens /dev/null onto any of the three
+// standard descriptors the process was started without. Until then the tool's
+// stream is stderr.
 void KeepLibraryMessagesOut();
 
 // Where the tool's messages and progress go.

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "tools/error_stream.h"
+#include "tools/output_paths.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -65,8 +66,8 @@ void CheckDpxLength(const std::filesystem::path& path) {
 }
 
 std::unique_ptr<OIIO::ImageInput> OpenInput(const std::filesystem::path& path) {
+  CheckPathExists(path, "input");
   std::error_code error;
-  if (!std::filesystem::exists(path, error)) throw BadInput("input not found: " + path.string());
   if (std::filesystem::is_directory(path, error)) {
     throw BadInput("input is a folder, not an image: " + path.string());
   }

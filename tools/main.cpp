@@ -21,6 +21,20 @@ std::string ModuleFromArguments(int argc, char** argv) {
   return DefaultModulePath();
 }
 
+// The version is the tool's own, compiled in; asking for it before any command
+// must work whatever state the module's file is in.
+bool AsksForVersionOnly(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) return true;
+    if (std::strcmp(argv[i], "--module") == 0) {
+      ++i;
+    } else if (argv[i][0] != '-') {
+      return false;
+    }
+  }
+  return false;
+}
+
 std::string CommandNames(const CLI::App& app, const char* last_joint = " and ") {
   std::string names;
   const auto commands = app.get_subcommands([](const CLI::App*) { return true; });
@@ -103,7 +117,7 @@ void AddHelpCommand(CLI::App& app) {
 int main(int argc, char** argv) {
   KeepLibraryMessagesOut();
   InstallTemporaryFileCleanup();
-  ToolContext context(ModuleFromArguments(argc, argv));
+  ToolContext context(ModuleFromArguments(argc, argv), !AsksForVersionOnly(argc, argv));
 
   CLI::App app(
       "Velmora: the tone-contrast effect, applied to image files through a simulated "

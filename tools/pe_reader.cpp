@@ -1,6 +1,9 @@
 #include "tools/pe_reader.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -8,34 +11,35 @@ namespace {
 constexpr uint32_t kHighBit = 0x80000000u;
 constexpr int kResourceDirectoryIndex = 2;
 
+// A resource larger than this is not a property list but a damaged size field.
+constexpr uint64_t kLargestResource = 16u << 20;
+
 class Bytes {
  public:
-  explicit Bytes(const std::vector<uint8_t>& data) : data_(data) {}
+  explicit Bytes(const PeBytes& data) : data_(data) {}
 
-  void Need(uint64_t offset, uint64_t size) const {
-    if (offset > data_.size() || size > data_.size() - offset) {
-      throw PeFormatError("truncated or damaged: a field at offset " + std::to_string(offset) +
-                          " lies outside the " + std::to_string(data_.size()) + " bytes");
-    }
-  }
   uint16_t U16(uint64_t offset) const {
-    Need(offset, 2);
-    return static_cast<uint16_t>(data_[offset] | data_[offset + 1] << 8);
+    uint8_t b[2];
+    data_.Read(offset, b, 2);
+    return static_cast<uint16_t>(b[0] | b[1] << 8);
   }
   uint32_t U32(uint64_t offset) const {
-    Need(offset, 4);
-    return static_cast<uint32_t>(data_[offset]) | static_cast<uint32_t>(data_[offset + 1]) << 8 |
-           static_cast<uint32_t>(data_[offset + 2]) << 16 |
-           static_cast<uint32_t>(data_[offset + 3]) << 24;
+    uint8_t b[4];
+    data_.Read(offset, b, 4);
+    return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+           static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
   }
   std::vector<uint8_t> Slice(uint64_t offset, uint64_t size) const {
-    Need(offset, size);
-    return {data_.begin() + static_cast<std::ptrdiff_t>(offset),
-            data_.begin() + static_cast<std::ptrdiff_t>(offset + size)};
+    if (size > kLargestResource) {
+      throw PeFormatError("damaged: a resource of " + std::to_string(size) + " bytes");
+    }
+    std::vector<uint8_t> slice(size);
+    data_.Read(offset, slice.data(), size);
+    return slice;
   }
 
  private:
-  const std::vector<uint8_t>& data_;
+  PeBytes data_;
 };
 
 struct Section {
@@ -146,7 +150,26 @@ std::string FourCharacters(const Bytes& bytes, uint64_t at) {
 
 }  // namespace
 
-bool IsPeFile(const std::vector<uint8_t>& file) {
+void PeBytes::Read(uint64_t offset, uint8_t* out, uint64_t count) const {
+  if (offset > size_ || count > size_ - offset) {
+    throw PeFormatError("truncated or damaged: a field at offset " + std::to_string(offset) +
+                        " lies outside the " + std::to_string(size_) + " bytes");
+  }
+  if (data_ != nullptr) {
+    std::copy(data_ + offset, data_ + offset + count, out);
+    return;
+  }
+  while (count > 0) {
+    const ssize_t done = pread(fd_, out, count, static_cast<off_t>(offset));
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) throw PeFormatError("the file changed or could not be read while being read");
+    out += done;
+    offset += static_cast<uint64_t>(done);
+    count -= static_cast<uint64_t>(done);
+  }
+}
+
+bool IsPeFile(const PeBytes& file) {
   try {
     const Bytes bytes(file);
     return bytes.U16(0) == 0x5A4D && bytes.U32(bytes.U32(0x3C)) == 0x00004550u;
@@ -155,8 +178,8 @@ bool IsPeFile(const std::vector<uint8_t>& file) {
   }
 }
 
-std::optional<PeResource> FindPeResource(const std::vector<uint8_t>& file,
-                                         const std::string& type_name, uint32_t id) {
+std::optional<PeResource> FindPeResource(const PeBytes& file, const std::string& type_name,
+                                         uint32_t id) {
   const Bytes bytes(file);
   if (bytes.U16(0) != 0x5A4D) throw PeFormatError("no MZ header");
   const Module module = ReadHeaders(bytes);

@@ -15,8 +15,26 @@ class PeFormatError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The bytes the reader looks at: in memory, or an open file read a field at a
+// time, so that no more of a file is read than the fields the reader follows.
+class PeBytes {
+ public:
+  PeBytes(const std::vector<uint8_t>& data)  // NOLINT: memory converts implicitly
+      : data_(data.data()), size_(data.size()) {}
+  PeBytes(int fd, uint64_t size) : fd_(fd), size_(size) {}
+
+  uint64_t size() const { return size_; }
+  // Throws PeFormatError when the bytes end before `offset + count`.
+  void Read(uint64_t offset, uint8_t* out, uint64_t count) const;
+
+ private:
+  const uint8_t* data_ = nullptr;
+  int fd_ = -1;
+  uint64_t size_;
+};
+
 // True when the bytes start like a Windows module ("MZ" and a "PE\0\0" header).
-bool IsPeFile(const std::vector<uint8_t>& file);
+bool IsPeFile(const PeBytes& file);
 
 struct PeResource {
   uint32_t language;
@@ -26,8 +44,8 @@ struct PeResource {
 // The resource of the string type `type_name` (such as "PIPL") and numeric id
 // `id`, in the first language present; nullopt when the module has none.
 // Throws PeFormatError when the file is not a well-formed module.
-std::optional<PeResource> FindPeResource(const std::vector<uint8_t>& file,
-                                         const std::string& type_name, uint32_t id);
+std::optional<PeResource> FindPeResource(const PeBytes& file, const std::string& type_name,
+                                         uint32_t id);
 
 // One record of a plug-in property list.
 struct PiplProperty {

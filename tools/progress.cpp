@@ -11,7 +11,7 @@ Progress::Progress(std::FILE* stream, std::size_t total, bool terminal)
       start_(std::chrono::steady_clock::now()) {
   if (stream_ != nullptr && terminal_) {
     std::fprintf(stream_, "%s", Bar(0, total_, 0.0, 30).c_str());
-    std::fflush(stream_);
+    Flush();
   }
 }
 
@@ -24,7 +24,7 @@ void Progress::Done(const std::string& label, const std::string& output) {
   } else {
     std::fprintf(stream_, "%s -> %s (%zu/%zu)\n", label.c_str(), output.c_str(), done_, total_);
   }
-  std::fflush(stream_);
+  Flush();
 }
 
 void Progress::Failed(const std::string& message) {
@@ -33,15 +33,21 @@ void Progress::Failed(const std::string& message) {
   if (terminal_) std::fprintf(stream_, "\r\033[K");
   std::fprintf(stream_, "%s\n", ErrorLine(message).c_str());
   if (terminal_) std::fprintf(stream_, "%s", Bar(done_, total_, Seconds(), 30).c_str());
-  std::fflush(stream_);
+  Flush();
 }
 
 void Progress::Finish() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (stream_ != nullptr && terminal_) {
     std::fprintf(stream_, "\n");
-    std::fflush(stream_);
+    Flush();
   }
+}
+
+void Progress::Flush() {
+  // Once the reader has gone (a closed pipe) or the stream failed, the rest is
+  // not shown either; the work goes on.
+  if (std::fflush(stream_) != 0 || std::ferror(stream_)) stream_ = nullptr;
 }
 
 double Progress::Seconds() const {

@@ -25,6 +25,7 @@ class Progress {
 
  private:
   double Seconds() const;
+  void Flush();
 
   std::FILE* stream_;
   std::size_t total_;

@@ -1,6 +1,8 @@
 #include "tools/commands.h"
 
-ToolContext::ToolContext(const std::string& module_path) : module_path_(module_path) {
+ToolContext::ToolContext(const std::string& module_path, bool load) : module_path_(module_path) {
+  load_error_ = BadInput("the module is not loaded for --version");
+  if (!load) return;
   try {
     effect_ = std::make_unique<Effect>(module_path);
   } catch (const ToolError& error) {

@@ -1,6 +1,9 @@
 // Bad input: one clear line, exit code 2, and no output written or touched.
 // Failures inside the module: named, with the frame, exit code 1.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -48,8 +51,12 @@ TEST_P(BadInputTest, ExitsWithTwoOneLineAndLeavesTheOutputAlone) {
   {
     std::ofstream existing(folder / "out.png");
     existing << "earlier output";
+    std::ofstream(folder / "kept.json") << "earlier preset";
   }
   std::filesystem::create_directory(folder / "sub");
+  mkfifo((folder / "fifo.png").c_str(), 0600);
+  std::filesystem::copy_file(VELMORA_MODULE, folder / "cut.so");
+  std::filesystem::resize_file(folder / "cut.so", std::filesystem::file_size(VELMORA_MODULE) / 2);
 
   std::vector<std::string> arguments;
   for (const std::string& argument : c.arguments) {
@@ -68,6 +75,7 @@ TEST_P(BadInputTest, ExitsWithTwoOneLineAndLeavesTheOutputAlone) {
   EXPECT_EQ(run.err.rfind("velmora: ", 0), 0u) << run.err;
   EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
   EXPECT_EQ(FileBytes(folder / "out.png"), "earlier output");
+  EXPECT_EQ(FileBytes(folder / "kept.json"), "earlier preset");
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     EXPECT_EQ(entry.path().filename().string().find(".velmora-"), std::string::npos)
         << "temporary left behind: " << entry.path();
@@ -100,7 +108,9 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"missing_input", {"apply", "DIR/nothing.png", "OUT"}, "input not found"},
         ErrorCase{"unreadable_input", {"apply", "DIR/garbage.png", "OUT"}, "cannot read input"},
         // The image library's own complaints stay off the error stream.
-        ErrorCase{"truncated_input", {"apply", "DIR/truncated.png", "OUT"}, "cannot read input"},
+        ErrorCase{"truncated_input",
+                  {"apply", "DIR/truncated.png", "OUT", "--save-preset", "DIR/kept.json"},
+                  "cannot read input"},
         ErrorCase{"unsupported_samples",
                   {"apply", "DIR/wide.tif", "OUT"},
                   "supported are 8-bit, 16-bit, half and float"},
@@ -153,6 +163,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "velmora: cannot load module '"},
         ErrorCase{
             "damaged_windows_module", {"info", "--module", "DIR/damaged.aex"}, "damaged module"},
+        ErrorCase{"cut_short_module", {"info", "--module", "DIR/cut.so"}, "is cut short"},
+        ErrorCase{"fifo_module", {"info", "--module", "DIR/fifo.png"}, "not a regular file"},
+        ErrorCase{"fifo_output", {"apply", "IN", "DIR/fifo.png"}, "not a regular file"},
+        ErrorCase{"device_module", {"info", "--module", "/dev/zero"}, "not a regular file"},
+        ErrorCase{"folder_module", {"info", "--module", "DIR"}, "not a regular file"},
         ErrorCase{
             "curve_out_of_range", {"curve", "--shadows-rolloff", "2", "-o", "OUT"}, "0 to 1"}),
     [](const testing::TestParamInfo<ErrorCase>& case_info) {
@@ -222,6 +237,39 @@ TEST(Module, APathIsResolvedAgainstTheCurrentFolderNeverSearchedFor) {
   const RunResult system = RunVelmora({"info", "--module", "libc.so.6"}, folder);
   EXPECT_EQ(system.exit_code, 2);
   EXPECT_NE(system.err.find("module not found: libc.so.6"), std::string::npos) << system.err;
+}
+
+TEST(Module, TheVersionIsAnsweredWithoutLoadingIt) {
+  const auto folder = TestFolder("version-cut-module");
+  std::filesystem::copy_file(VELMORA_MODULE, folder / "cut.so");
+  std::filesystem::resize_file(folder / "cut.so", 4096);
+  const RunResult run = RunVelmora({"--module", "cut.so", "--version"}, folder);
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out.rfind("velmora ", 0), 0u) << run.out;
+}
+
+// An input reached through folders whose names together pass the system's path
+// limit exists; what fails is the lookup, and the message must say so.
+TEST(LongPath, AnExistingInputPastThePathLimitIsNotCalledMissing) {
+  const auto folder = TestFolder("long-path");
+  WriteTestImage(folder / "in.png", MakeTestImage(8, 8, 3, OIIO::TypeDesc::UINT8, 1));
+  std::string deep = folder.string();
+  const std::string name(200, 'd');
+  int at = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int level = 0; level < 24; ++level, deep += "/" + name) {
+    ASSERT_EQ(mkdirat(at, name.c_str(), 0700), 0);
+    const int next = openat(at, name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(at);
+    at = next;
+  }
+  ASSERT_EQ(linkat(AT_FDCWD, (folder / "in.png").c_str(), at, "in.png", 0), 0);
+  close(at);
+  const RunResult run = RunVelmora({"apply", deep + "/in.png", (folder / "out.png").string()});
+  EXPECT_EQ(run.exit_code, 2) << run.err;
+  EXPECT_EQ(run.err.find("not found"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("too long"), std::string::npos) << run.err;
+  // Removing the tree takes walking it folder by folder, which rm does.
+  EXPECT_EQ(std::system(("rm -rf '" + folder.string() + "'").c_str()), 0);
 }
 
 TEST(Help, PrintsTheModulesRangesAndExitsZero) {

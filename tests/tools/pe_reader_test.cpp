@@ -1,6 +1,9 @@
 #include "tools/pe_reader.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -94,6 +97,22 @@ TEST(PeReader, FindsThePropertyListAndDecodesItsRecords) {
   EXPECT_EQ(DescribePiplValue(properties[2]), "2.0");
 }
 
+// From a file the reader takes only the fields it follows; a file cut short
+// after its size was taken is an error, not a short read taken for data.
+TEST(PeReader, ReadsAFileFieldByField) {
+  const std::vector<uint8_t> module = Module(Pipl());
+  FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(std::fwrite(module.data(), 1, module.size(), file), module.size());
+  std::fflush(file);
+  const auto resource = FindPeResource(PeBytes(fileno(file), module.size()), "PIPL", 16000);
+  ASSERT_TRUE(resource.has_value());
+  EXPECT_EQ(resource->bytes, Pipl());
+  ASSERT_EQ(ftruncate(fileno(file), 0x220), 0);
+  EXPECT_THROW(FindPeResource(PeBytes(fileno(file), module.size()), "PIPL", 16000), PeFormatError);
+  std::fclose(file);
+}
+
 TEST(PeReader, AbsentResourcesAreNoneAndDamagedFilesAreErrors) {
   EXPECT_FALSE(FindPeResource(Module(Pipl()), "PIPL", 16001).has_value());
   EXPECT_FALSE(FindPeResource(Module(Pipl(), "PIPX"), "PIPL", 16000).has_value());
@@ -107,7 +126,7 @@ TEST(PeReader, AbsentResourcesAreNoneAndDamagedFilesAreErrors) {
   std::vector<uint8_t> short_list = Pipl();
   short_list.resize(40);
   EXPECT_THROW(ParsePipl(short_list), PeFormatError);
-  EXPECT_FALSE(IsPeFile({'\x7f', 'E', 'L', 'F'}));
+  EXPECT_FALSE(IsPeFile(std::vector<uint8_t>{'\x7f', 'E', 'L', 'F'}));
 }
 
 }  // namespace

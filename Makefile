@@ -19,7 +19,7 @@ deps:
 
 # ---- format ----------------------------------------------------------------------
 # format-check: every C++ source file as clang-format (.clang-format) writes it.
-FORMAT_FOLDERS = host_sdk engine host resources simhost tools bench fuzz tests
+FORMAT_FOLDERS = host_sdk ofx_sdk engine host ofx resources simhost simofx tools bench fuzz tests
 format-check: deps
 	find $(FORMAT_FOLDERS) \( -name '*.cpp' -o -name '*.h' \) -print0 | \
 	  xargs -0 clang-format --dry-run -Werror
@@ -72,25 +72,32 @@ WINDOWS_CONFIGURE = $(CMAKE_CONFIGURE) -B $(BUILD)-windows -DVELMORA_BUILD_TOOLS
 
 windows: deps
 	$(WINDOWS_CONFIGURE)
-	cmake --build $(BUILD)-windows -j $(JOBS) --target velmora_module
+	cmake --build $(BUILD)-windows -j $(JOBS) --target velmora_module velmora_ofx
 	@echo "Windows module: $(abspath $(BUILD)-windows/host/Trevane_Velmora.aex)"
+	@echo "Windows bundle: $(abspath $(BUILD)-windows/ofx/Velmora.ofx.bundle)"
 
 test-windows: build windows
 	cmake --build $(BUILD)-windows -j $(JOBS)
 	cd $(BUILD)-windows && ctest --output-on-failure -j $(JOBS)
 
 # ---- release -----------------------------------------------------------------------
-# package: dist/Velmora-<version>-win64-setup.exe (NSIS), dist/Velmora-<version>-win64.zip
-#          and dist/SHA256SUMS, from the Windows module; the version is the module's own.
+# package: dist/Velmora-<version>-win64-setup.exe (NSIS), dist/Velmora-<version>-win64.zip,
+#          dist/Velmora-<version>-linux-x86_64.tar.gz (the Linux OFX bundle) and
+#          dist/SHA256SUMS, from the Windows module and both OFX bundles; the version is
+#          the module's own.
 # test-package: the release under wine, in a prefix of its own: silent install,
 #          upgrade, uninstall, the zip's module and the checksums.
 WINDOWS_MODULE = $(abspath $(BUILD)-windows/host/Trevane_Velmora.aex)
+WINDOWS_OFX_BUNDLE = $(abspath $(BUILD)-windows/ofx/Velmora.ofx.bundle)
+LINUX_OFX_BUNDLE = $(abspath $(BUILD)/ofx/Velmora.ofx.bundle)
 
-package: windows
-	cmake -DMODULE=$(WINDOWS_MODULE) -DDIST=$(abspath dist) -P packaging/package.cmake
+package: build windows
+	cmake -DMODULE=$(WINDOWS_MODULE) -DDIST=$(abspath dist) -DOFX_BUNDLE=$(WINDOWS_OFX_BUNDLE) \
+	  -DOFX_LINUX_BUNDLE=$(LINUX_OFX_BUNDLE) -P packaging/package.cmake
 
 test-package: package
-	tests/package/package_test.sh dist $(WINDOWS_MODULE) $(BUILD)-package/wineprefix
+	tests/package/package_test.sh dist $(WINDOWS_MODULE) $(BUILD)-package/wineprefix \
+	  $(WINDOWS_OFX_BUNDLE)/Contents/Win64/Velmora.ofx $(LINUX_OFX_BUNDLE)/Contents/Linux-x86-64/Velmora.ofx
 
 # ---- benchmarks --------------------------------------------------------------------
 # bench: frame throughput of every path beside a plain copy and OpenColorIO

@@ -20,7 +20,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 passed=0
 failed=0
-for target in tone_engine_fuzzer module_fuzzer pe_reader_fuzzer; do
+for target in tone_engine_fuzzer module_fuzzer ofx_fuzzer pe_reader_fuzzer; do
   name=${target%_fuzzer}
   work="$build/fuzz-corpus/$name"
   artifacts="$build/fuzz-artifacts/$name/"

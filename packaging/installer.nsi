@@ -4,7 +4,10 @@
 ; in place: the folder, the uninstaller and the list entry keep their names.
 ;
 ;   makensis -DVERSION=1.0.0 -DBUILD=1 -DMODULE=<Trevane_Velmora.aex> -DOUTFILE=<setup.exe>
-;            installer.nsi
+;            [-DOFX_BINARY=<Velmora.ofx.bundle/Contents/Win64/Velmora.ofx>] installer.nsi
+;
+; With OFX_BINARY it also installs the OFX bundle into the standard OFX folder of
+; Common Files, where OFX hosts look, and the uninstaller removes it.
 ;
 ; /S installs silently; the uninstaller takes /S as well.
 
@@ -85,8 +88,16 @@ Function un.onInit
   SetRegView 64
 FunctionEnd
 
+!ifdef OFX_BINARY
+!define OFX_BUNDLE "$COMMONFILES64\OFX\Plugins\Velmora.ofx.bundle"
+!define OFX_FILE "${OFX_BUNDLE}\Contents\Win64\Velmora.ofx"
+!endif
+
 Section "Velmora"
   !insertmacro WAIT_UNTIL_FREE "$INSTDIR\${MODULE_FILE}"
+!ifdef OFX_BINARY
+  !insertmacro WAIT_UNTIL_FREE "${OFX_FILE}"
+!endif
   ; A copy installed by hand into the hosts' folder itself would be loaded beside this
   ; one and list the effect twice.
   !insertmacro WAIT_UNTIL_FREE "${HAND_COPIED_MODULE}"
@@ -94,6 +105,11 @@ Section "Velmora"
   SetOutPath "$INSTDIR"
   SetOverwrite on
   File "/oname=${MODULE_FILE}" "${MODULE}"
+!ifdef OFX_BINARY
+  SetOutPath "${OFX_BUNDLE}\Contents\Win64"
+  File "/oname=Velmora.ofx" "${OFX_BINARY}"
+  SetOutPath "$INSTDIR"
+!endif
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -117,5 +133,13 @@ Section "Uninstall"
   Delete "$INSTDIR\${MODULE_FILE}"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
+!ifdef OFX_BINARY
+  ; The bundle's folders only when nothing else is in them; the OFX folder stays.
+  !insertmacro WAIT_UNTIL_FREE "${OFX_FILE}"
+  Delete "${OFX_FILE}"
+  RMDir "${OFX_BUNDLE}\Contents\Win64"
+  RMDir "${OFX_BUNDLE}\Contents"
+  RMDir "${OFX_BUNDLE}"
+!endif
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

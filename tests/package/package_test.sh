@@ -5,12 +5,19 @@
 # release in place; the uninstaller removes what was installed and nothing else; the
 # zip carries the built module and the checksums verify.
 #
+# With the built OFX binaries it also checks the OFX bundle: installed into the
+# standard OFX folder of Common Files and removed again, carried by the zip, and the
+# Linux bundle's archive.
+#
 #   package_test.sh <release folder> <built Trevane_Velmora.aex> <wine prefix>
+#                   [<built Win64 Velmora.ofx> <built Linux-x86-64 Velmora.ofx>]
 set -euo pipefail
 
 dist=$(realpath "$1")
 module=$(realpath "$2")
 WINEPREFIX=$(realpath -m "$3")
+ofx_windows=${4:+$(realpath "$4")}
+ofx_linux=${5:+$(realpath "$5")}
 export WINEPREFIX WINEDEBUG=-all
 root=$(realpath "$(dirname "$0")/../..")
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
@@ -21,6 +28,9 @@ version=$(cmake -P "$root/packaging/version.cmake")
 release=Velmora-$version-win64
 plugins="$WINEPREFIX/drive_c/Program Files/Adobe/Common/Plug-ins/7.0/MediaCore"
 folder="$plugins/Trevane"
+ofx_plugins="$WINEPREFIX/drive_c/Program Files/Common Files/OFX/Plugins"
+ofx_bundle="$ofx_plugins/Velmora.ofx.bundle"
+linux_release=Velmora-$version-linux-x86_64
 uninstall_list='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 uninstall_list_32='HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall'
 key="$uninstall_list\\Trevane Velmora"
@@ -76,7 +86,8 @@ uninstall_through_the_entry() {
 }
 
 # What an interrupted or failed run left, wherever it went.
-rm -rf "$WINEPREFIX/drive_c/Program Files/Adobe" "$WINEPREFIX/drive_c/Program Files (x86)/Adobe"
+rm -rf "$WINEPREFIX/drive_c/Program Files/Adobe" "$WINEPREFIX/drive_c/Program Files (x86)/Adobe" \
+  "$ofx_plugins"
 velmora_entries | while read -r entry; do "$wine" reg delete "$entry" /f >/dev/null; done
 
 expect "the version of a word decodes every field" \
@@ -99,6 +110,10 @@ expect "one module remains: the earlier one and the copy by hand are replaced" \
 expect "the folder holds the module and the uninstaller, nothing else" \
   test "$(cd "$folder" && printf '%s/' *)" = "Trevane_Velmora.aex/Uninstall Velmora.exe/"
 expect "one uninstall entry in either registry view" test "$(velmora_entries | wc -l)" = 1
+if [[ -n $ofx_windows ]]; then
+  expect "the OFX bundle is the built one, in the standard OFX folder" \
+    cmp -s "$ofx_windows" "$ofx_bundle/Contents/Win64/Velmora.ofx"
+fi
 
 entry_is_complete() {
   local uninstaller='"C:\Program Files\Adobe\Common\Plug-ins\7.0\MediaCore\Trevane\Uninstall Velmora.exe"'
@@ -147,14 +162,31 @@ install_and_uninstall_leave_nothing() {
 }
 expect "an uninstall that empties the folder removes it, and only it" \
   install_and_uninstall_leave_nothing
+if [[ -n $ofx_windows ]]; then
+  expect "the uninstall removes the OFX bundle and keeps the OFX folder" \
+    test ! -e "$ofx_bundle" -a -d "$ofx_plugins"
+fi
 
 (cd "$scratch" && cmake -E tar xf "$dist/$release.zip")
 expect "the zip's module is the built one" cmp -s "$module" "$scratch/$release/Trevane_Velmora.aex"
 expect "the zip has the README and the copyright notice" \
   test -s "$scratch/$release/README.txt" -a -s "$scratch/$release/COPYRIGHT.txt"
-expect "the checksums cover the installer and the zip, and verify" \
-  test "$(cd "$dist" && sha256sum --check --strict SHA256SUMS | tr '\n' /)" = \
-  "$release-setup.exe: OK/$release.zip: OK/"
+sums="$release-setup.exe: OK/$release.zip: OK/"
+if [[ -n $ofx_windows ]]; then
+  expect "the zip's OFX bundle is the built one" \
+    cmp -s "$ofx_windows" "$scratch/$release/Velmora.ofx.bundle/Contents/Win64/Velmora.ofx"
+fi
+if [[ -n $ofx_linux ]]; then
+  (cd "$scratch" && tar xzf "$dist/$linux_release.tar.gz")
+  expect "the Linux archive's bundle is the built one" \
+    cmp -s "$ofx_linux" "$scratch/$linux_release/Velmora.ofx.bundle/Contents/Linux-x86-64/Velmora.ofx"
+  expect "the Linux README names the standard folder and the variable" \
+    grep -q '/usr/OFX/Plugins' "$scratch/$linux_release/README.txt" &&
+    grep -q 'OFX_PLUGIN_PATH' "$scratch/$linux_release/README.txt"
+  sums="$sums$linux_release.tar.gz: OK/"
+fi
+expect "the checksums cover every archive, and verify" \
+  test "$(cd "$dist" && sha256sum --check --strict SHA256SUMS | tr '\n' /)" = "$sums"
 
 if ((failures > 0)); then
   echo "$failures release check(s) failed"

@@ -63,6 +63,7 @@ add_test(NAME windows_rebuild_identical
           -DBUILD_TYPE=${CMAKE_BUILD_TYPE}
           -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/rebuild
           -DMODULE=$<TARGET_FILE:velmora_module>
+          -DOFX_BINARY=$<TARGET_FILE:velmora_ofx>
           -P ${CMAKE_CURRENT_SOURCE_DIR}/rebuild_identical.cmake)
 
 # The module as a host finds it: its property list read through the resource

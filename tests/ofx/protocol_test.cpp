@@ -1,0 +1,146 @@
+// The bundle as a host drives it: what it declares (pinned by a golden file),
+// the identity answer, the actions it has nothing to do for, and every fault
+// a host can present, each leaving the ledger of images balanced.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "simofx/descriptor_report.h"
+#include "tests/ofx/ofx_fixture.h"
+
+namespace ofx_test {
+namespace {
+
+class OfxProtocol : public OfxPluginTest {
+ protected:
+  void TearDown() override { EXPECT_TRUE(host_.ledger().Balanced()); }
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  EXPECT_TRUE(in.good()) << "cannot open " << path;
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Names, kinds, order, ranges and defaults of the parameters, the clips and
+// the effect's declarations: what hosts store in projects and show to users.
+TEST_F(OfxProtocol, DeclarationsEqualTheGoldenListing) {
+  EXPECT_EQ(ReadFile(std::string(VELMORA_OFX_DATA_DIR) + "/descriptor.txt"),
+            simofx::DescriptorReport(host_));
+}
+
+TEST_F(OfxProtocol, FullBlendIsAnIdentityAndRendersACopy) {
+  simhost::EffectSettings settings = BusySettings();
+  std::string clip;
+  Apply(settings);
+  EXPECT_EQ(host_.IsIdentity(0.0, {0, 0, 4, 4}, &clip), kOfxStatReplyDefault);
+  settings.Fixed(PARAM_BLEND) = 100 << 16;
+  Apply(settings);
+  ASSERT_EQ(host_.IsIdentity(0.0, {0, 0, 4, 4}, &clip), kOfxStatOK);
+  EXPECT_EQ(clip, kOfxImageEffectSimpleSourceClipName);
+
+  // A host may render all the same: the source's bytes, NaN payloads included.
+  TestImage source({0, 0, 4, 4}, 4, kOfxBitDepthFloat, 0, false, 0xFF);
+  TestImage output({0, 0, 4, 4}, 4, kOfxBitDepthFloat);
+  Attach(source, output);
+  ASSERT_EQ(host_.Render(0.0, {0, 0, 4, 4}), kOfxStatOK);
+  EXPECT_EQ(source.bytes(), output.bytes());
+}
+
+TEST_F(OfxProtocol, LifecycleActionsSucceedOrTakeTheDefault) {
+  for (const char* action :
+       {kOfxImageEffectActionBeginSequenceRender, kOfxImageEffectActionEndSequenceRender,
+        kOfxActionBeginInstanceChanged, kOfxActionInstanceChanged, kOfxActionEndInstanceChanged,
+        kOfxActionPurgeCaches, kOfxActionSyncPrivateData, kOfxImageEffectActionGetClipPreferences,
+        kOfxImageEffectActionGetRegionOfDefinition, "NoSuchAction"}) {
+    const OfxStatus status = host_.InstanceAction(action);
+    EXPECT_TRUE(status == kOfxStatOK || status == kOfxStatReplyDefault) << action << " " << status;
+  }
+}
+
+// A missing input is transparent black; a missing output is an error.
+TEST_F(OfxProtocol, FailedImageFetchesAreHandledAndReleased) {
+  const simhost::EffectSettings settings = BusySettings();
+  Apply(settings);
+  TestImage black({0, 0, 8, 8}, 4, kOfxBitDepthFloat, 0, false, 0);
+  TestImage expected({0, 0, 8, 8}, 4, kOfxBitDepthFloat);
+  Attach(black, expected);
+  ASSERT_EQ(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatOK);
+
+  TestImage output({0, 0, 8, 8}, 4, kOfxBitDepthFloat);
+  host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, black.Spec(), true);
+  host_.SetClipImage(kOfxImageEffectOutputClipName, output.Spec());
+  ASSERT_EQ(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatOK);
+  EXPECT_EQ(expected.bytes(), output.bytes());
+
+  host_.SetClipImage(kOfxImageEffectOutputClipName, output.Spec(), true);
+  EXPECT_NE(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatOK);
+}
+
+TEST_F(OfxProtocol, UnusableImagesAreRefused) {
+  TestImage source({0, 0, 8, 8}, 4, kOfxBitDepthFloat);
+  TestImage output({0, 0, 8, 8}, 4, kOfxBitDepthByte);
+  Attach(source, output);  // depths differ
+  EXPECT_EQ(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatErrImageFormat);
+
+  TestImage narrow({0, 0, 8, 8}, 4, kOfxBitDepthFloat);
+  simofx::ImageSpec overlapping = narrow.Spec();
+  overlapping.row_bytes = 16;  // rows closer together than their pixels
+  host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, source.Spec());
+  host_.SetClipImage(kOfxImageEffectOutputClipName, overlapping);
+  EXPECT_EQ(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatErrImageFormat);
+
+  simofx::ImageSpec alpha_only = narrow.Spec();
+  alpha_only.components = kOfxImageComponentAlpha;
+  host_.SetClipImage(kOfxImageEffectOutputClipName, alpha_only);
+  EXPECT_EQ(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatErrImageFormat);
+}
+
+TEST_F(OfxProtocol, AbortStopsBetweenRows) {
+  Apply(BusySettings());
+  TestImage source({0, 0, 8, 8}, 4, kOfxBitDepthByte, 0, false, 0x40);
+  TestImage output({0, 0, 8, 8}, 4, kOfxBitDepthByte, 0, false, 0xA5);
+  Attach(source, output);
+  host_.faults().abort_after = 3;
+  EXPECT_EQ(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatOK);
+  for (int32_t y = 0; y < 8; ++y) {
+    EXPECT_EQ(output.Pixel(0, y)[0] != 0xA5, y < 3) << "row " << y;
+  }
+}
+
+// A host without the optional properties: the declarations it does not know
+// are skipped, and a render without a window renders the output's bounds.
+class WithoutOptionalProperties : public OfxProtocol {
+ protected:
+  WithoutOptionalProperties() {
+    host_.faults().unknown_properties = {kOfxImageEffectPluginPropHostFrameThreading,
+                                         kOfxImageEffectPluginRenderThreadSafety,
+                                         kOfxPropPluginDescription,
+                                         kOfxParamPropAnimates,
+                                         kOfxParamPropDigits,
+                                         kOfxImageEffectPropRenderWindow};
+  }
+};
+
+TEST_F(WithoutOptionalProperties, DescribeAndRenderStillWork) {
+  TestImage source({0, 0, 4, 4}, 3, kOfxBitDepthByte, 0, false, 0x40);
+  TestImage output({0, 0, 4, 4}, 3, kOfxBitDepthByte, 0, false, 0xA5);
+  Attach(source, output);
+  ASSERT_EQ(host_.Render(0.0, {1, 1, 2, 2}), kOfxStatOK);
+  EXPECT_NE(output.Pixel(3, 3)[0], 0xA5);
+}
+
+// Without the parameter suite the effect cannot work: it refuses to load.
+TEST(OfxLoad, MissingRequiredSuiteRefusesTheLoad) {
+  simofx::Faults faults;
+  faults.missing_suites = {kOfxParameterSuite};
+  simofx::OfxHostSim host(faults);
+  EXPECT_FALSE(host.Load(VELMORA_OFX_BINARY));
+}
+
+}  // namespace
+}  // namespace ofx_test

@@ -72,8 +72,8 @@ PF_Err CorrectFloatPixelOnRoute(void* frame, A_long /*x*/, A_long /*y*/, PF_Pixe
   const PixelFrame& prepared = *static_cast<const PixelFrame*>(frame);
   const FloatRoute route{PlainTableOf(prepared), _mm_set1_ps(prepared.white_limit),
                          _mm_set1_ps(prepared.black_limit)};
-  _mm_storeu_ps(&out->alpha, CorrectLanesOnRoute<kRoute, kHdr>(prepared.curve, route,
-                                                               _mm_loadu_ps(&in->alpha)));
+  _mm_storeu_ps(&out->alpha,
+                CorrectLanesOnRoute<kRoute, kHdr>(prepared.curve, route, _mm_loadu_ps(&in->alpha)));
   return 0;
 }
 

@@ -192,7 +192,7 @@ OUT_OF_LINE_AS_IS PF_Err TransformOffRoute(void* refcon, A_long x, A_long y,
     return TransformOnRoute<Format, FrameRoute::ShortBlended, kHdr>(refcon, x, y, in, out);
   if (frame.route == FrameRoute::ShortPreTransformedBlended)
     return TransformOnRoute<Format, FrameRoute::ShortPreTransformedBlended, kHdr>(refcon, x, y, in,
-                                                                                 out);
+                                                                                  out);
   return TransformOnGeneralRoute<Format, kHdr>(refcon, x, y, in, out);
 }
 

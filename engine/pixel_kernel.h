@@ -159,8 +159,15 @@ inline double ScaledInLimit(double channel, double ratio) {
 //    where R > 0, and becomes the limit of e * X / d, E times X / d (2, or 1
 //    when all three channels are infinite), where R = 0;
 // then the blend, where a mix of 0 gives the input channel itself.
+// A NaN level at a finite lightness can only come from a gain of 0 times a
+// power that overflowed: the level is then that of every other lightness.
 [[gnu::noinline]] inline __m128 MoveBeyondInfinity(const ToneCurve& curve, WideLanes input,
                                                    double lightness, double level) {
+  if (level != level && !IsInfinite(lightness)) {
+    level = EvaluateCurve(0.0, curve);
+    return MoveChannels<FrameRoute::General>(curve, input, lightness, level,
+                                             KeepsColour(lightness, level));
+  }
   alignas(16) double channels[4];  // alpha, red, green, blue
   _mm_store_pd(channels, input.ar);
   _mm_store_pd(channels + 2, input.gb);
@@ -173,8 +180,8 @@ inline double ScaledInLimit(double channel, double ratio) {
     ratio = limit.ratio;
     keeps = ratio > 0.0 || level * sign > 0.0;
   }
-  const bool all_infinite = IsInfinite(channels[1]) && IsInfinite(channels[2]) &&
-                            IsInfinite(channels[3]);
+  const bool all_infinite =
+      IsInfinite(channels[1]) && IsInfinite(channels[2]) && IsInfinite(channels[3]);
   const double channels_per_lightness = all_infinite ? 1.0 : 2.0;
   const double mix = static_cast<double>(curve.mix);
   alignas(16) float moved[4] = {};
@@ -213,7 +220,11 @@ template <Clamps kClamps, bool kHdr>
 inline __m128 Recolour(const ToneCurve& curve, __m128 argb, WideLanes input, double lightness,
                        double level) {
   __m128 out;
-  if (kHdr && __builtin_expect(IsInfinite(lightness) || IsInfinite(level), 0)) {
+  // An infinite lightness, or a level that is not finite at a lightness that
+  // is a number.
+  const bool beyond =
+      IsInfinite(lightness) || (!(std::fabs(level) < HUGE_VAL) && lightness == lightness);
+  if (kHdr && __builtin_expect(beyond, 0)) {
     out = MoveBeyondInfinity(curve, input, lightness, level);
   } else {
     const bool offsets_stay =

@@ -29,7 +29,7 @@ void HslToRgb(double h, double l, double s, double rgb[3]) {
 
 simhost::EffectSettings WithContrast() {
   simhost::EffectSettings settings;
-  settings.contrast = 50.0;
+  settings.Slider(PARAM_CONTRAST) = 50.0;
   return settings;
 }
 
@@ -64,11 +64,11 @@ PF_Err RenderPath(simhost::SimulatedHost& host, const PathCase& path,
 std::vector<SettingCase> Settings() {
   SettingCase contrast{"contrast", WithContrast()};
   SettingCase gamma{"gamma2.2", WithContrast()};
-  gamma.settings.gamma = 2.2;
+  gamma.settings.Slider(PARAM_GAMMA) = 2.2;
   SettingCase blend{"blend-clamps", WithContrast()};
-  blend.settings.blend = 50 * 65536;
-  blend.settings.clamp_white = 1;
-  blend.settings.clamp_black = 1;
+  blend.settings.Fixed(PARAM_BLEND) = 50 * 65536;
+  blend.settings.Checkbox(PARAM_CLAMP_WHITE) = 1;
+  blend.settings.Checkbox(PARAM_CLAMP_BLACK) = 1;
   return {contrast, gamma, blend};
 }
 

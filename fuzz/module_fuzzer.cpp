@@ -30,6 +30,7 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_reader.h"
 #include "host/entry.h"
+#include "host/param_values.h"
 #include "host_sdk/host_constants.h"
 #include "simhost/host.h"
 
@@ -119,21 +120,34 @@ void CheckLedger(const SimulatedHost& host) {
   FUZZ_CHECK(acceptable);
 }
 
+// Every parameter of the table, in its order, within its valid range.
 simhost::EffectSettings ReadSettings(fuzz::FuzzReader& in) {
   simhost::EffectSettings s;
-  s.quality = in.Int32(1, 5);
-  s.offset = in.Double(-5.0, 5.0);
-  s.gamma = in.Double(0.0, 10.0);
-  s.gain = in.Double(0.0, 10.0);
-  s.contrast = in.Double(-100.0, 100.0);
-  s.pivot = in.Raw<PF_Pixel>();
-  s.width = in.Double(0.001, 1.0);
-  s.shadows_rolloff = in.Double(0.0, 1.0);
-  s.highlights_rolloff = in.Double(0.0, 1.0);
-  // 100 % exactly, the only blend that copies, must come up often.
-  s.blend = in.Below(4) == 0 ? 6553600 : in.Int32(0, 6553600);
-  s.clamp_white = in.Bool() ? 0 : in.Raw<PF_ParamValue>() | 1;
-  s.clamp_black = in.Bool() ? 0 : in.Raw<PF_ParamValue>() | 1;
+  for (const ParamIdentity& p : kParamTable) {
+    switch (p.kind) {
+      case PF_Param_POPUP:
+        s.Choice(p.index) = in.Int32(static_cast<std::int32_t>(p.valid_min),
+                                     static_cast<std::int32_t>(p.valid_max));
+        break;
+      case PF_Param_FLOAT_SLIDER:
+        s.Slider(p.index) = in.Double(p.valid_min, p.valid_max);
+        break;
+      case PF_Param_FIX_SLIDER: {
+        // The largest value exactly (for the blend, 100 %, which copies) must come up often.
+        const PF_Fixed high = FixedOfNumber(p.valid_max);
+        s.Fixed(p.index) = in.Below(4) == 0 ? high : in.Int32(FixedOfNumber(p.valid_min), high);
+        break;
+      }
+      case PF_Param_COLOR:
+        s.Colour(p.index) = in.Raw<PF_Pixel>();
+        break;
+      case PF_Param_CHECKBOX:
+        s.Checkbox(p.index) = in.Bool() ? 0 : in.Raw<PF_ParamValue>() | 1;
+        break;
+      default:
+        break;
+    }
+  }
   return s;
 }
 

@@ -1,5 +1,7 @@
 #include "host/entry.h"
 
+#include <new>
+
 #include "host/effect_identity.h"
 #include "host/params.h"
 #include "host/render.h"
@@ -25,16 +27,14 @@ PF_Err GlobalSetup(PF_InData* in_data, PF_OutData* out_data) {
   out_data->out_flags2 = kEffectOutFlags2;
   if (in_data->appl_id != APPL_ID_PREMIERE_PRO) return PF_Err_NONE;
 
-  const void* acquired = nullptr;
-  AcquireSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1,
-                       &acquired);
-  if (acquired == nullptr) return PF_Err_NONE;
-  const auto* pixel_formats = static_cast<const PF_PixelFormatSuite1*>(acquired);
+  PixelFormatSuiteHold hold(in_data, out_data);
+  hold.Acquire();
+  const PF_PixelFormatSuite1* pixel_formats = hold.Suite();
+  if (pixel_formats == nullptr) return PF_Err_NONE;
   pixel_formats->ClearSupportedPixelFormats(in_data->effect_ref);
   pixel_formats->AddSupportedPixelFormat(in_data->effect_ref, PrPixelFormat_BGRA_4444_32f);
   pixel_formats->AddSupportedPixelFormat(in_data->effect_ref, PrPixelFormat_BGRA_4444_8u);
-  ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
-  return PF_Err_NONE;
+  return PF_Err_NONE;  // the release's result is not the setup's
 }
 
 extern "C" VELMORA_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data,
@@ -59,6 +59,11 @@ extern "C" VELMORA_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data,
     }
   } catch (PF_Err& err) {
     return err;
+  } catch (const std::bad_alloc&) {
+    return PF_Err_OUT_OF_MEMORY;
+  } catch (...) {
+    // Nothing may unwind into the host, which cannot catch it.
+    return PF_Err_INTERNAL_STRUCT_DAMAGED;
   }
 }
 

@@ -14,7 +14,8 @@
 // the smart pre-render (23) and render (24)
 // to their handlers and returns the handler's code; every other command returns
 // 0 at once and touches nothing. A 516 thrown by a suite handler is returned;
-// no exception leaves the module.
+// no exception leaves the module: a failed allocation returns 4 (out of
+// memory), anything else thrown 512 (internal structure damaged).
 extern "C" VELMORA_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data,
                                                 PF_OutData* out_data, PF_ParamDef* params[],
                                                 PF_LayerDef* output, void* extra);

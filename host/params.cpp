@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "host/param_values.h"
 #include "host_sdk/host_constants.h"
 
 const StringEntry kStringTable[STR_COUNT] = {
@@ -34,76 +35,85 @@ namespace {
 
 constexpr float kCurveTolerance = 0.05f;
 
-PF_Fixed ToFixed(double value) {
-  return static_cast<PF_Fixed>(value * 65536.0);
+// What a definition starts with: its default for this host, and the value the
+// host gives a project saved before the parameter existed (it reads `value`
+// only with PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS, and `dephault` otherwise).
+struct Starting {
+  double dephault;
+  double value;
+};
+
+Starting StartingOf(const ParamIdentity& identity, const PF_InData* in_data) {
+  const ParamDefaults& defaults = identity.defaults;
+  const double dephault =
+      in_data->appl_id == APPL_ID_PREMIERE_PRO ? defaults.premiere_pro : defaults.after_effects;
+  const bool old_value = (identity.flags & PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS) != 0;
+  return Starting{dephault, old_value ? defaults.old_projects : dephault};
 }
 
-PF_Pixel OpaqueGrey(double level) {
-  const auto channel = static_cast<A_u_char>(level);
-  return PF_Pixel{255, channel, channel, channel};
-}
-
-void FillFloatSlider(const ParamIdentity& identity, PF_FloatSliderDef* slider) {
+void FillFloatSlider(const ParamIdentity& identity, const Starting& start,
+                     PF_FloatSliderDef* slider) {
   slider->valid_min = static_cast<float>(identity.valid_min);
   slider->valid_max = static_cast<float>(identity.valid_max);
   slider->slider_min = static_cast<float>(identity.slider_min);
   slider->slider_max = static_cast<float>(identity.slider_max);
-  slider->dephault = static_cast<float>(identity.default_value);
-  slider->value = static_cast<double>(slider->dephault);
+  slider->dephault = static_cast<float>(start.dephault);
+  slider->value = static_cast<double>(static_cast<float>(start.value));
   slider->precision = identity.precision;
   slider->display_flags = identity.display_flags;
   slider->curve_tolerance = kCurveTolerance;
 }
 
-void FillFixedSlider(const ParamIdentity& identity, PF_FixedSliderDef* slider) {
-  slider->valid_min = ToFixed(identity.valid_min);
-  slider->valid_max = ToFixed(identity.valid_max);
-  slider->slider_min = ToFixed(identity.slider_min);
-  slider->slider_max = ToFixed(identity.slider_max);
-  slider->dephault = ToFixed(identity.default_value);
-  slider->value = slider->dephault;
+void FillFixedSlider(const ParamIdentity& identity, const Starting& start,
+                     PF_FixedSliderDef* slider) {
+  slider->valid_min = FixedOfNumber(identity.valid_min);
+  slider->valid_max = FixedOfNumber(identity.valid_max);
+  slider->slider_min = FixedOfNumber(identity.slider_min);
+  slider->slider_max = FixedOfNumber(identity.slider_max);
+  slider->dephault = FixedOfNumber(start.dephault);
+  slider->value = FixedOfNumber(start.value);
   slider->precision = identity.precision;
   slider->display_flags = identity.display_flags;
 }
 
-void FillPopup(const ParamIdentity& identity, PF_PopupDef* popup) {
+void FillPopup(const ParamIdentity& identity, const Starting& start, PF_PopupDef* popup) {
   popup->num_choices = static_cast<A_short>(identity.valid_max);
-  popup->dephault = static_cast<A_short>(identity.default_value);
-  popup->value = popup->dephault;
+  popup->dephault = static_cast<A_short>(start.dephault);
+  popup->value = static_cast<A_short>(start.value);
   popup->u.namesptr = GetString(identity.detail_id);
 }
 
-void FillColor(const ParamIdentity& identity, PF_ColorDef* color) {
-  color->dephault = OpaqueGrey(identity.default_value);
-  color->value = color->dephault;
+void FillColor(const Starting& start, PF_ColorDef* color) {
+  color->dephault = OpaqueGrey(start.dephault);
+  color->value = OpaqueGrey(start.value);
 }
 
-void FillCheckbox(const ParamIdentity& identity, PF_CheckBoxDef* checkbox) {
-  checkbox->dephault = static_cast<PF_Boolean>(identity.default_value);
-  checkbox->value = checkbox->dephault;
+void FillCheckbox(const ParamIdentity& identity, const Starting& start, PF_CheckBoxDef* checkbox) {
+  checkbox->dephault = static_cast<PF_Boolean>(start.dephault);
+  checkbox->value = static_cast<PF_Boolean>(start.value);
   checkbox->u.nameptr = GetString(identity.detail_id);
 }
 
-void FillDefinition(const ParamIdentity& identity, A_char* (*copy_text)(A_char*, const A_char*),
-                    PF_ParamDef* def) {
+void FillDefinition(const ParamIdentity& identity, const PF_InData* in_data, PF_ParamDef* def) {
   std::memset(def, 0, sizeof *def);
   def->param_type = identity.kind;
-  copy_text(def->name, GetString(identity.name_id));
+  in_data->utils->ansi.strcpy(def->name, GetString(identity.name_id));
+  const Starting start = StartingOf(identity, in_data);
   switch (identity.kind) {
     case PF_Param_FLOAT_SLIDER:
-      FillFloatSlider(identity, &def->u.fs_d);
+      FillFloatSlider(identity, start, &def->u.fs_d);
       break;
     case PF_Param_FIX_SLIDER:
-      FillFixedSlider(identity, &def->u.fd);
+      FillFixedSlider(identity, start, &def->u.fd);
       break;
     case PF_Param_POPUP:
-      FillPopup(identity, &def->u.pd);
+      FillPopup(identity, start, &def->u.pd);
       break;
     case PF_Param_COLOR:
-      FillColor(identity, &def->u.cd);
+      FillColor(start, &def->u.cd);
       break;
     case PF_Param_CHECKBOX:
-      FillCheckbox(identity, &def->u.bd);
+      FillCheckbox(identity, start, &def->u.bd);
       break;
     default:
       break;
@@ -114,13 +124,13 @@ void FillDefinition(const ParamIdentity& identity, A_char* (*copy_text)(A_char*,
 
 }  // namespace
 
-PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
+PF_Err RegisterParams(PF_InData* in_data, PF_OutData* out_data, ParamTable table) {
   PF_ParamDef def;
-  for (const ParamIdentity& identity : kParamIdentities) {
-    FillDefinition(identity, in_data->utils->ansi.strcpy, &def);
+  for (const ParamIdentity& identity : table) {
+    FillDefinition(identity, in_data, &def);
     const PF_Err err = in_data->inter.add_param(in_data->effect_ref, -1, &def);
     if (err != PF_Err_NONE) return err;
   }
-  out_data->num_params = PARAM_COUNT;
+  out_data->num_params = static_cast<A_long>(table.size()) + 1;  // and the input layer
   return PF_Err_NONE;
 }

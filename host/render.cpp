@@ -8,6 +8,7 @@
 #include "engine/pixel_frame.h"
 #include "engine/pixel_transform.h"
 #include "engine/tone_curve.h"
+#include "host/param_values.h"
 #include "host/params.h"
 #include "host/suites.h"
 #include "host_sdk/host_constants.h"
@@ -44,38 +45,26 @@ void WalkFloatFrame(const PixelFrame& frame, const PF_EffectWorld& input, const 
 PF_Err TransformPremierePro(PF_InData* in_data, PF_OutData* out_data, SuiteHandler& suites,
                             PixelFrame* frame, PF_EffectWorld* input, PF_LayerDef* output,
                             A_long rows) {
-  const void* acquired = nullptr;
-  if (AcquireSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1,
-                           &acquired) != PF_Err_NONE) {
-    return PF_Err_BAD_CALLBACK_PARAM;
-  }
-  const auto* pixel_formats = static_cast<const PF_PixelFormatSuite1*>(acquired);
+  PixelFormatSuiteHold pixel_formats(in_data, out_data);
+  if (pixel_formats.Acquire() != PF_Err_NONE) return PF_Err_BAD_CALLBACK_PARAM;
 
   // A frame whose format the host does not report is taken as 8-bit BGRA.
   PrPixelFormat format = PrPixelFormat_BGRA_4444_8u;
-  pixel_formats->GetPixelFormat(output, &format);
+  pixel_formats.Suite()->GetPixelFormat(output, &format);
 
   PF_Err err = PF_Err_NONE;
   if (format == PrPixelFormat_BGRA_4444_32f) {
     WalkFloatFrame(*frame, *input, *output, rows);
   } else if (format == PrPixelFormat_BGRA_4444_8u) {
-    try {
-      const auto pairs = AttachPairTable(frame, PixelCount(*output, rows));
-      err = suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
-                                            PixelFunction8BGRAFor(*frame), output);
-    } catch (...) {
-      ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
-      throw;
-    }
+    const auto pairs = AttachPairTable(frame, PixelCount(*output, rows));
+    err = suites.Iterate8Suite()->iterate(in_data, 0, rows, input, nullptr, frame,
+                                          PixelFunction8BGRAFor(*frame), output);
   } else {
-    ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
-    return PF_Err_UNRECOGNIZED_PARAM_TYPE;
+    return PF_Err_UNRECOGNIZED_PARAM_TYPE;  // the suite is released all the same
   }
-
-  const PF_Err release_err =
-      ReleaseSuiteOrReport(in_data, out_data, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
   // A failed iteration must not be reported as success just because the
   // release went well.
+  const PF_Err release_err = pixel_formats.Release();
   return err != PF_Err_NONE ? err : release_err;
 }
 
@@ -107,35 +96,23 @@ PF_Err IterateIntegerFrame(PF_InData* in_data, SuiteHandler& suites, PixelFrame*
 
 PF_Err BuildRenderCurve(PF_InData* in_data, SuiteHandler& suites, PF_ParamDef* params[],
                         float* lut_storage, ToneCurve* curve) {
-  FrameControls controls{};
-  controls.offset = params[PARAM_OFFSET]->u.fs_d.value;
-  controls.gamma = params[PARAM_GAMMA]->u.fs_d.value;
-  controls.gain = params[PARAM_GAIN]->u.fs_d.value;
-  CurveControls& table = controls.table;
-  table.table_size = LutSizeForQuality(params[PARAM_QUALITY]->u.pd.value);
-  if (IsPremierePro(in_data)) {
-    const PF_Pixel& color = params[PARAM_PIVOT]->u.cd.value;
-    table.pivot_red = PivotChannelOfByte(color.red);
-    table.pivot_green = PivotChannelOfByte(color.green);
-    table.pivot_blue = PivotChannelOfByte(color.blue);
-  } else {
-    PF_PixelFloat pivot{};
-    const PF_Err err = suites.ColorParamSuite()->PF_GetFloatingPointColorFromColorDef(
-        in_data->effect_ref, params[PARAM_PIVOT], &pivot);
-    if (err != PF_Err_NONE) return err;
-    table.pivot_red = pivot.red;
-    table.pivot_green = pivot.green;
-    table.pivot_blue = pivot.blue;
+  EffectInput input{};
+  for (const ParamIdentity& identity : kParamIdentities) {
+    PF_ParamDef* def = params[identity.index];
+    ParamValue value = ValueOfDef(identity, *def);
+    // After Effects gives a colour its own float channels; Premiere Pro has only the bytes.
+    if (identity.kind == PF_Param_COLOR && !IsPremierePro(in_data)) {
+      PF_PixelFloat colour{};
+      const PF_Err err = suites.ColorParamSuite()->PF_GetFloatingPointColorFromColorDef(
+          in_data->effect_ref, def, &colour);
+      if (err != PF_Err_NONE) return err;
+      value.red = colour.red;
+      value.green = colour.green;
+      value.blue = colour.blue;
+    }
+    identity.reach(value, &input);
   }
-  table.contrast = params[PARAM_CONTRAST]->u.fs_d.value;
-  table.width = params[PARAM_WIDTH]->u.fs_d.value;
-  table.shadows_rolloff = params[PARAM_SHADOWS_ROLLOFF]->u.fs_d.value;
-  table.highlights_rolloff = params[PARAM_HIGHLIGHTS_ROLLOFF]->u.fs_d.value;
-  table.clamp_white = params[PARAM_CLAMP_WHITE]->u.bd.value;
-  table.clamp_black = params[PARAM_CLAMP_BLACK]->u.bd.value;
-  controls.blend = params[PARAM_BLEND]->u.fd.value;
-
-  BuildFrameCurve(controls, lut_storage, in_data->utils->ansi.sin, in_data->utils->ansi.cos, curve);
+  BuildFrameCurve(input, lut_storage, in_data->utils->ansi.sin, in_data->utils->ansi.cos, curve);
   return PF_Err_NONE;
 }
 

@@ -91,3 +91,15 @@ PF_Err ReleaseSuiteOrReport(const PF_InData* in_data, PF_OutData* out_data, cons
   in_data->pica_basicP->ReleaseSuite(name, version);
   return PF_Err_NONE;
 }
+
+PF_Err PixelFormatSuiteHold::Acquire() {
+  return AcquireSuiteOrReport(in_data_, out_data_, kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1,
+                              &suite_);
+}
+
+PF_Err PixelFormatSuiteHold::Release() {
+  if (suite_ == nullptr) return PF_Err_NONE;
+  suite_ = nullptr;
+  return ReleaseSuiteOrReport(in_data_, out_data_, kPFPixelFormatSuite,
+                              kPFPixelFormatSuiteVersion1);
+}

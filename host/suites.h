@@ -8,8 +8,9 @@
 //   error code 516 (a PF_Err), and everything acquired is released when the
 //   handler ends, however it ends.
 // - `AcquireSuiteOrReport` / `ReleaseSuiteOrReport` serve "PF Pixel Format
-//   Suite", which only Premiere Pro has. They never throw: a failure shows the
-//   user a message through PF_OutData and returns 516.
+//   Suite", which only Premiere Pro has, held for a scope by
+//   `PixelFormatSuiteHold`. They never throw: a failure shows the user a
+//   message through PF_OutData and returns 516.
 #pragma once
 
 #include <cstdint>
@@ -76,3 +77,27 @@ PF_Err AcquireSuiteOrReport(const PF_InData* in_data, PF_OutData* out_data, cons
 // release AEFX Suite." and returns 516.
 PF_Err ReleaseSuiteOrReport(const PF_InData* in_data, PF_OutData* out_data, const char* name,
                             int32_t version);
+
+// "PF Pixel Format Suite" for a scope: acquired by `Acquire`, released once,
+// by `Release` or when the object ends, however the scope ends.
+class PixelFormatSuiteHold {
+ public:
+  PixelFormatSuiteHold(const PF_InData* in_data, PF_OutData* out_data)
+      : in_data_(in_data), out_data_(out_data) {}
+  ~PixelFormatSuiteHold() { Release(); }
+  PixelFormatSuiteHold(const PixelFormatSuiteHold&) = delete;
+  PixelFormatSuiteHold& operator=(const PixelFormatSuiteHold&) = delete;
+
+  // AcquireSuiteOrReport's result; afterwards `Suite` is the suite, or null.
+  PF_Err Acquire();
+  const PF_PixelFormatSuite1* Suite() const {
+    return static_cast<const PF_PixelFormatSuite1*>(suite_);
+  }
+  // ReleaseSuiteOrReport's result, or 0 when nothing is held.
+  PF_Err Release();
+
+ private:
+  const PF_InData* in_data_;
+  PF_OutData* out_data_;
+  const void* suite_ = nullptr;
+};

@@ -1,36 +1,57 @@
-// The twelve values of a render in the host's own encodings, found by the
-// persistent ids of the effect's parameter table (host/params.h), and the
-// parameter array the host builds from them.
+// The values of a render in the host's own encodings, one per row of the
+// effect's parameter table (host/params.h) and indexed like the host's
+// parameter array, and the parameter array the host builds from them.
 #pragma once
 
-#include <array>
+#include <cstdint>
 #include <vector>
 
+#include "host/params.h"
 #include "host_sdk/host_records.h"
 
 namespace simhost {
 
-// Defaults are the values the effect registers.
-struct EffectSettings {
-  PF_ParamValue quality = 3;  // popup choice 1..5
-  PF_FpLong offset = 0.0;
-  PF_FpLong gamma = 1.0;
-  PF_FpLong gain = 1.0;
-  PF_FpLong contrast = 0.0;
-  PF_Pixel pivot = {255, 128, 128, 128};  // alpha, red, green, blue
-  PF_FpLong width = 1.0;
-  PF_FpLong shadows_rolloff = 0.0;
-  PF_FpLong highlights_rolloff = 0.0;
-  PF_Fixed blend = 0;  // 16.16 percent: 100 % is 6553600
-  PF_ParamValue clamp_white = 0;
-  PF_ParamValue clamp_black = 0;
+// One value in the host's encoding of its parameter's kind.
+struct HostValue {
+  PF_ParamValue whole = 0;  // popup choice, checkbox 0 / 1
+  PF_FpLong slider = 0.0;   // float slider
+  PF_Fixed fixed = 0;       // fixed slider, 16.16
+  PF_Pixel colour{};        // colour
 };
 
-// The values by persistent id: the slider value and the checkbox value of the
-// parameter with `disk_id`, or null when the effect's table gives that id
-// another kind or does not know it.
-PF_FpLong* FloatSliderValue(EffectSettings& settings, A_long disk_id);
-PF_ParamValue* CheckboxValue(EffectSettings& settings, A_long disk_id);
+// The values of every parameter of a table, by ParamIndex. Each accessor
+// throws std::logic_error for an index the table does not have, or whose
+// parameter is of another kind.
+class EffectSettings {
+ public:
+  // Every value at the default the effect registers with After Effects.
+  EffectSettings() : EffectSettings(kParamTable) {}
+  explicit EffectSettings(ParamTable table);
+
+  PF_ParamValue& Choice(int32_t index) { return At(index, PF_Param_POPUP).whole; }
+  PF_FpLong& Slider(int32_t index) { return At(index, PF_Param_FLOAT_SLIDER).slider; }
+  PF_Fixed& Fixed(int32_t index) { return At(index, PF_Param_FIX_SLIDER).fixed; }
+  PF_Pixel& Colour(int32_t index) { return At(index, PF_Param_COLOR).colour; }
+  PF_ParamValue& Checkbox(int32_t index) { return At(index, PF_Param_CHECKBOX).whole; }
+  PF_ParamValue Choice(int32_t index) const { return At(index, PF_Param_POPUP).whole; }
+  PF_FpLong Slider(int32_t index) const { return At(index, PF_Param_FLOAT_SLIDER).slider; }
+  PF_Fixed Fixed(int32_t index) const { return At(index, PF_Param_FIX_SLIDER).fixed; }
+  PF_Pixel Colour(int32_t index) const { return At(index, PF_Param_COLOR).colour; }
+  PF_ParamValue Checkbox(int32_t index) const { return At(index, PF_Param_CHECKBOX).whole; }
+
+  ParamTable Table() const { return table_; }
+
+  // Writes the value of `identity`'s parameter into the value field of `def`
+  // for that parameter's kind.
+  void WriteValue(const ParamIdentity& identity, PF_ParamDef* def) const;
+
+ private:
+  HostValue& At(int32_t index, PF_ParamType kind);
+  const HostValue& At(int32_t index, PF_ParamType kind) const;
+
+  ParamTable table_;
+  std::vector<HostValue> values_;  // entry 0, the input layer's, unused
+};
 
 // One definition the effect offered to `inter.add_param`, as it was at the call.
 struct RecordedParam {
@@ -39,21 +60,19 @@ struct RecordedParam {
   bool name_terminated;  // a NUL within the 32-byte `name`
 };
 
-constexpr int kRenderParamCount = 13;  // the input layer and the twelve values
-
 // What the host passes as `params`: entry 0 the input layer (its world in
 // `u.ld`), then the definitions the effect registered, in the order it
 // registered them, and a final null pointer as the host's argument lists have.
 struct RenderParams {
-  std::array<PF_ParamDef, kRenderParamCount> defs;
-  std::array<PF_ParamDef*, kRenderParamCount + 1> list;
+  std::vector<PF_ParamDef> defs;
+  std::vector<PF_ParamDef*> list;
 };
 
 // Fills `params` as a host does: a copy of each registered definition, in
 // registration order, its value taken from `settings` by its persistent id.
 // The pointers point into `params` itself, so it must not be copied
 // afterwards. Returns false, with `params` unusable, when the registered
-// definitions are not the effect's twelve.
+// definitions are not those of the settings' table.
 bool BuildRenderParams(const EffectSettings& settings, const std::vector<RecordedParam>& registered,
                        const PF_EffectWorld& input, RenderParams& params);
 

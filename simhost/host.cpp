@@ -89,10 +89,10 @@ const std::vector<RecordedParam>& SimulatedHost::RegisteredParams() {
 PF_Err SimulatedHost::Render(const EffectSettings& settings, HostImage& input, HostImage& output) {
   RenderParams params;
   if (!BuildRenderParams(settings, RegisteredParams(), *input.World(), params)) {
-    throw std::logic_error("the effect did not register the twelve parameters the host renders");
+    throw std::logic_error("the effect did not register the parameters of the settings");
   }
   PF_EffectWorld* world = output.World();
-  in_data_.num_params = kRenderParamCount;
+  in_data_.num_params = static_cast<A_long>(params.defs.size());
   in_data_.width = world->width;
   in_data_.height = world->height;
   in_data_.extent_hint = world->extent_hint;

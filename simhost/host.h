@@ -12,7 +12,7 @@
 //   simhost::HostImage output(simhost::HostPixelFormat::BGRA8, 64, 32, 16);  // padded rows
 //   input.FillPattern(1);
 //   simhost::EffectSettings settings;                    // the registered defaults
-//   settings.contrast = 40.0;
+//   settings.Slider(PARAM_CONTRAST) = 40.0;
 //   PF_Err err = host.Render(settings, input, output);
 //   // then: host.OutData().return_msg, host.OutData().out_flags,
 //   //       host.Ledger().Balanced(), host.Iterations(), host.Copies(),

@@ -114,7 +114,9 @@ struct SmartCallbacks {
     if (session.param_checkout_calls == host->faults_.checkout_param_fail_at) {
       return host->faults_.checkout_param_code;
     }
-    if (index < 0 || index >= kRenderParamCount) return PF_Err_INVALID_INDEX;
+    if (index < 0 || static_cast<std::size_t>(index) >= session.params.defs.size()) {
+      return PF_Err_INVALID_INDEX;
+    }
     *param = *session.params.list[static_cast<std::size_t>(index)];
     ++session.params_out;
     ++host->smart_records_.param_checkouts;

@@ -44,7 +44,7 @@ void SimulatedHost::BeginSmartFrame(const EffectSettings& settings, const SmartF
   const HostImage* output = frame.output.image;
   if (!BuildRenderParams(settings, RegisteredParams(),
                          input != nullptr ? *input->World() : no_pixels, session.params)) {
-    throw std::logic_error("the effect did not register the twelve parameters the host renders");
+    throw std::logic_error("the effect did not register the parameters of the settings");
   }
   session.has_input = input != nullptr;
   if (session.has_input) session.input_world = HandedOut(frame.input);
@@ -63,7 +63,7 @@ void SimulatedHost::BeginSmartFrame(const EffectSettings& settings, const SmartF
     request.rect =
         LayerArea(frame.output.origin_x, frame.output.origin_y, output->Width(), output->Height());
   }
-  in_data_.num_params = kRenderParamCount;
+  in_data_.num_params = static_cast<A_long>(session.params.defs.size());
   in_data_.width = output != nullptr ? output->Width() : 0;
   in_data_.height = output != nullptr ? output->Height() : 0;
   in_data_.extent_hint = output != nullptr ? output->World()->extent_hint : PF_LRect{};

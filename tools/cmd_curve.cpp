@@ -26,14 +26,17 @@ __attribute__((format(printf, 1, 2))) std::string Format(const char* pattern, ..
 }  // namespace
 
 Caption CurveCaption(const simhost::EffectSettings& settings, const CurveModel& model) {
-  return {{Format("contrast %g", settings.contrast), Format("width %g", settings.width),
-           Format("%d points", model.curve.lut_size)},
-          {"pivot " + ColourText(settings.pivot), Format("lightness %.4f", model.pivot_lightness)},
-          {Format("offset %g", settings.offset), Format("gamma %g", settings.gamma),
-           Format("gain %g", settings.gain),
-           Format("roll-off %g / %g", settings.shadows_rolloff, settings.highlights_rolloff)},
-          {Format("clamp black %s", settings.clamp_black != 0 ? "on" : "off"),
-           Format("clamp white %s", settings.clamp_white != 0 ? "on" : "off"),
+  const simhost::EffectSettings& s = settings;
+  return {{Format("contrast %g", s.Slider(PARAM_CONTRAST)),
+           Format("width %g", s.Slider(PARAM_WIDTH)), Format("%d points", model.curve.lut_size)},
+          {"pivot " + ColourText(s.Colour(PARAM_PIVOT)),
+           Format("lightness %.4f", model.pivot_lightness)},
+          {Format("offset %g", s.Slider(PARAM_OFFSET)), Format("gamma %g", s.Slider(PARAM_GAMMA)),
+           Format("gain %g", s.Slider(PARAM_GAIN)),
+           Format("roll-off %g / %g", s.Slider(PARAM_SHADOWS_ROLLOFF),
+                  s.Slider(PARAM_HIGHLIGHTS_ROLLOFF))},
+          {Format("clamp black %s", s.Checkbox(PARAM_CLAMP_BLACK) != 0 ? "on" : "off"),
+           Format("clamp white %s", s.Checkbox(PARAM_CLAMP_WHITE) != 0 ? "on" : "off"),
            Format("end slopes %.4g / %.4g", static_cast<double>(model.curve.black_slope),
                   static_cast<double>(model.curve.white_slope))}};
 }

@@ -6,12 +6,10 @@
 #include "simhost/portable_trig.h"
 
 void BuildCurveModel(const simhost::EffectSettings& settings, CurveModel* model) {
-  const FrameControls controls =
-      simhost::FrameControlsOf(settings, LutSizeForQuality(settings.quality));
-  BuildFrameCurve(controls, model->storage.data(), simhost::PortableSin, simhost::PortableCos,
+  const EffectInput input = simhost::EffectInputOf(settings);
+  BuildFrameCurve(input, model->storage.data(), simhost::PortableSin, simhost::PortableCos,
                   &model->curve);
-  const CurveControls& table = controls.table;
-  const float sum = std::max({table.pivot_red, table.pivot_green, table.pivot_blue}) +
-                    std::min({table.pivot_red, table.pivot_green, table.pivot_blue});
+  const float sum = std::max({input.pivot_red, input.pivot_green, input.pivot_blue}) +
+                    std::min({input.pivot_red, input.pivot_green, input.pivot_blue});
   model->pivot_lightness = 0.5 * static_cast<double>(sum);
 }

@@ -24,7 +24,7 @@ nlohmann::json ValueJson(const RegisteredParam& param, const simhost::EffectSett
   const std::string text = SettingText(param, settings);
   switch (param.kind) {
     case ParamKind::Popup:
-      return settings.quality;
+      return settings.Choice(param.index);
     case ParamKind::FloatSlider:
     case ParamKind::FixedSlider:
       return std::strtod(text.c_str(), nullptr);

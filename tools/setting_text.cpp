@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/param_values.h"
 #include "tools/settings.h"
 #include "tools/tool_error.h"
 
@@ -112,9 +113,6 @@ bool ParseSwitch(const std::string& text, bool* on) {
   return false;
 }
 
-// The settings' value of a parameter, by its persistent id; a parameter the
-// settings do not hold is a fault of the tool, not of the user's input.
-
 }  // namespace
 
 void ApplySetting(const RegisteredParam& param, const std::string& text,
@@ -124,7 +122,7 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
     case ParamKind::Popup: {
       for (std::size_t i = 0; i < param.choices.size(); ++i) {
         if (!param.choices[i].empty() && Lowercase(text) == FirstWord(param.choices[i])) {
-          settings->quality = static_cast<PF_ParamValue>(i + 1);
+          settings->Choice(param.index) = static_cast<PF_ParamValue>(i + 1);
           return;
         }
       }
@@ -132,14 +130,14 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
           !(number >= param.valid_min && number <= param.valid_max)) {
         throw OutOfRange(param, text);
       }
-      settings->quality = static_cast<PF_ParamValue>(number);
+      settings->Choice(param.index) = static_cast<PF_ParamValue>(number);
       return;
     }
     case ParamKind::FloatSlider:
       if (!ParseDouble(text, &number) || !WithinRange(number, param, &number)) {
         throw OutOfRange(param, text);
       }
-      *SliderField(param, settings) = number;
+      settings->Slider(param.index) = number;
       return;
     case ParamKind::FixedSlider:
       if (!ParseDouble(text, &number) ||
@@ -147,33 +145,32 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
         throw OutOfRange(param, text);
       }
       // The host keeps the slider in 16.16 fixed point; the nearest step is what it would store.
-      settings->blend = static_cast<PF_Fixed>(std::lround(number * kFixedOne));
+      settings->Fixed(param.index) = static_cast<PF_Fixed>(std::lround(number * kFixedOne));
       return;
     case ParamKind::Colour:
-      if (!ParseColour(text, &settings->pivot)) throw OutOfRange(param, text);
+      if (!ParseColour(text, &settings->Colour(param.index))) throw OutOfRange(param, text);
       return;
     case ParamKind::Checkbox: {
       bool on = false;
       if (!ParseSwitch(text, &on)) throw OutOfRange(param, text);
-      *CheckboxField(param, settings) = on ? 1 : 0;
+      settings->Checkbox(param.index) = on ? 1 : 0;
       return;
     }
   }
 }
 
 std::string SettingText(const RegisteredParam& param, const simhost::EffectSettings& settings) {
-  simhost::EffectSettings copy = settings;
   switch (param.kind) {
     case ParamKind::Popup:
-      return std::to_string(settings.quality);
+      return std::to_string(settings.Choice(param.index));
     case ParamKind::FloatSlider:
-      return FormatNumber(*SliderField(param, &copy));
+      return FormatNumber(settings.Slider(param.index));
     case ParamKind::FixedSlider:
-      return FormatNumber(settings.blend / kFixedOne);
+      return FormatNumber(NumberOfFixed(settings.Fixed(param.index)));
     case ParamKind::Colour:
-      return ColourText(settings.pivot);
+      return ColourText(settings.Colour(param.index));
     case ParamKind::Checkbox:
-      return *CheckboxField(param, &copy) != 0 ? "on" : "off";
+      return settings.Checkbox(param.index) != 0 ? "on" : "off";
   }
   return "";
 }

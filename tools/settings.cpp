@@ -1,49 +1,20 @@
 // The tool's parameter table: the module's registered definitions, read
 // through the persistent ids of the effect's parameter table, and the
-// settings' value of each.
+// settings' value of each. Persistent ids are stored in project files and
+// never change, so they are the one safe key from a row to the module's
+// definition.
 #include "tools/settings.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstring>
 
+#include "host/param_values.h"
 #include "host/params.h"
 #include "host_sdk/host_constants.h"
 #include "tools/tool_error.h"
 
 namespace {
-
-struct FlagIdentity {
-  const char* flag;
-  A_long disk_id;
-};
-
-// The tool's name for each of the module's parameters. Persistent ids are
-// stored in project files and never change, so they are the one safe key from
-// a flag to the module's definition; the order and the kinds are the
-// parameter table's (host/params.h).
-constexpr std::array<FlagIdentity, kRegisteredParamCount> kFlagNames{{
-    {"quality", DISK_ID_QUALITY},
-    {"offset", DISK_ID_OFFSET},
-    {"gamma", DISK_ID_GAMMA},
-    {"gain", DISK_ID_GAIN},
-    {"contrast", DISK_ID_CONTRAST},
-    {"pivot", DISK_ID_PIVOT},
-    {"contrast-width", DISK_ID_WIDTH},
-    {"shadows-rolloff", DISK_ID_SHADOWS_ROLLOFF},
-    {"highlights-rolloff", DISK_ID_HIGHLIGHTS_ROLLOFF},
-    {"blend", DISK_ID_BLEND},
-    {"clamp-white", DISK_ID_CLAMP_WHITE},
-    {"clamp-black", DISK_ID_CLAMP_BLACK},
-}};
-
-const char* FlagOf(A_long disk_id) {
-  for (const FlagIdentity& name : kFlagNames) {
-    if (name.disk_id == disk_id) return name.flag;
-  }
-  throw Failure("the tool has no flag for persistent id " + std::to_string(disk_id));
-}
 
 ParamKind KindOf(PF_ParamType type) {
   switch (type) {
@@ -76,14 +47,13 @@ std::vector<std::string> SplitChoices(const char* names) {
   return choices;
 }
 
-// The shortest text that reads back to the same value.
-
 RegisteredParam Describe(const ParamIdentity& identity, const simhost::RecordedParam& recorded) {
   const PF_ParamDef& def = recorded.def;
   RegisteredParam param{};
-  param.flag = FlagOf(identity.disk_id);
+  param.flag = identity.tool_name;
   param.name.assign(def.name, strnlen(def.name, sizeof def.name));
   param.disk_id = identity.disk_id;
+  param.index = identity.index;
   param.kind = KindOf(identity.kind);
   param.param_type = def.param_type;
   param.flags = def.flags;
@@ -119,34 +89,20 @@ RegisteredParam Describe(const ParamIdentity& identity, const simhost::RecordedP
 
 }  // namespace
 
-PF_FpLong* SliderField(const RegisteredParam& param, simhost::EffectSettings* settings) {
-  PF_FpLong* value = simhost::FloatSliderValue(*settings, param.disk_id);
-  if (value == nullptr) throw Failure("--" + param.flag + " is no slider of the settings");
-  return value;
-}
-
-PF_ParamValue* CheckboxField(const RegisteredParam& param, simhost::EffectSettings* settings) {
-  PF_ParamValue* value = simhost::CheckboxValue(*settings, param.disk_id);
-  if (value == nullptr) throw Failure("--" + param.flag + " is no checkbox of the settings");
-  return value;
-}
-
 const std::vector<std::string>& ParamFlags() {
   static const std::vector<std::string> flags = [] {
     std::vector<std::string> names;
-    for (const ParamIdentity& identity : kParamIdentities) {
-      names.emplace_back(FlagOf(identity.disk_id));
-    }
+    for (const ParamIdentity& identity : kParamTable) names.emplace_back(identity.tool_name);
     return names;
   }();
   return flags;
 }
 
 std::vector<RegisteredParam> ReadRegisteredParams(
-    const std::vector<simhost::RecordedParam>& recorded) {
+    const std::vector<simhost::RecordedParam>& recorded, ParamTable table) {
   std::vector<RegisteredParam> params;
-  for (const ParamIdentity& identity : kParamIdentities) {
-    const std::string flag = FlagOf(identity.disk_id);
+  for (const ParamIdentity& identity : table) {
+    const std::string flag = identity.tool_name;
     auto found = std::find_if(recorded.begin(), recorded.end(), [&](const auto& entry) {
       return entry.def.uu.id == identity.disk_id;
     });
@@ -159,12 +115,8 @@ std::vector<RegisteredParam> ReadRegisteredParams(
                     " (--" + flag + ") as parameter type " + std::to_string(found->def.param_type) +
                     ", expected " + std::to_string(identity.kind));
     }
-    RegisteredParam param = Describe(identity, *found);
-    param.index = static_cast<A_long>(found - recorded.begin()) + 1;
-    params.push_back(param);
+    params.push_back(Describe(identity, *found));
   }
-  std::sort(params.begin(), params.end(),
-            [](const auto& a, const auto& b) { return a.index < b.index; });
   return params;
 }
 
@@ -176,24 +128,26 @@ const RegisteredParam& FindParam(const std::vector<RegisteredParam>& params,
   throw BadInput("unknown setting: " + flag);
 }
 
-simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& params) {
-  simhost::EffectSettings settings;
+simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& params,
+                                        ParamTable table) {
+  simhost::EffectSettings settings(table);
   for (const RegisteredParam& param : params) {
     switch (param.kind) {
       case ParamKind::Popup:
-        settings.quality = static_cast<PF_ParamValue>(param.default_value);
+        settings.Choice(param.index) = static_cast<PF_ParamValue>(param.default_value);
         break;
       case ParamKind::FloatSlider:
-        *SliderField(param, &settings) = param.default_value;
+        settings.Slider(param.index) = param.default_value;
         break;
       case ParamKind::FixedSlider:
-        settings.blend = static_cast<PF_Fixed>(std::lround(param.default_value * kFixedOne));
+        settings.Fixed(param.index) =
+            static_cast<PF_Fixed>(std::lround(param.default_value * kFixedOne));
         break;
       case ParamKind::Colour:
-        settings.pivot = param.default_colour;
+        settings.Colour(param.index) = param.default_colour;
         break;
       case ParamKind::Checkbox:
-        *CheckboxField(param, &settings) = param.default_value != 0.0 ? 1 : 0;
+        settings.Checkbox(param.index) = param.default_value != 0.0 ? 1 : 0;
         break;
     }
   }

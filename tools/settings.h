@@ -1,13 +1,15 @@
-// The effect's twelve parameters as the tool offers them: one flag each, with the
-// kind, range and default the module itself registers. The tool keeps only the
-// flag name and the persistent id of each parameter (ids are fixed for saved
-// projects); everything else is read from the module's recorded definitions.
+// The effect's parameters as the tool offers them: one flag each, with the
+// kind, range and default the module itself registers. The parameter table
+// (host/params.h) gives each parameter's flag and persistent id (ids are fixed
+// for saved projects); everything else is read from the module's recorded
+// definitions.
 #pragma once
 
 #include <map>
 #include <string>
 #include <vector>
 
+#include "host/params.h"
 #include "simhost/effect_settings.h"
 #include "simhost/host.h"
 
@@ -19,7 +21,7 @@ struct RegisteredParam {
   std::string flag;  // "contrast-width", without the dashes
   std::string name;  // "Contrast width", as registered
   A_long disk_id;
-  A_long index;  // position among the registered parameters, from 1
+  A_long index;  // ParamIndex: the position in the host's array and in the settings
   ParamKind kind;
   PF_ParamType param_type;
   PF_ParamFlags flags;
@@ -34,31 +36,23 @@ struct RegisteredParam {
 // The flag names, in the module's registration order.
 const std::vector<std::string>& ParamFlags();
 
-// Pairs each flag with the recorded definition of its persistent id. Throws
-// Failure naming the id when the module registered none, or another kind.
+// Pairs each row of `table` with the recorded definition of its persistent id.
+// Throws Failure naming the id when the module registered none, or another kind.
 std::vector<RegisteredParam> ReadRegisteredParams(
-    const std::vector<simhost::RecordedParam>& recorded);
+    const std::vector<simhost::RecordedParam>& recorded, ParamTable table = kParamTable);
 
 const RegisteredParam& FindParam(const std::vector<RegisteredParam>& params,
                                  const std::string& flag);
 
-// The settings' value of a parameter, by its persistent id. Throws Failure
-// for a parameter the settings do not hold: a fault of the tool, not of the
-// user's input.
-PF_FpLong* SliderField(const RegisteredParam& param, simhost::EffectSettings* settings);
-PF_ParamValue* CheckboxField(const RegisteredParam& param, simhost::EffectSettings* settings);
-
-// One in the host's 16.16 fixed point, in which the blend is kept.
-constexpr double kFixedOne = 65536.0;
-
 // Every value at the default the module registered.
-simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& params);
+simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& params,
+                                        ParamTable table = kParamTable);
 
 // ---- text (setting_text.cpp)
 
-// Sets one value from text: numbers for sliders (blend in percent), 1..5 or the
-// first word of a label for the quality, "R,G,B" bytes or "#RRGGBB" for the
-// pivot, on/off (true/false, yes/no, 1/0) for the checkboxes. Throws BadInput
+// Sets one value from text: numbers for sliders (a fixed slider such as the
+// blend in percent), the choice number or the first word of its label for a popup, "R,G,B" bytes or
+// "#RRGGBB" for a colour, on/off (true/false, yes/no, 1/0) for the checkboxes. Throws BadInput
 // naming the flag, the value and what is allowed.
 void ApplySetting(const RegisteredParam& param, const std::string& text,
                   simhost::EffectSettings* settings);

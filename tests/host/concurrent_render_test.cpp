@@ -34,10 +34,10 @@ struct Frames {
       HostImage* input = images.back().get();
       images.push_back(std::make_unique<HostImage>(format, 37, 23));
       FrameJob job;
-      job.settings.contrast = -90.0 + 7.0 * i;
-      job.settings.pivot = PF_Pixel{255, static_cast<A_u_char>(40 + 6 * i), 120, 90};
-      job.settings.quality = 1 + i % 5;
-      job.settings.gamma = i % 3 == 0 ? 1.0 : 0.8 + 0.05 * i;
+      job.settings.Slider(PARAM_CONTRAST) = -90.0 + 7.0 * i;
+      job.settings.Colour(PARAM_PIVOT) = PF_Pixel{255, static_cast<A_u_char>(40 + 6 * i), 120, 90};
+      job.settings.Choice(PARAM_QUALITY) = 1 + i % 5;
+      job.settings.Slider(PARAM_GAMMA) = i % 3 == 0 ? 1.0 : 0.8 + 0.05 * i;
       job.input = input;
       job.output = images.back().get();
       job.smart = smart;

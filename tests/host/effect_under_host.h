@@ -30,8 +30,8 @@ struct ReferenceCurve {
   ToneCurve curve{};
   float lut[kLutCapacity] = {};
 
-  ReferenceCurve(const simhost::EffectSettings& settings, int32_t table_size) {
-    BuildFrameCurve(simhost::FrameControlsOf(settings, table_size), lut, simhost::PortableSin,
+  explicit ReferenceCurve(const simhost::EffectSettings& settings) {
+    BuildFrameCurve(simhost::EffectInputOf(settings), lut, simhost::PortableSin,
                     simhost::PortableCos, &curve);
   }
   ReferenceCurve(const ReferenceCurve&) = delete;
@@ -109,15 +109,15 @@ inline std::vector<NamedSettings> SettingsCases() {
   std::vector<NamedSettings> cases;
   cases.push_back({"Defaults", simhost::EffectSettings{}});
   simhost::EffectSettings strong;
-  strong.contrast = 40.0;
-  strong.pivot = PF_Pixel{255, 200, 90, 30};
-  strong.width = 0.5;
-  strong.shadows_rolloff = 0.3;
-  strong.highlights_rolloff = 0.6;
+  strong.Slider(PARAM_CONTRAST) = 40.0;
+  strong.Colour(PARAM_PIVOT) = PF_Pixel{255, 200, 90, 30};
+  strong.Slider(PARAM_WIDTH) = 0.5;
+  strong.Slider(PARAM_SHADOWS_ROLLOFF) = 0.3;
+  strong.Slider(PARAM_HIGHLIGHTS_ROLLOFF) = 0.6;
   cases.push_back({"StrongContrastWarmPivot", strong});
   for (PF_ParamValue quality : {1, 2, 4, 5}) {
     simhost::EffectSettings sized = strong;
-    sized.quality = quality;
+    sized.Choice(PARAM_QUALITY) = quality;
     cases.push_back({quality == 1   ? "Quality1"
                      : quality == 2 ? "Quality2"
                      : quality == 4 ? "Quality4"
@@ -125,26 +125,26 @@ inline std::vector<NamedSettings> SettingsCases() {
                      sized});
   }
   simhost::EffectSettings pre;
-  pre.offset = -0.1;
-  pre.gamma = 2.2;
-  pre.gain = 1.3;
-  pre.contrast = -35.0;
+  pre.Slider(PARAM_OFFSET) = -0.1;
+  pre.Slider(PARAM_GAMMA) = 2.2;
+  pre.Slider(PARAM_GAIN) = 1.3;
+  pre.Slider(PARAM_CONTRAST) = -35.0;
   cases.push_back({"PreTransformNegativeContrast", pre});
   simhost::EffectSettings linear;
-  linear.offset = 0.05;
-  linear.gain = 1.7;
-  linear.contrast = 25.0;
+  linear.Slider(PARAM_OFFSET) = 0.05;
+  linear.Slider(PARAM_GAIN) = 1.7;
+  linear.Slider(PARAM_CONTRAST) = 25.0;
   cases.push_back({"LinearPreTransform", linear});
   simhost::EffectSettings clamped = strong;
-  clamped.contrast = 70.0;
-  clamped.clamp_white = 1;
-  clamped.clamp_black = 1;
+  clamped.Slider(PARAM_CONTRAST) = 70.0;
+  clamped.Checkbox(PARAM_CLAMP_WHITE) = 1;
+  clamped.Checkbox(PARAM_CLAMP_BLACK) = 1;
   cases.push_back({"ClampedBothEnds", clamped});
   simhost::EffectSettings half = strong;
-  half.blend = 3276800;  // 50 %
+  half.Fixed(PARAM_BLEND) = 3276800;  // 50 %
   cases.push_back({"BlendHalf", half});
   simhost::EffectSettings nearly = strong;
-  nearly.blend = 6547046;  // 99.9 %: a small mix, still the full transform
+  nearly.Fixed(PARAM_BLEND) = 6547046;  // 99.9 %: a small mix, still the full transform
   cases.push_back({"Blend99_9", nearly});
   return cases;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/effect_identity.h"
+#include "host/params.h"
 #include "host_sdk/host_constants.h"
 #include "tests/host/effect_under_host.h"
 
@@ -117,25 +118,19 @@ TEST(GlobalSetup, PremiereProWithoutBasicSuiteReportsTheAcquire) {
   EXPECT_TRUE(host.SupportedPixelFormats().empty());
 }
 
-TEST_P(EntryTest, ParamsSetupRegistersTwelveInOrder) {
+// The frozen definitions themselves are pinned in tests/host/params_test.cpp.
+TEST_P(EntryTest, ParamsSetupRegistersTheTableInOrder) {
   SimulatedHost host(GetParam(), EffectModule().Entry());
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
-  EXPECT_EQ(host.OutData().num_params, 13);
+  EXPECT_EQ(host.OutData().num_params, PARAM_COUNT);
   const auto& params = host.RecordedParams();
-  ASSERT_EQ(params.size(), 12u);
-  const A_long ids[] = {8, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13};
-  const PF_ParamType kinds[] = {7, 10, 10, 10, 10, 5, 10, 10, 10, 2, 4, 4};
+  ASSERT_EQ(params.size(), kParamTable.size());
   for (size_t i = 0; i < params.size(); ++i) {
     EXPECT_EQ(params[i].index, -1);
-    EXPECT_EQ(params[i].def.uu.id, ids[i]);
-    EXPECT_EQ(params[i].def.param_type, kinds[i]);
+    EXPECT_EQ(params[i].def.uu.id, kParamIdentities[i].disk_id);
+    EXPECT_EQ(params[i].def.param_type, kParamIdentities[i].kind);
     EXPECT_TRUE(params[i].name_terminated);
   }
-  EXPECT_STREQ(params[0].def.u.pd.u.namesptr,
-               "Fast (32 points)|Fair (64 points) |Good (128 points)|8-bit exact (256 points)|"
-               "10-bit exact (1024 points)");
-  EXPECT_STREQ(params[10].def.name, "Clamp white on output");
-  EXPECT_STREQ(params[11].def.name, "Clamp black on output");
   EXPECT_TRUE(host.Ledger().Entries().empty());
 }
 

@@ -65,8 +65,8 @@ struct Frame {
   PF_Err Render(const EffectSettings& settings) { return host.Render(settings, input, output); }
 
   // What the engine makes of the input over the whole frame.
-  std::vector<std::uint8_t> Expected(const EffectSettings& settings, int32_t table_size) {
-    const ReferenceCurve reference(settings, table_size);
+  std::vector<std::uint8_t> Expected(const EffectSettings& settings) {
+    const ReferenceCurve reference(settings);
     HostImage expected(input.Format(), kWidth, kHeight);
     expected.FillPattern(29);
     ApplyReference(reference.curve, input, expected, kHeight, kWidth);
@@ -99,8 +99,7 @@ TEST_P(RenderMatchesEngine, AtZeroDifference) {
   const EffectSettings& settings = std::get<1>(GetParam()).settings;
   Frame frame(format);
   ASSERT_EQ(frame.Render(settings), PF_Err_NONE);
-  EXPECT_EQ(frame.output.PixelBytes(),
-            frame.Expected(settings, LutSizeForQuality(settings.quality)));
+  EXPECT_EQ(frame.output.PixelBytes(), frame.Expected(settings));
   EXPECT_TRUE(frame.output.GuardsIntact());
   EXPECT_TRUE(frame.input.GuardsIntact());
   EXPECT_TRUE(frame.host.Ledger().Balanced()) << frame.host.Ledger().Describe();
@@ -122,11 +121,11 @@ INSTANTIATE_TEST_SUITE_P(EveryFormat, RenderMatchesEngine,
 TEST_F(RenderTest, LargeIntegerFramesMatchTheEngine) {
   constexpr A_long kSide = 1024;
   EffectSettings blended;
-  blended.contrast = 40.0;
-  blended.blend = 30 * 65536;  // 30 %
+  blended.Slider(PARAM_CONTRAST) = 40.0;
+  blended.Fixed(PARAM_BLEND) = 30 * 65536;  // 30 %
   EffectSettings gamma;
-  gamma.gamma = 0.6;
-  gamma.offset = 0.02;
+  gamma.Slider(PARAM_GAMMA) = 0.6;
+  gamma.Slider(PARAM_OFFSET) = 0.02;
   for (HostPixelFormat format :
        {HostPixelFormat::ARGB8, HostPixelFormat::BGRA8, HostPixelFormat::ARGB16}) {
     for (const EffectSettings& settings : {blended, gamma}) {
@@ -135,7 +134,7 @@ TEST_F(RenderTest, LargeIntegerFramesMatchTheEngine) {
       input.FillPattern(5);
       HostImage output(format, kSide, kSide);
       ASSERT_EQ(host.Render(settings, input, output), PF_Err_NONE);
-      const ReferenceCurve reference(settings, LutSizeForQuality(settings.quality));
+      const ReferenceCurve reference(settings);
       HostImage expected(format, kSide, kSide);
       ApplyReference(reference.curve, input, expected, kSide, kSide);
       EXPECT_EQ(output.PixelBytes(), expected.PixelBytes()) << FormatName(format);
@@ -145,12 +144,12 @@ TEST_F(RenderTest, LargeIntegerFramesMatchTheEngine) {
 
 TEST_F(RenderTest, BottomUpRowsMatchTheEngineInEveryFormat) {
   EffectSettings settings;
-  settings.contrast = 55.0;
+  settings.Slider(PARAM_CONTRAST) = 55.0;
   for (HostPixelFormat format : kAllFormats) {
     SCOPED_TRACE(FormatName(format));
     Frame frame(format, RowOrder::BottomUp);
     ASSERT_EQ(frame.Render(settings), PF_Err_NONE);
-    EXPECT_EQ(frame.output.PixelBytes(), frame.Expected(settings, 128));
+    EXPECT_EQ(frame.output.PixelBytes(), frame.Expected(settings));
     EXPECT_TRUE(frame.output.GuardsIntact());
   }
 }
@@ -161,11 +160,12 @@ TEST_F(RenderTest, QualityOutsideTheChoicesUsesTheDefaultTable) {
     for (PF_ParamValue quality : {0, 6, -1, 1000}) {
       SCOPED_TRACE(std::string(FormatName(format)) + " quality " + std::to_string(quality));
       EffectSettings settings;
-      settings.contrast = 60.0;
-      settings.quality = quality;
+      settings.Slider(PARAM_CONTRAST) = 60.0;
+      EffectSettings default_table = settings;  // quality 3: 128 points
+      settings.Choice(PARAM_QUALITY) = quality;
       Frame frame(format);
       ASSERT_EQ(frame.Render(settings), PF_Err_NONE);
-      EXPECT_EQ(frame.output.PixelBytes(), frame.Expected(settings, 128));
+      EXPECT_EQ(frame.output.PixelBytes(), frame.Expected(default_table));
     }
   }
 }
@@ -210,18 +210,18 @@ TEST_F(RenderTest, EmptyOrInvertedExtentGivesNoRows) {
 
 TEST_F(RenderTest, FloatWalkIgnoresAnExtentHintLargerThanTheFrame) {
   EffectSettings settings;
-  settings.contrast = 45.0;
+  settings.Slider(PARAM_CONTRAST) = 45.0;
   Frame frame(HostPixelFormat::BGRAFloat);
   frame.output.SetExtentHint(PF_LRect{0, 0, 4 * kWidth, 40 * kHeight});
   ASSERT_EQ(frame.Render(settings), PF_Err_NONE);
   EXPECT_TRUE(frame.output.GuardsIntact());
   EXPECT_TRUE(frame.input.GuardsIntact());
-  EXPECT_EQ(frame.output.PixelBytes(), frame.Expected(settings, 128));
+  EXPECT_EQ(frame.output.PixelBytes(), frame.Expected(settings));
 }
 
 TEST_F(RenderTest, FloatWalkStopsAtASmallerInputLayer) {
   EffectSettings settings;
-  settings.contrast = 45.0;
+  settings.Slider(PARAM_CONTRAST) = 45.0;
   SimulatedHost host(HostMode::PremierePro, EffectModule().Entry());
   HostImage input(HostPixelFormat::BGRAFloat, 5, 3, 0);
   HostImage output(HostPixelFormat::BGRAFloat, kWidth, kHeight, 0);
@@ -229,7 +229,7 @@ TEST_F(RenderTest, FloatWalkStopsAtASmallerInputLayer) {
   output.FillPattern(4);
   HostImage expected(HostPixelFormat::BGRAFloat, kWidth, kHeight, 0);
   expected.FillPattern(4);
-  const ReferenceCurve reference(settings, 128);
+  const ReferenceCurve reference(settings);
   ApplyReference(reference.curve, input, expected, 3, 5);
 
   ASSERT_EQ(host.Render(settings, input, output), PF_Err_NONE);
@@ -246,8 +246,8 @@ TEST_F(RenderTest, FullBlendInAfterEffectsCopiesByRenderQuality) {
       Frame frame(format);
       frame.host.SetRenderQuality(quality);
       EffectSettings settings;
-      settings.blend = kBlendFull;
-      settings.contrast = 80.0;
+      settings.Fixed(PARAM_BLEND) = kBlendFull;
+      settings.Slider(PARAM_CONTRAST) = 80.0;
       ASSERT_EQ(frame.Render(settings), PF_Err_NONE);
       ASSERT_EQ(frame.host.Copies().size(), 1u);
       EXPECT_EQ(frame.host.Copies()[0].via,
@@ -264,7 +264,7 @@ TEST_F(RenderTest, FullBlendInPremiereProCopiesWithoutThePixelFormatSuite) {
   for (HostPixelFormat format : {HostPixelFormat::BGRA8, HostPixelFormat::BGRAFloat}) {
     Frame frame(format);
     EffectSettings settings;
-    settings.blend = kBlendFull;
+    settings.Fixed(PARAM_BLEND) = kBlendFull;
     ASSERT_EQ(frame.Render(settings), PF_Err_NONE);
     ASSERT_EQ(frame.host.Copies().size(), 1u);
     EXPECT_EQ(frame.host.Copies()[0].via, CopyVia::Utils);
@@ -280,7 +280,7 @@ TEST_F(RenderTest, FailedCopyPassesTheCodeOn) {
     Frame frame(format);
     frame.host.Faults().copy_code = PF_Err_OUT_OF_MEMORY;
     EffectSettings settings;
-    settings.blend = kBlendFull;
+    settings.Fixed(PARAM_BLEND) = kBlendFull;
     EXPECT_EQ(frame.Render(settings), PF_Err_OUT_OF_MEMORY);
     EXPECT_TRUE(frame.host.Ledger().Balanced()) << frame.host.Ledger().Describe();
   }
@@ -290,21 +290,21 @@ TEST_F(RenderTest, FailedCopyPassesTheCodeOn) {
 
 TEST_F(RenderTest, UnreportedPremiereFormatIsTakenAsEightBitBgra) {
   EffectSettings settings;
-  settings.contrast = 30.0;
+  settings.Slider(PARAM_CONTRAST) = 30.0;
   Frame frame(HostPixelFormat::BGRA8);
   frame.host.SetPixelFormatReport(simhost::PixelFormatReport::LeaveUnchanged);
   ASSERT_EQ(frame.Render(settings), PF_Err_NONE);
   EXPECT_EQ(frame.host.GetPixelFormatCalls(), 1);
-  EXPECT_EQ(frame.output.PixelBytes(), frame.Expected(settings, 128));
+  EXPECT_EQ(frame.output.PixelBytes(), frame.Expected(settings));
 }
 
 TEST_F(RenderTest, PixelFormatQueryCodeIsNotExamined) {
   EffectSettings settings;
-  settings.contrast = 30.0;
+  settings.Slider(PARAM_CONTRAST) = 30.0;
   Frame frame(HostPixelFormat::BGRAFloat);
   frame.host.Faults().get_pixel_format_code = PF_Err_INTERNAL_STRUCT_DAMAGED;
   ASSERT_EQ(frame.Render(settings), PF_Err_NONE);
-  EXPECT_EQ(frame.output.PixelBytes(), frame.Expected(settings, 128));
+  EXPECT_EQ(frame.output.PixelBytes(), frame.Expected(settings));
 }
 
 TEST_F(RenderTest, OtherPremiereFormatReturns514AndReleasesTheSuite) {
@@ -371,7 +371,7 @@ TEST_F(RenderTest, MissingHandlerSuiteReturns516WithoutMessageAndReleasesTheRest
       Frame frame(missing.format);
       frame.host.Faults().FailSuite(missing.suite, kind);
       EffectSettings settings;
-      settings.blend = missing.blend;
+      settings.Fixed(PARAM_BLEND) = missing.blend;
       EXPECT_EQ(frame.Render(settings), PF_Err_BAD_CALLBACK_PARAM);
       EXPECT_TRUE(frame.Untouched());
       EXPECT_TRUE(frame.host.Copies().empty());
@@ -389,7 +389,7 @@ TEST_F(RenderTest, FailedColourConversionEndsTheRenderWithItsCode) {
       Frame frame(format);
       frame.host.Faults().color_conversion_code = 1;
       EffectSettings settings;
-      settings.blend = blend;
+      settings.Fixed(PARAM_BLEND) = blend;
       EXPECT_EQ(frame.Render(settings), 1);
       EXPECT_TRUE(frame.Untouched());
       EXPECT_TRUE(frame.host.Iterations().empty());

@@ -130,8 +130,8 @@ TEST(SmartRender, LargeIntegerFramesMatchTheClassicRender) {
   ASSERT_TRUE(EffectModule().IsLoaded()) << EffectModule().Error();
   constexpr A_long kSide = 1024;
   EffectSettings settings;
-  settings.contrast = 40.0;
-  settings.gamma = 0.6;
+  settings.Slider(PARAM_CONTRAST) = 40.0;
+  settings.Slider(PARAM_GAMMA) = 0.6;
   for (HostPixelFormat format : {HostPixelFormat::ARGB8, HostPixelFormat::ARGB16}) {
     HostImage input(format, kSide, kSide);
     input.FillPattern(5);
@@ -155,7 +155,7 @@ TEST_P(SmartFloatMatchesEngine, BitForBit) {
   const EffectSettings& settings = GetParam().settings;
   SmartCase smart(HostPixelFormat::ARGBFloat);
   ASSERT_EQ(smart.Render(settings), PF_Err_NONE);
-  const ReferenceCurve reference(settings, LutSizeForQuality(settings.quality));
+  const ReferenceCurve reference(settings);
   HostImage expected(HostPixelFormat::ARGBFloat, kWidth, kHeight);
   ApplyReference(reference.curve, smart.input, expected, kHeight, kWidth);
   EXPECT_EQ(smart.output.PixelBytes(), expected.PixelBytes());
@@ -201,7 +201,7 @@ TEST(SmartPreRender, ChecksOutItsOwnLayerWithTheRequestAndAnswersWithItsRectangl
 TEST(SmartRender, MatchesInputAndOutputInLayerCoordinatesAndClearsWhatTheInputMisses) {
   ASSERT_TRUE(EffectModule().IsLoaded()) << EffectModule().Error();
   EffectSettings settings;
-  settings.contrast = 45.0;
+  settings.Slider(PARAM_CONTRAST) = 45.0;
   for (HostPixelFormat format :
        {HostPixelFormat::ARGB8, HostPixelFormat::ARGB16, HostPixelFormat::ARGBFloat}) {
     SCOPED_TRACE(static_cast<int>(format));
@@ -212,7 +212,7 @@ TEST(SmartRender, MatchesInputAndOutputInLayerCoordinatesAndClearsWhatTheInputMi
     smart.frame.output.origin_y = -1;
     ASSERT_EQ(smart.Render(settings), PF_Err_NONE);
 
-    const ReferenceCurve reference(settings, 128);
+    const ReferenceCurve reference(settings);
     HostImage whole(format, kWidth, kHeight);
     ApplyReference(reference.curve, smart.input, whole, kHeight, kWidth);
     const std::size_t size = simhost::PixelSize(format);
@@ -265,8 +265,8 @@ TEST(SmartRender, WithoutAnOutputWorldNothingIsWritten) {
 TEST(SmartRender, FullBlendIsTheHostsCopyAtEveryDepth) {
   ASSERT_TRUE(EffectModule().IsLoaded()) << EffectModule().Error();
   EffectSettings settings;
-  settings.contrast = 50.0;
-  settings.blend = kBlendFull;
+  settings.Slider(PARAM_CONTRAST) = 50.0;
+  settings.Fixed(PARAM_BLEND) = kBlendFull;
   for (HostPixelFormat format :
        {HostPixelFormat::ARGB8, HostPixelFormat::ARGB16, HostPixelFormat::ARGBFloat}) {
     SmartCase smart(format);
@@ -316,7 +316,7 @@ const SmartFault kSmartFaults[] = {
 TEST(SmartRenderFailure, EveryCallbackErrorIsReturnedUnchangedAndEverythingIsGivenBack) {
   ASSERT_TRUE(EffectModule().IsLoaded()) << EffectModule().Error();
   EffectSettings settings;
-  settings.contrast = 30.0;
+  settings.Slider(PARAM_CONTRAST) = 30.0;
   for (const SmartFault& fault : kSmartFaults) {
     for (PF_Err code : {PF_Interrupt_CANCEL, PF_Err_OUT_OF_MEMORY}) {
       for (HostPixelFormat format :
@@ -336,7 +336,7 @@ TEST(SmartRenderFailure, EveryCallbackErrorIsReturnedUnchangedAndEverythingIsGiv
 TEST(SmartRenderFailure, AFullBlendsFailedCopyIsReturned) {
   ASSERT_TRUE(EffectModule().IsLoaded()) << EffectModule().Error();
   EffectSettings settings;
-  settings.blend = kBlendFull;
+  settings.Fixed(PARAM_BLEND) = kBlendFull;
   SmartCase smart(HostPixelFormat::ARGBFloat);
   smart.host.Faults().copy_code = PF_Interrupt_CANCEL;
   EXPECT_EQ(smart.Render(settings), PF_Interrupt_CANCEL);

@@ -136,10 +136,10 @@ TEST(Render, PassesTheSettingsInTheHostsEncodings) {
     HostImage output(HostPixelFormat::BGRA8, 8, 6, 4, RowOrder::BottomUp);
     output.SetExtentHint(PF_LRect{1, 2, 7, 5});
     EffectSettings settings;
-    settings.quality = 5;
-    settings.contrast = -12.5;
-    settings.blend = 6553600;
-    settings.clamp_black = 1;
+    settings.Choice(PARAM_QUALITY) = 5;
+    settings.Slider(PARAM_CONTRAST) = -12.5;
+    settings.Fixed(PARAM_BLEND) = 6553600;
+    settings.Checkbox(PARAM_CLAMP_BLACK) = 1;
     const Script script = [&](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef** params,
                               PF_LayerDef* out) {
       if (cmd == PF_Cmd_PARAMS_SETUP) return RegisterTheEffectsParams(in);

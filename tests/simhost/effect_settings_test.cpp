@@ -24,12 +24,12 @@ std::vector<simhost::RecordedParam> Registered() {
 
 TEST(BuildRenderParams, FollowsTheRegistrationOrderAndFindsValuesById) {
   simhost::EffectSettings settings;
-  settings.quality = 5;
-  settings.gain = 1.5;
-  settings.width = 0.25;
-  settings.blend = 3276800;
-  settings.clamp_black = 1;
-  settings.pivot = {255, 1, 2, 3};
+  settings.Choice(PARAM_QUALITY) = 5;
+  settings.Slider(PARAM_GAIN) = 1.5;
+  settings.Slider(PARAM_WIDTH) = 0.25;
+  settings.Fixed(PARAM_BLEND) = 3276800;
+  settings.Checkbox(PARAM_CLAMP_BLACK) = 1;
+  settings.Colour(PARAM_PIVOT) = {255, 1, 2, 3};
   std::vector<simhost::RecordedParam> registered = Registered();
   std::reverse(registered.begin(), registered.end());
   PF_EffectWorld input{};

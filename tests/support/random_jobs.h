@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "host/param_values.h"
 #include "host_sdk/host_constants.h"
 #include "simhost/host.h"
 
@@ -72,22 +73,40 @@ class JobMaker {
     return odd[Pick(5)];
   }
 
+  // Every parameter of the table, in its order: sliders over their slider
+  // range, now and then beyond it; a popup now and then outside its choices.
   simhost::EffectSettings MakeSettings() {
     simhost::EffectSettings s;
-    s.quality = Chance(20) ? static_cast<PF_ParamValue>(Pick(9)) - 2
-                           : static_cast<PF_ParamValue>(1 + Pick(5));
-    s.offset = Slider(-1.0, 1.0);
-    s.gamma = Slider(0.0, 2.0);
-    s.gain = Slider(0.0, 2.0);
-    s.contrast = Slider(-100.0, 100.0);
-    s.pivot = PF_Pixel{static_cast<A_u_char>(Pick(256)), static_cast<A_u_char>(Pick(256)),
+    for (const ParamIdentity& p : kParamTable) {
+      switch (p.kind) {
+        case PF_Param_POPUP: {
+          const auto choices = static_cast<std::uint32_t>(p.valid_max - p.valid_min) + 1;
+          const auto first = static_cast<PF_ParamValue>(p.valid_min);
+          s.Choice(p.index) = Chance(20) ? static_cast<PF_ParamValue>(Pick(choices + 4)) + first - 3
+                                         : static_cast<PF_ParamValue>(Pick(choices)) + first;
+          break;
+        }
+        case PF_Param_FLOAT_SLIDER:
+          s.Slider(p.index) = Slider(p.slider_min, p.slider_max);
+          break;
+        case PF_Param_FIX_SLIDER: {
+          const PF_Fixed high = FixedOfNumber(p.valid_max);
+          s.Fixed(p.index) =
+              Chance(8) ? high : static_cast<PF_Fixed>(Pick(static_cast<std::uint32_t>(high) + 1));
+          break;
+        }
+        case PF_Param_COLOR:
+          s.Colour(p.index) =
+              PF_Pixel{static_cast<A_u_char>(Pick(256)), static_cast<A_u_char>(Pick(256)),
                        static_cast<A_u_char>(Pick(256)), static_cast<A_u_char>(Pick(256))};
-    s.width = Slider(0.001, 1.0);
-    s.shadows_rolloff = Slider(0.0, 1.0);
-    s.highlights_rolloff = Slider(0.0, 1.0);
-    s.blend = Chance(8) ? 6553600 : static_cast<PF_Fixed>(Pick(6553601));
-    s.clamp_white = static_cast<PF_ParamValue>(Pick(2));
-    s.clamp_black = static_cast<PF_ParamValue>(Pick(2));
+          break;
+        case PF_Param_CHECKBOX:
+          s.Checkbox(p.index) = static_cast<PF_ParamValue>(Pick(2));
+          break;
+        default:
+          break;
+      }
+    }
     return s;
   }
 

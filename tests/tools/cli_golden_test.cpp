@@ -125,12 +125,12 @@ const std::vector<std::string> kGrade = {
 
 simhost::EffectSettings GradeSettings() {
   simhost::EffectSettings settings;
-  settings.contrast = 42.5;
-  settings.pivot = {255, 90, 120, 150};
-  settings.shadows_rolloff = 0.2;
-  settings.highlights_rolloff = 0.35;
-  settings.gamma = 1.1;
-  settings.blend = static_cast<PF_Fixed>(12.5 * 65536);
+  settings.Slider(PARAM_CONTRAST) = 42.5;
+  settings.Colour(PARAM_PIVOT) = {255, 90, 120, 150};
+  settings.Slider(PARAM_SHADOWS_ROLLOFF) = 0.2;
+  settings.Slider(PARAM_HIGHLIGHTS_ROLLOFF) = 0.35;
+  settings.Slider(PARAM_GAMMA) = 1.1;
+  settings.Fixed(PARAM_BLEND) = static_cast<PF_Fixed>(12.5 * 65536);
   return settings;
 }
 
@@ -270,7 +270,7 @@ TEST(Sequence, EveryFrameIsRenderedAndReportedOnAPlainLine) {
   EXPECT_NE(run.err.find("frame 1005 -> "), std::string::npos) << run.err;
   EXPECT_FALSE(std::filesystem::exists(folder / "graded.1004.png"));
   simhost::EffectSettings settings;
-  settings.contrast = 30;
+  settings.Slider(PARAM_CONTRAST) = 30;
   for (int frame : {1001, 1002, 1003, 1005}) {
     const TestImage input = ReadTestImage(folder / ("shot." + std::to_string(frame) + ".png"));
     std::vector<float> rgba;

@@ -42,8 +42,8 @@ TEST(CurvePlot, TheCurveLiesOverTheTablePointsInItsOwnColoursAtEveryTableSize) {
   // green both stand far above its blue.
   for (int quality = 1; quality <= 5; ++quality) {
     simhost::EffectSettings settings;
-    settings.quality = quality;
-    settings.contrast = 30.0;
+    settings.Choice(PARAM_QUALITY) = quality;
+    settings.Slider(PARAM_CONTRAST) = 30.0;
     auto model = std::make_unique<CurveModel>();
     BuildCurveModel(settings, model.get());
     const CurvePicture plot = PlotCurve(*model, {{"contrast 30"}});

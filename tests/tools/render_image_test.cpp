@@ -60,7 +60,7 @@ TEST(FloatBands, EqualOneRenderOfTheWholeImage) {
   Image banded = whole;
   const std::vector<float> original = whole.samples_float;
   simhost::EffectSettings settings = DefaultSettings(effect.Params());
-  settings.contrast = 35.0;
+  settings.Slider(PARAM_CONTRAST) = 35.0;
   const auto one = effect.MakeHost(path.mode, 1);
   ASSERT_EQ(RenderImage(*one, settings, path, &whole), 0);
   ASSERT_NE(whole.samples_float, original);  // a band left out would show

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
+#include <vector>
 
+#include "host/params.h"
+#include "simhost/host.h"
 #include "tools/effect.h"
 #include "tools/preset.h"
 #include "tools/tool_error.h"
@@ -23,42 +27,41 @@ simhost::EffectSettings Apply(const std::string& flag, const std::string& text) 
 
 TEST(Settings, DefaultsAndOrderComeFromTheModulesRegistration) {
   const auto& params = TheEffect().Params();
-  ASSERT_EQ(params.size(), 12u);
-  EXPECT_EQ(params[0].flag, "quality");
-  EXPECT_EQ(params[11].flag, "clamp-black");
+  ASSERT_EQ(params.size(), kParamTable.size());
+  EXPECT_EQ(params.front().flag, "quality");
+  EXPECT_EQ(params.back().flag, "clamp-black");
   EXPECT_EQ(FindParam(params, "contrast-width").name, "Contrast width");
   EXPECT_EQ(FindParam(params, "contrast-width").valid_min, static_cast<double>(0.001f));
   const simhost::EffectSettings defaults = DefaultSettings(params);
-  EXPECT_EQ(defaults.quality, 3);
-  EXPECT_EQ(defaults.gamma, 1.0);
-  EXPECT_EQ(defaults.pivot.red, 128);
-  EXPECT_EQ(defaults.blend, 0);
+  EXPECT_EQ(defaults.Choice(PARAM_QUALITY), 3);
+  EXPECT_EQ(defaults.Slider(PARAM_GAMMA), 1.0);
+  EXPECT_EQ(defaults.Colour(PARAM_PIVOT).red, 128);
+  EXPECT_EQ(defaults.Fixed(PARAM_BLEND), 0);
 }
 
 TEST(Settings, ValuesAreReadInEveryAcceptedForm) {
-  EXPECT_EQ(Apply("quality", "fair").quality, 2);
-  EXPECT_EQ(Apply("quality", "10-BIT").quality, 5);
-  EXPECT_EQ(Apply("quality", "4").quality, 4);
-  EXPECT_EQ(Apply("contrast", "-37.25").contrast, -37.25);
-  EXPECT_EQ(Apply("blend", "100").blend, 6553600);
-  EXPECT_EQ(Apply("blend", "99.9").blend, 6547046);
-  EXPECT_EQ(Apply("clamp-white", "yes").clamp_white, 1);
-  EXPECT_EQ(Apply("clamp-black", "off").clamp_black, 0);
-  const PF_Pixel hex = Apply("pivot", "#0aF080").pivot;
+  EXPECT_EQ(Apply("quality", "fair").Choice(PARAM_QUALITY), 2);
+  EXPECT_EQ(Apply("quality", "10-BIT").Choice(PARAM_QUALITY), 5);
+  EXPECT_EQ(Apply("quality", "4").Choice(PARAM_QUALITY), 4);
+  EXPECT_EQ(Apply("contrast", "-37.25").Slider(PARAM_CONTRAST), -37.25);
+  EXPECT_EQ(Apply("blend", "100").Fixed(PARAM_BLEND), 6553600);
+  EXPECT_EQ(Apply("blend", "99.9").Fixed(PARAM_BLEND), 6547046);
+  EXPECT_EQ(Apply("clamp-white", "yes").Checkbox(PARAM_CLAMP_WHITE), 1);
+  EXPECT_EQ(Apply("clamp-black", "off").Checkbox(PARAM_CLAMP_BLACK), 0);
+  const PF_Pixel hex = Apply("pivot", "#0aF080").Colour(PARAM_PIVOT);
   EXPECT_EQ(hex.red, 10);
   EXPECT_EQ(hex.green, 240);
   EXPECT_EQ(hex.blue, 128);
-  const PF_Pixel bytes = Apply("pivot", "1,2,255").pivot;
+  const PF_Pixel bytes = Apply("pivot", "1,2,255").Colour(PARAM_PIVOT);
   EXPECT_EQ(bytes.red, 1);
   EXPECT_EQ(bytes.blue, 255);
   // Typed at the precision the host keeps the range in, then held inside it.
-  EXPECT_EQ(Apply("contrast-width", "0.001").width, static_cast<double>(0.001f));
+  EXPECT_EQ(Apply("contrast-width", "0.001").Slider(PARAM_WIDTH), static_cast<double>(0.001f));
 }
 
 TEST(Settings, OutOfRangeAndMalformedValuesAreRefused) {
   for (const auto& [flag, text] :
        std::vector<std::pair<std::string, std::string>>{{"gamma", "10.001"},
-                                                        {"gamma", "-0"},
                                                         {"offset", "inf"},
                                                         {"gain", "nan"},
                                                         {"quality", "2.5"},
@@ -71,19 +74,18 @@ TEST(Settings, OutOfRangeAndMalformedValuesAreRefused) {
                                                         {"blend", "-1"},
                                                         {"contrast", ""},
                                                         {"contrast", "5 "}}) {
-    if (flag == "gamma" && text == "-0") continue;  // -0 equals the minimum 0 and is allowed
     EXPECT_THROW(Apply(flag, text), ToolError) << flag << " " << text;
   }
-  EXPECT_EQ(Apply("gamma", "-0").gamma, 0.0);
+  EXPECT_EQ(Apply("gamma", "-0").Slider(PARAM_GAMMA), 0.0);  // equals the minimum 0
 }
 
 TEST(Settings, TextOfEveryValueReadsBackToTheSameSetting) {
   simhost::EffectSettings settings = DefaultSettings(TheEffect().Params());
-  settings.contrast = 0.1 + 0.2;
-  settings.offset = -4.999999999;
-  settings.blend = 12345;
-  settings.pivot = {255, 1, 2, 3};
-  settings.clamp_white = 1;
+  settings.Slider(PARAM_CONTRAST) = 0.1 + 0.2;
+  settings.Slider(PARAM_OFFSET) = -4.999999999;
+  settings.Fixed(PARAM_BLEND) = 12345;
+  settings.Colour(PARAM_PIVOT) = {255, 1, 2, 3};
+  settings.Checkbox(PARAM_CLAMP_WHITE) = 1;
   for (const RegisteredParam& param : TheEffect().Params()) {
     simhost::EffectSettings copy = DefaultSettings(TheEffect().Params());
     ApplySetting(param, SettingText(param, settings), &copy);
@@ -93,16 +95,57 @@ TEST(Settings, TextOfEveryValueReadsBackToTheSameSetting) {
   WritePreset(path, TheEffect().Params(), settings);
   simhost::EffectSettings read = DefaultSettings(TheEffect().Params());
   ReadPreset(path, TheEffect().Params(), &read);
-  EXPECT_EQ(read.quality, settings.quality);
-  EXPECT_EQ(read.offset, settings.offset);
-  EXPECT_EQ(read.contrast, settings.contrast);
-  EXPECT_EQ(read.width, settings.width);
-  EXPECT_EQ(read.blend, settings.blend);
-  EXPECT_EQ(read.pivot.red, settings.pivot.red);
-  EXPECT_EQ(read.pivot.blue, settings.pivot.blue);
-  EXPECT_EQ(read.clamp_white, settings.clamp_white);
-  EXPECT_EQ(read.clamp_black, settings.clamp_black);
+  for (const RegisteredParam& param : TheEffect().Params()) {
+    EXPECT_EQ(SettingText(param, read), SettingText(param, settings)) << param.flag;
+  }
   std::filesystem::remove(path);
+}
+
+// ---- A parameter added to the table: the tool and the simulated host follow
+// the table alone.
+
+void FeedsNoControl(const ParamValue&, EffectInput*) {}
+
+// The effect's rows and a checkbox more: on by default in After Effects only,
+// off for projects saved before it existed.
+ParamTable ExtendedTable() {
+  static const std::vector<ParamIdentity> rows = [] {
+    std::vector<ParamIdentity> all(std::begin(kParamIdentities), std::end(kParamIdentities));
+    all.push_back({PARAM_COUNT, 99, PF_Param_CHECKBOX, STR_NONE,
+                   PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS, STR_NONE, 0, 1, 0, 1,
+                   ParamDefaults{1, 0, 0}, 0, 0, "extra-switch", FeedsNoControl});
+    return all;
+  }();
+  return ParamTable{rows.data(), rows.data() + rows.size()};
+}
+
+PF_ParamValue rendered_extra = -1;
+
+PF_Err ExtendedEffect(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+                      PF_LayerDef*, void*) {
+  if (cmd == PF_Cmd_PARAMS_SETUP) return RegisterParams(in_data, out_data, ExtendedTable());
+  if (cmd == PF_Cmd_RENDER) rendered_extra = params[PARAM_COUNT]->u.bd.value;
+  return PF_Err_NONE;
+}
+
+TEST(ParamTable, AnExtraRowReachesTheToolsFlagAndTheHostsRenderArray) {
+  simhost::SimulatedHost premiere(simhost::HostMode::PremierePro, ExtendedEffect);
+  ASSERT_EQ(premiere.ParamsSetup(), PF_Err_NONE);
+  EXPECT_EQ(premiere.RegisteredParams().back().def.u.bd.dephault, 0);
+
+  simhost::SimulatedHost host(simhost::HostMode::AfterEffects, ExtendedEffect);
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  EXPECT_EQ(host.RegisteredParams().back().def.u.bd.value, 0);  // for old projects
+  const auto params = ReadRegisteredParams(host.RegisteredParams(), ExtendedTable());
+  const RegisteredParam& extra = FindParam(params, "extra-switch");
+  simhost::EffectSettings settings = DefaultSettings(params, ExtendedTable());
+  simhost::HostImage input(simhost::HostPixelFormat::ARGB8, 2, 2);
+  simhost::HostImage output(simhost::HostPixelFormat::ARGB8, 2, 2);
+  ASSERT_EQ(host.Render(settings, input, output), PF_Err_NONE);
+  EXPECT_EQ(rendered_extra, 1);  // the default, not the old projects' value
+  ApplySetting(extra, "off", &settings);
+  ASSERT_EQ(host.Render(settings, input, output), PF_Err_NONE);
+  EXPECT_EQ(rendered_extra, 0);
 }
 
 }  // namespace

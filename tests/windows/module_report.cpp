@@ -203,13 +203,14 @@ std::vector<NamedSettings> SettingsMatrix() {
   std::vector<NamedSettings> matrix;
   auto add = [&](const std::string& name, const std::function<void(EffectSettings&)>& change) {
     EffectSettings settings;
-    settings.contrast = 35.0;
+    settings.Slider(PARAM_CONTRAST) = 35.0;
     change(settings);
     matrix.push_back({name, settings});
   };
   add("registered_defaults", [](EffectSettings& s) { s = EffectSettings{}; });
   for (int quality = 1; quality <= 5; ++quality) {
-    add("quality_" + std::to_string(quality), [&](EffectSettings& s) { s.quality = quality; });
+    add("quality_" + std::to_string(quality),
+        [&](EffectSettings& s) { s.Choice(PARAM_QUALITY) = quality; });
   }
   const std::pair<const char*, PF_Pixel> pivots[] = {{"black", {255, 0, 0, 0}},
                                                      {"white", {255, 255, 255, 255}},
@@ -222,81 +223,82 @@ std::vector<NamedSettings> SettingsMatrix() {
     for (double contrast : {60.0, -60.0}) {
       add(std::string("pivot_") + name + "_contrast_" + std::to_string(static_cast<int>(contrast)),
           [&](EffectSettings& s) {
-            s.pivot = pivot;
-            s.contrast = contrast;
+            s.Colour(PARAM_PIVOT) = pivot;
+            s.Slider(PARAM_CONTRAST) = contrast;
           });
     }
   }
   for (double contrast : {-100.0, -99.9, -50.0, -0.01, 0.0, 0.01, 20.0, 75.0, 100.0}) {
-    add("contrast_" + Bits(contrast), [&](EffectSettings& s) { s.contrast = contrast; });
+    add("contrast_" + Bits(contrast),
+        [&](EffectSettings& s) { s.Slider(PARAM_CONTRAST) = contrast; });
   }
   for (double width : {0.001, 0.01, 0.3, 0.75, 1.0}) {
-    add("width_" + Bits(width), [&](EffectSettings& s) { s.width = width; });
+    add("width_" + Bits(width), [&](EffectSettings& s) { s.Slider(PARAM_WIDTH) = width; });
   }
   const std::pair<double, double> rolloffs[] = {{1.0, 0.0}, {0.0, 1.0}, {1.0, 1.0}, {0.3, 0.7}};
   for (const auto& [shadows, highlights] : rolloffs) {
     add("rolloff_" + Bits(shadows) + "_" + Bits(highlights), [&](EffectSettings& s) {
-      s.shadows_rolloff = shadows;
-      s.highlights_rolloff = highlights;
+      s.Slider(PARAM_SHADOWS_ROLLOFF) = shadows;
+      s.Slider(PARAM_HIGHLIGHTS_ROLLOFF) = highlights;
     });
   }
   for (double blend : {0.0, 12.5, 50.0, 99.9, 100.0}) {
-    add("blend_" + Bits(blend), [&](EffectSettings& s) { s.blend = Percent(blend); });
+    add("blend_" + Bits(blend), [&](EffectSettings& s) { s.Fixed(PARAM_BLEND) = Percent(blend); });
   }
   for (int white = 0; white <= 1; ++white) {
     for (int black = 0; black <= 1; ++black) {
       for (double offset : {0.2, -0.2}) {
         add("clamp_" + std::to_string(white) + std::to_string(black) + "_offset_" + Bits(offset),
             [&](EffectSettings& s) {
-              s.clamp_white = white;
-              s.clamp_black = black;
-              s.offset = offset;
+              s.Checkbox(PARAM_CLAMP_WHITE) = white;
+              s.Checkbox(PARAM_CLAMP_BLACK) = black;
+              s.Slider(PARAM_OFFSET) = offset;
             });
       }
     }
   }
   for (double gamma : {0.0, 0.45, 2.2, 10.0}) {
-    add("gamma_" + Bits(gamma), [&](EffectSettings& s) { s.gamma = gamma; });
+    add("gamma_" + Bits(gamma), [&](EffectSettings& s) { s.Slider(PARAM_GAMMA) = gamma; });
   }
   for (double gain : {0.0, 0.5, 3.0, 10.0}) {
-    add("gain_" + Bits(gain), [&](EffectSettings& s) { s.gain = gain; });
+    add("gain_" + Bits(gain), [&](EffectSettings& s) { s.Slider(PARAM_GAIN) = gain; });
   }
   for (double offset : {-5.0, -0.3, 0.25, 5.0}) {
-    add("offset_" + Bits(offset), [&](EffectSettings& s) { s.offset = offset; });
+    add("offset_" + Bits(offset), [&](EffectSettings& s) { s.Slider(PARAM_OFFSET) = offset; });
   }
   add("pre_transform_only", [](EffectSettings& s) {
-    s.contrast = 0.0;
-    s.gamma = 2.2;
-    s.gain = 1.3;
-    s.offset = -0.05;
+    s.Slider(PARAM_CONTRAST) = 0.0;
+    s.Slider(PARAM_GAMMA) = 2.2;
+    s.Slider(PARAM_GAIN) = 1.3;
+    s.Slider(PARAM_OFFSET) = -0.05;
   });
   add("everything", [](EffectSettings& s) {
-    s.quality = 5;
-    s.contrast = -80.0;
-    s.pivot = {255, 250, 240, 253};
-    s.width = 0.2;
-    s.shadows_rolloff = 0.6;
-    s.highlights_rolloff = 0.4;
-    s.blend = Percent(25.0);
-    s.clamp_white = 1;
-    s.clamp_black = 1;
-    s.gamma = 0.8;
-    s.gain = 1.1;
-    s.offset = 0.02;
+    s.Choice(PARAM_QUALITY) = 5;
+    s.Slider(PARAM_CONTRAST) = -80.0;
+    s.Colour(PARAM_PIVOT) = {255, 250, 240, 253};
+    s.Slider(PARAM_WIDTH) = 0.2;
+    s.Slider(PARAM_SHADOWS_ROLLOFF) = 0.6;
+    s.Slider(PARAM_HIGHLIGHTS_ROLLOFF) = 0.4;
+    s.Fixed(PARAM_BLEND) = Percent(25.0);
+    s.Checkbox(PARAM_CLAMP_WHITE) = 1;
+    s.Checkbox(PARAM_CLAMP_BLACK) = 1;
+    s.Slider(PARAM_GAMMA) = 0.8;
+    s.Slider(PARAM_GAIN) = 1.1;
+    s.Slider(PARAM_OFFSET) = 0.02;
   });
   // Values no host sends: the module must still answer them the same way.
   add("beyond_ranges", [](EffectSettings& s) {
-    s.quality = 9;
-    s.contrast = 250.0;
-    s.width = 0.0;
-    s.shadows_rolloff = -1.0;
-    s.highlights_rolloff = 3.0;
-    s.blend = Percent(150.0);
-    s.gamma = -1.0;
+    s.Choice(PARAM_QUALITY) = 9;
+    s.Slider(PARAM_CONTRAST) = 250.0;
+    s.Slider(PARAM_WIDTH) = 0.0;
+    s.Slider(PARAM_SHADOWS_ROLLOFF) = -1.0;
+    s.Slider(PARAM_HIGHLIGHTS_ROLLOFF) = 3.0;
+    s.Fixed(PARAM_BLEND) = Percent(150.0);
+    s.Slider(PARAM_GAMMA) = -1.0;
   });
   add("not_a_number", [](EffectSettings& s) {
-    s.contrast = std::numeric_limits<double>::quiet_NaN();
-    s.gain = std::numeric_limits<double>::quiet_NaN();
+    s.Slider(PARAM_CONTRAST) = std::numeric_limits<double>::quiet_NaN();
+    s.Slider(PARAM_GAIN) = std::numeric_limits<double>::quiet_NaN();
   });
   return matrix;
 }
@@ -369,7 +371,7 @@ void SmartRecords(simhost::EntryPointFunction entry, std::ostream& out,
     }
   }
   EffectSettings contrast;
-  contrast.contrast = 45.0;
+  contrast.Slider(PARAM_CONTRAST) = 45.0;
   const std::pair<const char*, SmartSetup> cases[] = {
       {"origins_differ",
        [](SimulatedHost&, simhost::SmartFrame& f) {
@@ -493,9 +495,9 @@ void FailureRecords(simhost::EntryPointFunction entry, std::ostream& out) {
   }
 
   EffectSettings contrast;
-  contrast.contrast = 45.0;
+  contrast.Slider(PARAM_CONTRAST) = 45.0;
   EffectSettings full_blend = contrast;
-  full_blend.blend = Percent(100.0);
+  full_blend.Fixed(PARAM_BLEND) = Percent(100.0);
   struct RenderFault {
     const char* label;
     HostMode mode;
@@ -575,12 +577,12 @@ void LargeFrameRecords(simhost::EntryPointFunction entry, std::ostream& out, Hos
 void IntegerTableRecords(simhost::EntryPointFunction entry, std::ostream& out) {
   constexpr A_long kSide = 4096;
   EffectSettings gamma;
-  gamma.gamma = 0.45;
-  gamma.offset = -0.05;
-  gamma.gain = 1.2;
+  gamma.Slider(PARAM_GAMMA) = 0.45;
+  gamma.Slider(PARAM_OFFSET) = -0.05;
+  gamma.Slider(PARAM_GAIN) = 1.2;
   EffectSettings blend;
-  blend.contrast = -30.0;
-  blend.blend = 50.0;
+  blend.Slider(PARAM_CONTRAST) = -30.0;
+  blend.Fixed(PARAM_BLEND) = 50.0;
   for (HostPixelFormat format : {HostPixelFormat::ARGB8, HostPixelFormat::BGRA8}) {
     HostImage input(format, kSide, kSide);
     for (A_long y = 0; y < kSide; ++y) {
@@ -626,7 +628,7 @@ void WriteModuleReport(simhost::EntryPointFunction entry, std::ostream& out) {
       Render(entry, out, named.name, ModeFor(format), format, named.settings);
     }
     EffectSettings contrast;
-    contrast.contrast = -30.0;
+    contrast.Slider(PARAM_CONTRAST) = -30.0;
     Render(entry, out, "padded_bottom_up_rows", ModeFor(format), format, contrast, nullptr, 12,
            simhost::RowOrder::BottomUp);
   }

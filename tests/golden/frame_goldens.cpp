@@ -50,18 +50,18 @@ struct Controls {
 // The one place the controls meet the simulated host's settings.
 simhost::EffectSettings HostSettings(const Controls& controls) {
   simhost::EffectSettings settings;
-  settings.quality = controls.quality;
-  settings.offset = controls.offset;
-  settings.gamma = controls.gamma;
-  settings.gain = controls.gain;
-  settings.contrast = controls.contrast;
-  settings.pivot = controls.pivot;
-  settings.width = controls.width;
-  settings.shadows_rolloff = controls.shadows_rolloff;
-  settings.highlights_rolloff = controls.highlights_rolloff;
-  settings.blend = static_cast<PF_Fixed>(controls.blend_percent * 65536.0);
-  settings.clamp_white = controls.clamp_white ? 1 : 0;
-  settings.clamp_black = controls.clamp_black ? 1 : 0;
+  settings.Choice(PARAM_QUALITY) = controls.quality;
+  settings.Slider(PARAM_OFFSET) = controls.offset;
+  settings.Slider(PARAM_GAMMA) = controls.gamma;
+  settings.Slider(PARAM_GAIN) = controls.gain;
+  settings.Slider(PARAM_CONTRAST) = controls.contrast;
+  settings.Colour(PARAM_PIVOT) = controls.pivot;
+  settings.Slider(PARAM_WIDTH) = controls.width;
+  settings.Slider(PARAM_SHADOWS_ROLLOFF) = controls.shadows_rolloff;
+  settings.Slider(PARAM_HIGHLIGHTS_ROLLOFF) = controls.highlights_rolloff;
+  settings.Fixed(PARAM_BLEND) = static_cast<PF_Fixed>(controls.blend_percent * 65536.0);
+  settings.Checkbox(PARAM_CLAMP_WHITE) = controls.clamp_white ? 1 : 0;
+  settings.Checkbox(PARAM_CLAMP_BLACK) = controls.clamp_black ? 1 : 0;
   return settings;
 }
 

@@ -162,7 +162,8 @@ TEST(Render, PassesTheSettingsInTheHostsEncodings) {
       EXPECT_EQ(params[10]->u.fd.value, 6553600);
       EXPECT_EQ(params[11]->u.bd.value, 0);
       EXPECT_EQ(params[12]->u.bd.value, 1);
-      EXPECT_EQ(params[13], nullptr);
+      EXPECT_EQ(params[13]->u.bd.value, 1);  // Preserve HDR, on in a new instance
+      EXPECT_EQ(params[14], nullptr);
       return PF_Err_NONE;
     };
     EXPECT_EQ(WithScript(script, [&] { return host.Render(settings, input, output); }), 0);

@@ -18,7 +18,8 @@ CurveControls CurveControlsOf(const EffectInput& input) {
                        input.shadows_rolloff,
                        input.highlights_rolloff,
                        input.clamp_white ? 1 : 0,
-                       input.clamp_black ? 1 : 0};
+                       input.clamp_black ? 1 : 0,
+                       input.preserve_hdr ? 1 : 0};
 }
 
 void BuildFrameCurve(const EffectInput& input, float* storage, CurveAngleFunction sine,

@@ -19,6 +19,7 @@
 //   rolloffs         as given, narrowed to float
 //   blend_percent    0..100; any finite value is used as given, NaN gives 0
 //   clamps           true: that end of the curve is clamped
+//   preserve_hdr     true: the mode that keeps values beyond white (tone_curve.h)
 struct EffectInput {
   int32_t quality;
   double offset;
@@ -34,6 +35,7 @@ struct EffectInput {
   double blend_percent;
   bool clamp_white;
   bool clamp_black;
+  bool preserve_hdr;
 };
 
 // (100 - blend %) / 100, rounded to float twice as projects have always seen

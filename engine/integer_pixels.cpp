@@ -102,41 +102,52 @@ struct Bgra8 {
   }
 };
 
-template <class Format, PreStep kPre>
+template <class Format, PreStep kPre, bool kHdr>
 PF_Err Correct(const ToneCurve& curve, const typename Format::Pixel* in,
                typename Format::Pixel* out) {
-  Format::Store(CorrectChannels<Clamps::LeftToOutput, kPre>(curve, Format::Load(in)), out);
+  Format::Store(CorrectChannels<Clamps::LeftToOutput, kPre, kHdr>(curve, Format::Load(in)), out);
+  return 0;
+}
+
+// The neutral settings preserving HDR: each channel as it came, through the
+// format's conversions (the same code, a 16-bit code above full scale at
+// full scale, as every store gives it); the stores clamp as the clamps would.
+template <class Format>
+PF_Err KeepPixel(void* /*frame*/, A_long /*x*/, A_long /*y*/, typename Format::Pixel* in,
+                 typename Format::Pixel* out) {
+  Format::Store(Format::Load(in), out);
   return 0;
 }
 
 // The general cases stay out of line, so their calls do not weigh on the
 // neutral case's function.
-template <class Format>
+template <class Format, bool kHdr>
 [[gnu::noinline]] PF_Err CorrectGeneral(const ToneCurve& curve, const typename Format::Pixel* in,
                                         typename Format::Pixel* out) {
-  return Correct<Format, PreStep::Applied>(curve, in, out);
+  return Correct<Format, PreStep::Applied, kHdr>(curve, in, out);
 }
 
 // A pixel function whose refcon is the plain ToneCurve.
-template <class Format>
+template <class Format, bool kHdr>
 PF_Err TransformWithCurve(const void* refcon, const typename Format::Pixel* in,
                           typename Format::Pixel* out) {
   const ToneCurve& curve = *static_cast<const ToneCurve*>(refcon);
-  if (IsNeutralPreTransform(curve)) return Correct<Format, PreStep::Neutral>(curve, in, out);
-  return CorrectGeneral<Format>(curve, in, out);
+  if (IsNeutralPreTransform(curve)) return Correct<Format, PreStep::Neutral, kHdr>(curve, in, out);
+  return CorrectGeneral<Format, kHdr>(curve, in, out);
 }
 
 // Steps 5 to 11 of a pixel that left the short route, from its lightness and
 // pre-transformed x.
-template <class Format>
+template <class Format, bool kHdr>
 [[gnu::noinline]] PF_Err FinishGeneral(const ToneCurve& curve, __m128 argb, double lightness,
                                        double x, typename Format::Pixel* out) {
   const double level = ExtendOrLookUp(x, curve);
-  Format::Store(Recolour<Clamps::LeftToOutput>(curve, argb, Widen(argb), lightness, level), out);
+  Format::Store(Recolour<Clamps::LeftToOutput, kHdr>(curve, argb, Widen(argb), lightness, level),
+                out);
   return 0;
 }
 
-template <class Format, FrameRoute kRoute>
+template <class Format, FrameRoute kRoute, bool kHdr>
 inline PF_Err CorrectOnRoute(const PixelFrame& frame, const typename Format::Pixel* in,
                              typename Format::Pixel* out) {
   constexpr PreStep kPreStep = PreStepOf(kRoute);
@@ -145,71 +156,101 @@ inline PF_Err CorrectOnRoute(const PixelFrame& frame, const typename Format::Pix
   const double x = kPreStep == PreStep::Neutral ? lightness : PreTransform(lightness, frame.curve);
   const PlainTable table = PlainTableOf(frame);
   const float position = TablePosition(table, x);
-  if (TakesShortRoute<kPreStep>(table, position, lightness)) {
+  if (TakesShortRoute<kPreStep, kHdr>(table, position, lightness)) {
     const float level = Interpolate(table, position);
-    const __m128 moved = MoveChannels<kRoute>(frame.curve, pixel.wide, lightness,
-                                              static_cast<double>(level), InsideUnit(level));
+    const __m128 moved =
+        MoveChannels<kRoute>(frame.curve, pixel.wide, lightness, static_cast<double>(level),
+                             OffsetsStayOnRoute<kHdr>(level));
     Format::StoreInRange(_mm_move_ss(moved, pixel.alpha), out, frame);
     return 0;
   }
-  return FinishGeneral<Format>(frame.curve, Format::Lanes(pixel), lightness, x, out);
+  return FinishGeneral<Format, kHdr>(frame.curve, Format::Lanes(pixel), lightness, x, out);
 }
 
 // The frames off the Short route, out of line with the pixel function's own
 // arguments, so that the Short route's function reaches them by a jump and
 // holds nothing for them.
-template <class Format, FrameRoute kRoute>
+template <class Format, FrameRoute kRoute, bool kHdr>
 OUT_OF_LINE_AS_IS PF_Err TransformOnRoute(void* refcon, A_long /*x*/, A_long /*y*/,
                                           typename Format::Pixel* in, typename Format::Pixel* out) {
-  return CorrectOnRoute<Format, kRoute>(*static_cast<const PixelFrame*>(refcon), in, out);
+  return CorrectOnRoute<Format, kRoute, kHdr>(*static_cast<const PixelFrame*>(refcon), in, out);
 }
 
-template <class Format>
+template <class Format, bool kHdr>
 OUT_OF_LINE_AS_IS PF_Err TransformOnGeneralRoute(void* refcon, A_long /*x*/, A_long /*y*/,
                                                  typename Format::Pixel* in,
                                                  typename Format::Pixel* out) {
-  return TransformWithCurve<Format>(&static_cast<const PixelFrame*>(refcon)->curve, in, out);
+  return TransformWithCurve<Format, kHdr>(&static_cast<const PixelFrame*>(refcon)->curve, in, out);
 }
 
-template <class Format>
+template <class Format, bool kHdr>
 OUT_OF_LINE_AS_IS PF_Err TransformOffRoute(void* refcon, A_long x, A_long y,
                                            typename Format::Pixel* in,
                                            typename Format::Pixel* out) {
   const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
   if (frame.route == FrameRoute::ShortBlended)
-    return TransformOnRoute<Format, FrameRoute::ShortBlended>(refcon, x, y, in, out);
+    return TransformOnRoute<Format, FrameRoute::ShortBlended, kHdr>(refcon, x, y, in, out);
   if (frame.route == FrameRoute::ShortPreTransformedBlended)
-    return TransformOnRoute<Format, FrameRoute::ShortPreTransformedBlended>(refcon, x, y, in, out);
-  return TransformOnGeneralRoute<Format>(refcon, x, y, in, out);
+    return TransformOnRoute<Format, FrameRoute::ShortPreTransformedBlended, kHdr>(refcon, x, y, in,
+                                                                                  out);
+  return TransformOnGeneralRoute<Format, kHdr>(refcon, x, y, in, out);
 }
 
 // The pixel function of each route, for a frame whose route is decided.
-template <class Format>
-auto PixelFunctionFor(const PixelFrame& frame) {
+template <class Format, bool kHdr>
+auto PixelFunctionOfRoute(const PixelFrame& frame) {
   switch (frame.route) {
     case FrameRoute::Short:
-      return TransformOnRoute<Format, FrameRoute::Short>;
+      return TransformOnRoute<Format, FrameRoute::Short, kHdr>;
     case FrameRoute::ShortPreTransformed:
-      return TransformOnRoute<Format, FrameRoute::ShortPreTransformed>;
+      return TransformOnRoute<Format, FrameRoute::ShortPreTransformed, kHdr>;
     case FrameRoute::ShortBlended:
-      return TransformOnRoute<Format, FrameRoute::ShortBlended>;
+      return TransformOnRoute<Format, FrameRoute::ShortBlended, kHdr>;
     case FrameRoute::ShortPreTransformedBlended:
-      return TransformOnRoute<Format, FrameRoute::ShortPreTransformedBlended>;
+      return TransformOnRoute<Format, FrameRoute::ShortPreTransformedBlended, kHdr>;
+    case FrameRoute::Identity:
+      return KeepPixel<Format>;
     default:
-      return TransformOnGeneralRoute<Format>;
+      return TransformOnGeneralRoute<Format, kHdr>;
   }
 }
 
-// A pixel function whose refcon is the PixelFrame.
 template <class Format>
+auto PixelFunctionFor(const PixelFrame& frame) {
+  if (frame.curve.preserve_hdr != 0) return PixelFunctionOfRoute<Format, true>(frame);
+  return PixelFunctionOfRoute<Format, false>(frame);
+}
+
+// A pixel function whose refcon is the PixelFrame.
+template <class Format, bool kHdr>
 PF_Err TransformWithFrame(void* refcon, A_long x, A_long y, typename Format::Pixel* in,
                           typename Format::Pixel* out) {
   const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
   if (frame.route == FrameRoute::Short)
-    return CorrectOnRoute<Format, FrameRoute::Short>(frame, in, out);
+    return CorrectOnRoute<Format, FrameRoute::Short, kHdr>(frame, in, out);
   if (frame.route == FrameRoute::ShortPreTransformed)
-    return TransformOnRoute<Format, FrameRoute::ShortPreTransformed>(refcon, x, y, in, out);
-  return TransformOffRoute<Format>(refcon, x, y, in, out);
+    return TransformOnRoute<Format, FrameRoute::ShortPreTransformed, kHdr>(refcon, x, y, in, out);
+  return TransformOffRoute<Format, kHdr>(refcon, x, y, in, out);
+}
+
+// The same for the entry points that decide nothing for the frame.
+template <class Format>
+PF_Err TransformWithAnyFrame(void* refcon, A_long x, A_long y, typename Format::Pixel* in,
+                             typename Format::Pixel* out) {
+  const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
+  if (frame.route == FrameRoute::Identity) return KeepPixel<Format>(refcon, x, y, in, out);
+  if (frame.curve.preserve_hdr != 0) return TransformWithFrame<Format, true>(refcon, x, y, in, out);
+  return TransformWithFrame<Format, false>(refcon, x, y, in, out);
+}
+
+// The same with the plain ToneCurve as the refcon.
+template <class Format>
+PF_Err TransformWithAnyCurve(void* refcon, A_long x, A_long y, typename Format::Pixel* in,
+                             typename Format::Pixel* out) {
+  const ToneCurve& curve = *static_cast<const ToneCurve*>(refcon);
+  if (IsHdrIdentity(curve)) return KeepPixel<Format>(refcon, x, y, in, out);
+  if (curve.preserve_hdr != 0) return TransformWithCurve<Format, true>(refcon, in, out);
+  return TransformWithCurve<Format, false>(refcon, in, out);
 }
 
 // Steps 4 and 8 to 11 with a table's lightness, ratio and level, in the
@@ -278,7 +319,7 @@ OUT_OF_LINE_AS_IS PF_Err TransformWithCodes(void* refcon, A_long /*x*/, A_long /
 
 // A 16-bit frame with a table of levels by code sum; a pixel whose codes add
 // up to more than the table holds takes the frame's route.
-template <bool kBlend>
+template <bool kBlend, bool kHdr>
 OUT_OF_LINE_AS_IS PF_Err TransformWithSums(void* refcon, A_long x, A_long y, PF_Pixel16* in,
                                            PF_Pixel16* out) {
   const PixelFrame& frame = *static_cast<const PixelFrame*>(refcon);
@@ -291,35 +332,34 @@ OUT_OF_LINE_AS_IS PF_Err TransformWithSums(void* refcon, A_long x, A_long y, PF_
   const std::size_t largest = blue > red_green_high ? blue : red_green_high;
   const std::size_t sum = smallest + largest;
   if (sum >= static_cast<std::size_t>(kSumCount))
-    return TransformWithFrame<Argb16>(refcon, x, y, in, out);
+    return TransformWithFrame<Argb16, kHdr>(refcon, x, y, in, out);
   return MoveByTable<Argb16, kBlend>(frame, frame.sums[sum], in, out);
 }
 
 }  // namespace
 
-PF_Err TransformPixel8(void* refcon, A_long /*x*/, A_long /*y*/, PF_Pixel8* in, PF_Pixel8* out) {
-  return TransformWithCurve<Argb8>(refcon, in, out);
+PF_Err TransformPixel8(void* refcon, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out) {
+  return TransformWithAnyCurve<Argb8>(refcon, x, y, in, out);
 }
 
-PF_Err TransformPixel16(void* refcon, A_long /*x*/, A_long /*y*/, PF_Pixel16* in, PF_Pixel16* out) {
-  return TransformWithCurve<Argb16>(refcon, in, out);
+PF_Err TransformPixel16(void* refcon, A_long x, A_long y, PF_Pixel16* in, PF_Pixel16* out) {
+  return TransformWithAnyCurve<Argb16>(refcon, x, y, in, out);
 }
 
-PF_Err TransformPixel8BGRA(void* refcon, A_long /*x*/, A_long /*y*/, PF_Pixel8* in,
-                           PF_Pixel8* out) {
-  return TransformWithCurve<Bgra8>(refcon, in, out);
+PF_Err TransformPixel8BGRA(void* refcon, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out) {
+  return TransformWithAnyCurve<Bgra8>(refcon, x, y, in, out);
 }
 
 PF_Err TransformFramePixel8(void* frame, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out) {
-  return TransformWithFrame<Argb8>(frame, x, y, in, out);
+  return TransformWithAnyFrame<Argb8>(frame, x, y, in, out);
 }
 
 PF_Err TransformFramePixel16(void* frame, A_long x, A_long y, PF_Pixel16* in, PF_Pixel16* out) {
-  return TransformWithFrame<Argb16>(frame, x, y, in, out);
+  return TransformWithAnyFrame<Argb16>(frame, x, y, in, out);
 }
 
 PF_Err TransformFramePixel8BGRA(void* frame, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out) {
-  return TransformWithFrame<Bgra8>(frame, x, y, in, out);
+  return TransformWithAnyFrame<Bgra8>(frame, x, y, in, out);
 }
 
 namespace {
@@ -339,10 +379,20 @@ FramePixelFunction8 PixelFunction8For(const PixelFrame& frame) {
   return PixelFunction8Of<Argb8>(frame);
 }
 
+namespace {
+
+template <bool kHdr>
+FramePixelFunction16 SumsFunction(const PixelFrame& frame) {
+  if (FieldIsOne(frame.curve.mix)) return TransformWithSums<false, kHdr>;
+  return TransformWithSums<true, kHdr>;
+}
+
+}  // namespace
+
 FramePixelFunction16 PixelFunction16For(const PixelFrame& frame) {
   if (frame.sums == nullptr) return PixelFunctionFor<Argb16>(frame);
-  if (FieldIsOne(frame.curve.mix)) return TransformWithSums<false>;
-  return TransformWithSums<true>;
+  if (frame.curve.preserve_hdr != 0) return SumsFunction<true>(frame);
+  return SumsFunction<false>(frame);
 }
 
 FramePixelFunction8 PixelFunction8BGRAFor(const PixelFrame& frame) {

@@ -39,12 +39,13 @@ constexpr double kLowestLevel16 = -0.5;
 // ratio * 0 to the level, which is the level for every finite ratio up to the sign of a zero; the
 // table keeps a ratio of 0 there instead, so that ratio * offset is a zero
 // as well: a zero of either sign is code 0 in every integer store, also after
-// a blend, which adds (1 - mix) * X >= +0 to it. Returns false for an
-// entry whose values are not finite or too large for the table's stores.
-bool FillLevel(double lightness, double level, PairLevel* pair) {
+// a blend, which adds (1 - mix) * X >= +0 to it. Preserving HDR, the offsets
+// stay where the ratio is positive. Returns false for an entry whose values
+// are not finite or too large for the table's stores.
+bool FillLevel(double lightness, double level, bool preserve_hdr, PairLevel* pair) {
   const double ratio = lightness != 0.0 ? level / lightness : 0.0;
   if (!(std::fabs(ratio) + std::fabs(level) < kLargestMagnitude)) return false;  // NaN too
-  const bool offsets_stay = !(level <= 0.0 || level >= 1.0);
+  const bool offsets_stay = preserve_hdr ? ratio > 0.0 : !(level <= 0.0 || level >= 1.0);
   const double kept_ratio = offsets_stay ? ratio : 0.0;
   *pair = {{lightness, lightness}, {kept_ratio, kept_ratio}, {level, level}};
   return true;
@@ -137,7 +138,9 @@ void AttachCodes(PixelFrame* frame, int64_t pixels, PairTable* table) {
 
 std::unique_ptr<PairTable> AttachPairTable(PixelFrame* frame, int64_t pixels) {
   const ToneCurve& curve = frame->curve;
+  if (frame->route == FrameRoute::Identity) return nullptr;  // nothing to look up
   if (!WorthATable(curve, pixels, kPairCount)) return nullptr;
+  const bool preserve_hdr = curve.preserve_hdr != 0;
   std::unique_ptr<PairTable> table(new (std::nothrow) PairTable);
   if (table == nullptr) return nullptr;
   const double* unit = kWideUnitOf8BitCodes.values;
@@ -147,7 +150,8 @@ std::unique_ptr<PairTable> AttachPairTable(PixelFrame* frame, int64_t pixels) {
     for (uint32_t smallest = 0; smallest <= largest; ++smallest) {
       // Step 3 as the pixel path takes it, from the codes' values in double.
       const double lightness = (unit[smallest] + unit[largest]) * 0.5;
-      if (!FillLevel(lightness, levels.Level(smallest + largest, lightness), pair++)) {
+      if (!FillLevel(lightness, levels.Level(smallest + largest, lightness), preserve_hdr,
+                     pair++)) {
         return nullptr;
       }
     }
@@ -159,14 +163,16 @@ std::unique_ptr<PairTable> AttachPairTable(PixelFrame* frame, int64_t pixels) {
 
 std::unique_ptr<SumTable> AttachSumTable(PixelFrame* frame, int64_t pixels) {
   const ToneCurve& curve = frame->curve;
+  if (frame->route == FrameRoute::Identity) return nullptr;  // nothing to look up
   if (!WorthATable(curve, pixels, kSumCount)) return nullptr;
+  const bool preserve_hdr = curve.preserve_hdr != 0;
   std::unique_ptr<SumTable> table(new (std::nothrow) SumTable);
   if (table == nullptr) return nullptr;
   for (int32_t sum = 0; sum < kSumCount; ++sum) {
     PairLevel& entry = table->sums[sum];
     // (smallest * 2^-15 + largest * 2^-15) * 0.5, every step exact.
     const double lightness = static_cast<double>(sum) * 0x1p-16;
-    if (!FillLevel(lightness, EvaluateCurve(lightness, curve), &entry) ||
+    if (!FillLevel(lightness, EvaluateCurve(lightness, curve), preserve_hdr, &entry) ||
         !(entry.level[0] > kLowestLevel16)) {
       return nullptr;
     }

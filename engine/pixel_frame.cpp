@@ -30,7 +30,9 @@ void PreparePixelFrame(const ToneCurve& curve, PixelFrame* frame) {
   const bool mix_in_range = curve.mix >= 0.0f && curve.mix <= 1.0f;
   const bool short_route = !FieldIsZero(curve.contrast) && mix_in_range && TableIsPlain(curve);
   const bool neutral = IsNeutralPreTransform(curve);
-  if (!short_route) {
+  if (IsHdrIdentity(curve)) {
+    frame->route = FrameRoute::Identity;
+  } else if (!short_route) {
     frame->route = FrameRoute::General;
   } else if (blended) {
     frame->route = neutral ? FrameRoute::ShortBlended : FrameRoute::ShortPreTransformedBlended;

@@ -19,12 +19,15 @@
 //  - ShortPreTransformed: the pre-transform first;
 //  - ShortBlended, ShortPreTransformedBlended: the same two, with the blend.
 //  - General: no short route, every pixel on the general route.
+//  - Identity: a record that preserves HDR at neutral settings
+//    (IsHdrIdentity): every pixel as it came, limited by a clamp that is on.
 enum class FrameRoute : int32_t {
   Short,
   ShortPreTransformed,
   ShortBlended,
   ShortPreTransformedBlended,
-  General
+  General,
+  Identity
 };
 
 struct PairLevel;

@@ -8,6 +8,7 @@
 // inlining of the per-pixel code, and so its instruction count, depends on it.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -129,26 +130,120 @@ inline __m128 MoveChannels(const ToneCurve& curve, WideLanes input, double light
   return BlendAndNarrow(curve, blend, input, new_ar, new_gb);
 }
 
-// Steps 6 to 11 on the general route. Every pixel ends here or on a short
-// route (below), which shares MoveChannels, so their arithmetic cannot drift
-// apart. The alpha lane comes back with its input bits.
+// Whether a pixel keeps its colour when it preserves HDR: the ratio of new to
+// old lightness is positive (not 0, negative, or undefined for d = 0 or NaN).
+inline bool KeepsColour(double lightness, double level) {
+  return lightness != 0.0 && level / lightness > 0.0;
+}
+
+inline bool IsInfinite(double v) {
+  return std::fabs(v) == HUGE_VAL;
+}
+
+// A channel X scaled by the ratio of lightnesses in the limit, for a ratio
+// that is 0, positive or +infinity: an infinite ratio sends every channel of
+// its sign to that infinity and keeps a zero channel.
+inline double ScaledInLimit(double channel, double ratio) {
+  if (ratio == HUGE_VAL) return channel > 0.0 ? HUGE_VAL : channel < 0.0 ? -HUGE_VAL : channel;
+  return ratio * channel;
+}
+
+// Steps 6 to 9 of a pixel that preserves HDR and whose lightness d or new
+// lightness e is infinite: the limit of finite pixels of its colour as their
+// infinite channels grow without bound (never NaN where no channel is NaN
+// and such a limit exists). With the limits E of e and R of e / d
+// (CurveLimitAtInfinity; an e that overflows at a finite d has R = +infinity):
+//  - where the ratio is not positive, the grey of E, as any pixel;
+//  - else a finite channel X becomes R * X (with R = +infinity, the infinity
+//    of its sign, a zero staying); an infinite channel stays that infinity
+//    where R > 0, and becomes the limit of e * X / d, E times X / d (2, or 1
+//    when all three channels are infinite), where R = 0;
+// then the blend, where a mix of 0 gives the input channel itself.
+// A NaN level at a finite lightness can only come from a gain of 0 times a
+// power that overflowed: the level is then that of every other lightness.
+[[gnu::noinline]] inline __m128 MoveBeyondInfinity(const ToneCurve& curve, WideLanes input,
+                                                   double lightness, double level) {
+  if (level != level && !IsInfinite(lightness)) {
+    level = EvaluateCurve(0.0, curve);
+    return MoveChannels<FrameRoute::General>(curve, input, lightness, level,
+                                             KeepsColour(lightness, level));
+  }
+  alignas(16) double channels[4];  // alpha, red, green, blue
+  _mm_store_pd(channels, input.ar);
+  _mm_store_pd(channels + 2, input.gb);
+  double ratio = HUGE_VAL;
+  bool keeps = KeepsColour(lightness, level);
+  if (IsInfinite(lightness)) {
+    const double sign = lightness > 0.0 ? 1.0 : -1.0;
+    const CurveLimit limit = CurveLimitAtInfinity(curve, sign);
+    level = limit.level;
+    ratio = limit.ratio;
+    keeps = ratio > 0.0 || level * sign > 0.0;
+  }
+  const bool all_infinite =
+      IsInfinite(channels[1]) && IsInfinite(channels[2]) && IsInfinite(channels[3]);
+  const double channels_per_lightness = all_infinite ? 1.0 : 2.0;
+  const double mix = static_cast<double>(curve.mix);
+  alignas(16) float moved[4] = {};
+  for (int lane = 1; lane < 4; ++lane) {
+    const double channel = channels[lane];
+    double value = level;
+    if (keeps) {
+      if (!IsInfinite(channel)) {
+        value = ScaledInLimit(channel, ratio);
+      } else {
+        value = ratio > 0.0 ? channel : level * channels_per_lightness;
+      }
+    }
+    if (!FieldIsOne(curve.mix)) value = mix == 0.0 ? channel : value * mix + (1.0 - mix) * channel;
+    moved[lane] = static_cast<float>(value);
+  }
+  return _mm_load_ps(moved);
+}
+
+// Steps 10 and 11: the clamps where a slope is 0.
 template <Clamps kClamps>
-inline __m128 Recolour(const ToneCurve& curve, __m128 argb, WideLanes input, double lightness,
-                       double level) {
-  __m128 out = MoveChannels<FrameRoute::General>(curve, input, lightness, level,
-                                                 !(level <= 0.0 || level >= 1.0));
+inline __m128 ClampChannels(const ToneCurve& curve, __m128 out) {
   if (kClamps == Clamps::Apply) {
     // min(1, v) is 1 when 1 < v, else v: a NaN stays, like `if (v > 1) v = 1`.
     if (FieldIsZero(curve.white_slope)) out = _mm_min_ps(_mm_set1_ps(1.0f), out);
     // max(0, v) is 0 when 0 > v, else v: a NaN and -0 stay, like `if (v < 0) v = 0`.
     if (FieldIsZero(curve.black_slope)) out = _mm_max_ps(_mm_setzero_ps(), out);
   }
-  return _mm_move_ss(out, argb);  // alpha, bit for bit
+  return out;
+}
+
+// Steps 6 to 11 on the general route. Every pixel ends here or on a short
+// route (below), which shares MoveChannels, so their arithmetic cannot drift
+// apart. The alpha lane comes back with its input bits.
+template <Clamps kClamps, bool kHdr>
+inline __m128 Recolour(const ToneCurve& curve, __m128 argb, WideLanes input, double lightness,
+                       double level) {
+  __m128 out;
+  // An infinite lightness, or a level that is not finite at a lightness that
+  // is a number.
+  const bool beyond =
+      IsInfinite(lightness) || (!(std::fabs(level) < HUGE_VAL) && lightness == lightness);
+  if (kHdr && __builtin_expect(beyond, 0)) {
+    out = MoveBeyondInfinity(curve, input, lightness, level);
+  } else {
+    const bool offsets_stay =
+        kHdr ? KeepsColour(lightness, level) : !(level <= 0.0 || level >= 1.0);
+    out = MoveChannels<FrameRoute::General>(curve, input, lightness, level, offsets_stay);
+  }
+  return _mm_move_ss(ClampChannels<kClamps>(curve, out), argb);  // alpha, bit for bit
+}
+
+// The neutral settings of a record that preserves HDR: every channel as it
+// came, limited only by a clamp that is on.
+template <Clamps kClamps>
+inline __m128 KeepChannels(const ToneCurve& curve, __m128 argb) {
+  return _mm_move_ss(ClampChannels<kClamps>(curve, argb), argb);
 }
 
 // The whole correction of one pixel's colour channels, on the lanes alpha,
 // red, green, blue.
-template <Clamps kClamps, PreStep kPre>
+template <Clamps kClamps, PreStep kPre, bool kHdr>
 inline __m128 CorrectChannels(const ToneCurve& curve, __m128 argb) {
   const WideLanes input = Widen(argb);
   const double lightness = LightnessOf(input);
@@ -162,7 +257,7 @@ inline __m128 CorrectChannels(const ToneCurve& curve, __m128 argb) {
   } else {
     level = EvaluateCurve(lightness, curve);
   }
-  return Recolour<kClamps>(curve, argb, input, lightness, level);
+  return Recolour<kClamps, kHdr>(curve, argb, input, lightness, level);
 }
 
 // ---- the short route ------------------------------------------------------------
@@ -190,12 +285,15 @@ inline float TablePosition(PlainTable table, double x) {
 
 // Whether the pixel takes the short route. With a neutral pre-transform x is
 // the lightness itself, so it is not 0 once e > 0.
-template <PreStep kPre>
+template <PreStep kPre, bool kHdr>
 inline bool TakesShortRoute(PlainTable table, float position, double lightness) {
   uint32_t bits;
   std::memcpy(&bits, &position, sizeof bits);
   const bool inside = bits - 1u < table.position_bound;  // 0 < e < m; NaN and -0 fail
   if (kPre == PreStep::Neutral) return inside;
+  // Preserving HDR, a negative lightness loses its colour (the ratio is
+  // negative): only positive ones take the short route, which keeps it.
+  if (kHdr) return inside && lightness > 0.0;
   // A pre-transform can move a NaN lightness into the table; a short route's
   // arithmetic assumes a number, and the general one keeps the NaN channels.
   return inside && lightness != 0.0 && lightness == lightness;
@@ -219,6 +317,17 @@ inline bool InsideUnit(float level) {
   uint32_t bits;
   std::memcpy(&bits, &level, sizeof bits);
   return bits - 1u < 0x3f7fffffu;
+}
+
+// Whether the offsets stay for a level from the plain table on the short
+// route: originally where it lies strictly between 0 and 1; preserving HDR,
+// where it is positive (the lightness is), 1 included.
+template <bool kHdr>
+inline bool OffsetsStayOnRoute(float level) {
+  if (!kHdr) return InsideUnit(level);
+  uint32_t bits;
+  std::memcpy(&bits, &level, sizeof bits);
+  return bits - 1u < 0x3f800000u;  // (0, 1]
 }
 
 inline PlainTable PlainTableOf(const PixelFrame& frame) {

@@ -91,7 +91,52 @@ struct SlotFiller {
   }
 };
 
+// The slope of the chord from an end of the curve to the point of its end
+// segment a quarter of the way back, Bezier parameter 1/4 from that end
+// (tone_curve.h). With the Bernstein weights 27/64, 27/64, 9/64, 1/64 of
+// parameter 1/4, scaled by 64, and divided by the segment's extent (L or
+// 1 - L), it depends on the shape alone; each term is at least 1.
+float CurveEndSlope(double s, double c, double width, double rolloff) {
+  const double rise = 1.0 + 9.0 * (1.0 - c * width);
+  const double run = (1.0 + 9.0 * (1.0 - s * width)) + 27.0 * rolloff;
+  return static_cast<float>(rise / run);
+}
+
 }  // namespace
+
+CurveLimit CurveLimitAtInfinity(const ToneCurve& curve, double sign) {
+  // x, the pre-transformed lightness, either settles at a constant or grows
+  // like factor * |d|^power with the sign of d.
+  double factor = 1.0;
+  double power = 1.0;
+  bool settles = false;
+  double settled = 0.0;
+  if (!IsNeutralPreTransform(curve)) {
+    const double gain = static_cast<double>(curve.gain);
+    if (FieldIsOne(curve.gamma)) {
+      factor = gain;
+      settles = !(gain > 0.0);
+      settled = static_cast<double>(curve.offset);
+    } else {
+      // The power sees d limited below at 0; gamma 0 makes it 1 everywhere.
+      power = static_cast<double>(curve.gamma);
+      factor = gain;
+      settles = sign < 0.0 || !(gain > 0.0) || FieldIsZero(curve.gamma);
+      settled = PreTransform(FieldIsZero(curve.gamma) ? 1.0 : 0.0, curve);
+    }
+  }
+  if (settles) return {ExtendOrLookUp(settled, curve), 0.0};
+  const double infinity = HUGE_VAL;
+  if (sign > 0.0) {
+    const double slope = static_cast<double>(curve.white_slope);
+    if (FieldIsZero(curve.white_slope)) return {1.0, 0.0};
+    const double ratio = power == 1.0 ? slope * factor : power < 1.0 ? 0.0 : infinity;
+    return {slope * infinity, ratio};
+  }
+  const double slope = static_cast<double>(curve.black_slope);
+  if (FieldIsZero(curve.black_slope)) return {0.0, 0.0};
+  return {-infinity * slope, slope * factor};
+}
 
 double PreTransform(double x, const ToneCurve& curve) {
   if (FieldIsOne(curve.gamma)) {
@@ -171,8 +216,10 @@ void BuildLut(ToneCurve* curve, float* storage, const CurveControls& controls,
   // the parameter stops one step short of 1.
   const double rest = 1.0 - pivot;
   const double bright_q2x = 1.0 - rest * highlights_rolloff;
-  const double bright_q1x = (sine(angle) * rest) * width + pivot;
-  const double bright_q1y = (cosine(angle) * rest) * width + pivot;
+  const double bright_sine = sine(angle);
+  const double bright_cosine = cosine(angle);
+  const double bright_q1x = (bright_sine * rest) * width + pivot;
+  const double bright_q1y = (bright_cosine * rest) * width + pivot;
   const int32_t bright_count = size - dark_count - 1;
   for (int32_t i = 0; i < bright_count; ++i) {
     const double u = static_cast<double>(i) / static_cast<double>(bright_count);
@@ -192,6 +239,21 @@ void BuildLut(ToneCurve* curve, float* storage, const CurveControls& controls,
 
   curve->lut_size = size;
   curve->lut = storage;
+  curve->preserve_hdr = controls.preserve_hdr;
+  if (controls.preserve_hdr != 0) {
+    // The record's contrast is the float of this one: the table applies
+    // exactly where it is not 0 (a NaN applies it, at the limited contrast).
+    const bool identity = static_cast<float>(controls.contrast) == 0.0f;
+    curve->black_slope = controls.clamp_black != 0 ? 0.0f
+                         : identity
+                             ? 1.0f
+                             : CurveEndSlope(bright_sine, bright_cosine, width, shadows_rolloff);
+    curve->white_slope = controls.clamp_white != 0 ? 0.0f
+                         : identity
+                             ? 1.0f
+                             : CurveEndSlope(bright_sine, bright_cosine, width, highlights_rolloff);
+    return;
+  }
   const float steps = static_cast<float>(size - 1);
   if (controls.clamp_black != 0) {
     curve->black_slope = 0.0f;

@@ -25,6 +25,9 @@ struct ToneCurve {
   float white_slope;  // extension above 1; 0 means white is clamped
   int32_t lut_size;   // 32, 64, 128, 256 or 1024
   const float* lut;   // lut_size points; point i is the curve at i / (lut_size - 1)
+  // Nonzero: the mode that keeps values beyond white (see "Preserving HDR"
+  // below). 0, the value of a cleared record, is the original behaviour.
+  int32_t preserve_hdr;
 };
 
 using CurveAngleFunction = double (*)(double);
@@ -42,6 +45,7 @@ struct CurveControls {
   double highlights_rolloff;
   int32_t clamp_white;  // nonzero: the table's white end is clamped (slope 0)
   int32_t clamp_black;
+  int32_t preserve_hdr = 0;  // nonzero: the curve's own end slopes, and the mode in the record
 };
 
 // IEEE equality of a record field with 0 and with 1, answered from the bits:
@@ -62,6 +66,33 @@ inline bool FieldIsOne(float v) {
 inline bool IsNeutralPreTransform(const ToneCurve& curve) {
   return FieldIsZero(curve.offset) && FieldIsOne(curve.gamma) && FieldIsOne(curve.gain);
 }
+
+// Preserving HDR. With `preserve_hdr` on, three things differ from the
+// original, display-referred behaviour, and nothing else:
+//  - Neutral settings (offset 0, gamma 1, gain 1, contrast 0) leave every
+//    colour channel as it came, bit for bit, whatever its value (negatives,
+//    subnormals, infinities, NaN); only a clamp whose box is on still limits
+//    it. Decided once per frame (IsHdrIdentity).
+//  - The end slopes are the curve's own (BuildLut), not its table's last step.
+//  - A pixel keeps its colour wherever the ratio of new to old lightness is
+//    positive, above white too; only where it is 0, negative or undefined
+//    (old lightness 0, NaN) does it become the grey of its new lightness.
+//    Where a lightness is infinite, the pixel takes the limit of finite
+//    pixels of its colour (HdrLimit, pixel_kernel.h).
+inline bool IsHdrIdentity(const ToneCurve& curve) {
+  return curve.preserve_hdr != 0 && IsNeutralPreTransform(curve) && FieldIsZero(curve.contrast);
+}
+
+// The curve's behaviour as the lightness d goes to +infinity (sign > 0) or
+// -infinity (sign < 0) with the record's pre-transform and slopes: the limit
+// `level` of the new lightness e (possibly infinite) and the limit `ratio` of
+// e / d (0, positive, or +infinity when e outgrows d, as a gamma above 1 makes
+// it). Gain is in the host's range (gain >= 0).
+struct CurveLimit {
+  double level;
+  double ratio;
+};
+CurveLimit CurveLimitAtInfinity(const ToneCurve& curve, double sign);
 
 // Step 1 of `EvaluateCurve` for a record whose pre-transform is not neutral.
 // Kept out of line: it is the rarer case, and the power's call would otherwise
@@ -133,8 +164,24 @@ inline double EvaluateCurve(double x, const ToneCurve& curve) {
 
 // Fills `storage[0 .. N-1]` with the sampled curve of two cubic Bezier segments
 // meeting on the diagonal at the pivot lightness, and sets the record's
-// `lut_size`, `lut`, `black_slope` and `white_slope`. Nothing else of the record
-// is touched; nothing beyond entry N - 1 of the storage is written or read.
+// `lut_size`, `lut`, `black_slope`, `white_slope` and `preserve_hdr`. Nothing
+// else of the record is touched; nothing beyond entry N - 1 of the storage is
+// written or read.
+//
+// End slopes. Originally each is the slope of the table's last step at its
+// end, which the sampling biases (about 0.84 and 0.81 where the curve has
+// slope 1). With `preserve_hdr` they are the curve's own: the slope of the
+// chord from the end point of the end segment to its point at a quarter of
+// the way back (Bezier parameter 1/4 of the dark segment, 3/4 of the bright
+// one). With s = sin a, c = cos a of the contrast angle, w the width and r the
+// end's roll-off, both come out independent of the pivot and the table size:
+//     slope = (1 + 9 (1 - c w)) / (1 + 9 (1 - s w) + 27 r),
+// narrowed to float; in [1/37, 10], continuous in every control. Without
+// roll-off the slope at contrast -k is the reciprocal of that at +k, and it
+// tends to 1 as the contrast goes to 0. At contrast 0 the table is not
+// applied and the curve is the identity: both slopes are exactly 1, whatever
+// the roll-offs (with a roll-off, the curve itself changes where the contrast
+// leaves 0). A clamp box that is on makes its slope 0, as always.
 //
 // Inputs the host keeps in range are used exactly as given. Anything else is
 // first brought into range, so that no input at all can place a sample outside

@@ -5,12 +5,12 @@
 // every other header so that the property-list generator can include it alone.
 #pragma once
 
-// Version 1.1, stage develop, build 1: major in bits 19-21, minor in 15-18,
+// Version 1.2, stage develop, build 1: major in bits 19-21, minor in 15-18,
 // patch in 11-14, stage in 9-10, build in 0-8. The about text shows the same
 // major and minor.
-constexpr unsigned kEffectVersion = 0x88001u;
+constexpr unsigned kEffectVersion = 0x90001u;
 constexpr int kEffectVersionMajor = 1;
-constexpr int kEffectVersionMinor = 1;
+constexpr int kEffectVersionMinor = 2;
 
 // The host interface version our declarations follow, which the property list
 // names: multi-frame rendering is honoured only for 13.25 and later.
@@ -30,6 +30,6 @@ constexpr int kEffectOutFlags2 = 0x40 | 0x400 | 0x1000 | 0x8000000;
 static_assert(kEffectVersion == ((static_cast<unsigned>(kEffectVersionMajor) << 19) |
                                  (static_cast<unsigned>(kEffectVersionMinor) << 15) | (0u << 11) |
                                  (0u << 9) | 1u),
-              "version 1.1.0, develop, build 1");
+              "version 1.2.0, develop, build 1");
 static_assert(kEffectInterfaceMajor == 13 && kEffectInterfaceMinor >= 25,
               "multi-frame rendering needs interface 13.25 or later");

@@ -20,7 +20,7 @@ extern "C" VELMORA_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data,
                                                 PF_OutData* out_data, PF_ParamDef* params[],
                                                 PF_LayerDef* output, void* extra);
 
-// Writes "Velmora v1.1", a carriage return and the description into
+// Writes "Velmora v1.2", a carriage return and the description into
 // `return_msg` through the ANSI suite. A missing suite throws 516.
 PF_Err About(PF_InData* in_data, PF_OutData* out_data);
 

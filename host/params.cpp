@@ -25,6 +25,8 @@ const StringEntry kStringTable[STR_COUNT] = {
     {STR_BLEND, "Blend with original"},
     {STR_CLAMP_BLACK, "Clamp black on output"},
     {STR_CLAMP_WHITE, "Clamp white on output"},
+    {STR_PRESERVE_HDR, "Preserve HDR"},
+    {STR_PRESERVE_HDR_DETAIL, "Colour and level beyond white"},
 };
 
 const char* GetString(int32_t id) {

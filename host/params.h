@@ -28,7 +28,8 @@ enum ParamIndex : int32_t {
   PARAM_BLEND = 10,
   PARAM_CLAMP_WHITE = 11,
   PARAM_CLAMP_BLACK = 12,
-  PARAM_COUNT = 13,  // the input layer and the registered parameters
+  PARAM_PRESERVE_HDR = 13,
+  PARAM_COUNT = 14,  // the input layer and the registered parameters
 };
 
 // Persistent ids (`uu.id`). No parameter has id 1.
@@ -45,6 +46,7 @@ enum ParamDiskId : int32_t {
   DISK_ID_BLEND = 11,
   DISK_ID_CLAMP_WHITE = 12,
   DISK_ID_CLAMP_BLACK = 13,
+  DISK_ID_PRESERVE_HDR = 14,
 };
 
 enum StringId : int32_t {
@@ -64,7 +66,9 @@ enum StringId : int32_t {
   STR_BLEND = 13,
   STR_CLAMP_BLACK = 14,
   STR_CLAMP_WHITE = 15,
-  STR_COUNT = 16,
+  STR_PRESERVE_HDR = 16,
+  STR_PRESERVE_HDR_DETAIL = 17,
+  STR_COUNT = 18,
 };
 
 struct StringEntry {
@@ -108,6 +112,7 @@ inline void HighlightsRolloff(const ParamValue& v, EffectInput* in) { in->highli
 inline void Blend(const ParamValue& v, EffectInput* in) { in->blend_percent = v.number; }
 inline void ClampWhite(const ParamValue& v, EffectInput* in) { in->clamp_white = v.number != 0.0; }
 inline void ClampBlack(const ParamValue& v, EffectInput* in) { in->clamp_black = v.number != 0.0; }
+inline void PreserveHdr(const ParamValue& v, EffectInput* in) { in->preserve_hdr = v.number != 0.0; }
 }  // namespace param_reach
 // clang-format on
 
@@ -183,6 +188,10 @@ inline constexpr ParamIdentity kParamIdentities[] = {
   // The clamps take their names in the opposite order to their indices.
   {PARAM_CLAMP_WHITE,        DISK_ID_CLAMP_WHITE,        PF_Param_CHECKBOX,     STR_CLAMP_WHITE,        PF_ParamFlag_CANNOT_TIME_VARY, STR_NONE,            0, 1,        0, 1,        Everywhere(0),    0, 0,                           "clamp-white",        param_reach::ClampWhite},
   {PARAM_CLAMP_BLACK,        DISK_ID_CLAMP_BLACK,        PF_Param_CHECKBOX,     STR_CLAMP_BLACK,        PF_ParamFlag_CANNOT_TIME_VARY, STR_NONE,            0, 1,        0, 1,        Everywhere(0),    0, 0,                           "clamp-black",        param_reach::ClampBlack},
+  // Version 1.2. On for a new instance in After Effects; off in projects saved
+  // before it existed, and in Premiere Pro, where nothing shows that the host
+  // honours the flag that gives old projects their value.
+  {PARAM_PRESERVE_HDR,       DISK_ID_PRESERVE_HDR,       PF_Param_CHECKBOX,     STR_PRESERVE_HDR,       PF_ParamFlag_CANNOT_TIME_VARY | PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS, STR_PRESERVE_HDR_DETAIL, 0, 1, 0, 1, ParamDefaults{1, 0, 0}, 0, 0, "preserve-hdr", param_reach::PreserveHdr},
 };
 // clang-format on
 

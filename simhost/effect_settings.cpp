@@ -1,5 +1,6 @@
 #include "simhost/effect_settings.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -63,6 +64,54 @@ void EffectSettings::WriteValue(const ParamIdentity& identity, PF_ParamDef* def)
     default:
       throw std::logic_error("no value for parameter type " + std::to_string(identity.kind));
   }
+}
+
+void EffectSettings::ReadValue(const ParamIdentity& identity, const PF_ParamDef& def,
+                               bool use_default) {
+  const int32_t index = identity.index;
+  switch (identity.kind) {
+    case PF_Param_POPUP:
+      Choice(index) = use_default ? def.u.pd.dephault : def.u.pd.value;
+      break;
+    case PF_Param_FLOAT_SLIDER:
+      Slider(index) = use_default ? static_cast<double>(def.u.fs_d.dephault) : def.u.fs_d.value;
+      break;
+    case PF_Param_FIX_SLIDER:
+      Fixed(index) = use_default ? def.u.fd.dephault : def.u.fd.value;
+      break;
+    case PF_Param_COLOR:
+      Colour(index) = use_default ? def.u.cd.dephault : def.u.cd.value;
+      break;
+    case PF_Param_CHECKBOX:
+      Checkbox(index) = use_default ? def.u.bd.dephault : def.u.bd.value;
+      break;
+    default:
+      throw std::logic_error("no value for parameter type " + std::to_string(identity.kind));
+  }
+}
+
+std::vector<int32_t> DiskIdsOfVersion11() {
+  std::vector<int32_t> ids;
+  for (int32_t id = DISK_ID_OFFSET; id <= DISK_ID_CLAMP_BLACK; ++id) ids.push_back(id);
+  return ids;
+}
+
+bool OpenProject(const std::vector<RecordedParam>& registered,
+                 const std::vector<int32_t>& saved_disk_ids, EffectSettings& settings) {
+  const ParamTable table = settings.Table();
+  EffectSettings opened = settings;
+  for (const RecordedParam& param : registered) {
+    const ParamIdentity* identity = table.FindDiskId(param.def.uu.id);
+    if (identity == nullptr || identity->kind != param.def.param_type) return false;
+    if (std::find(saved_disk_ids.begin(), saved_disk_ids.end(), identity->disk_id) !=
+        saved_disk_ids.end()) {
+      continue;
+    }
+    const bool old_value = (param.def.flags & PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS) != 0;
+    opened.ReadValue(*identity, param.def, !(old_value && !saved_disk_ids.empty()));
+  }
+  settings = opened;
+  return true;
 }
 
 bool BuildRenderParams(const EffectSettings& settings, const std::vector<RecordedParam>& registered,

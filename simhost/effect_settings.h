@@ -44,6 +44,9 @@ class EffectSettings {
   // Writes the value of `identity`'s parameter into the value field of `def`
   // for that parameter's kind.
   void WriteValue(const ParamIdentity& identity, PF_ParamDef* def) const;
+  // Takes the value of `identity`'s parameter from `def`: its `value`, or its
+  // default when `use_default`.
+  void ReadValue(const ParamIdentity& identity, const PF_ParamDef& def, bool use_default);
 
  private:
   HostValue& At(int32_t index, PF_ParamType kind);
@@ -75,5 +78,18 @@ struct RenderParams {
 // definitions are not those of the settings' table.
 bool BuildRenderParams(const EffectSettings& settings, const std::vector<RecordedParam>& registered,
                        const PF_EffectWorld& input, RenderParams& params);
+
+// The persistent ids of the parameters a project of version 1.1 saved.
+std::vector<int32_t> DiskIdsOfVersion11();
+
+// Opens a project as the host does: the values of the parameters it saved
+// (by persistent id, `saved_disk_ids`) stay as `settings` holds them; every
+// other registered parameter takes its definition's `value` when its
+// PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS is set, its default otherwise. A
+// new instance is a project that saved nothing: every parameter at the
+// default the effect registered with this host. Returns false, `settings`
+// unchanged, when the definitions are not those of the settings' table.
+bool OpenProject(const std::vector<RecordedParam>& registered,
+                 const std::vector<int32_t>& saved_disk_ids, EffectSettings& settings);
 
 }  // namespace simhost

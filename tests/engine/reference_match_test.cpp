@@ -107,6 +107,23 @@ std::vector<NamedCurve> Curves() {
   CurveSettings quarter = grey;
   quarter.size = 256;
   add("256 points, whole positions", quarter, 0.0f, 1.0f, 1.0f, 1.0f);
+  // Preserving HDR: colour kept beyond white, the curve's own slopes, and the
+  // neutral settings' identity (with and without clamps).
+  auto hdr = [](CurveSettings settings) {
+    settings.preserve_hdr = 1;
+    return settings;
+  };
+  add("hdr grey contrast 50", hdr(grey), 0.0f, 1.0f, 1.0f, 1.0f);
+  add("hdr gamma 0.45 offset gain", hdr(colour), -0.1f, 0.45f, 1.3f, 1.0f);
+  add("hdr gamma 2.2 blend 30", hdr(colour), 0.0f, 2.2f, 1.5f, 0.3f);
+  add("hdr linear gain offset", hdr(steep), 0.05f, 1.0f, 1.7f, 1.0f);
+  add("hdr gain 0", hdr(grey), 0.2f, 2.2f, 0.0f, 1.0f);
+  add("hdr blend 50 both clamps", hdr(clamped), 0.0f, 1.0f, 1.0f, 0.5f);
+  add("hdr contrast 0 gain", hdr(flat), 0.0f, 1.0f, 2.0f, 0.75f);
+  add("hdr neutral", hdr(flat), 0.0f, 1.0f, 1.0f, 0.6f);
+  CurveSettings flat_clamped = hdr(flat);
+  flat_clamped.clamp_white = 1;
+  add("hdr neutral white clamp", flat_clamped, 0.0f, 1.0f, 1.0f, 1.0f);
   for (NamedCurve& named : curves) named.built.curve.lut = named.built.table.data();
   return curves;
 }
@@ -238,7 +255,8 @@ TEST(ReferenceMatch, EightBitSampleOnEverySetting) {
 // orders on a sample.
 TEST(ReferenceMatch, EveryEightBitTripleThroughThePairTable) {
   const std::vector<NamedCurve> curves = Curves();
-  for (const char* name : {"gamma 0.45 offset gain", "blend 99.9 gamma", "contrast 0 gain"}) {
+  for (const char* name : {"gamma 0.45 offset gain", "blend 99.9 gamma", "contrast 0 gain",
+                           "hdr gamma 2.2 blend 30"}) {
     SCOPED_TRACE(name);
     const ToneCurve& curve = Named(curves, name);
     PixelFrame frame = FrameOf(curve);
@@ -276,7 +294,8 @@ TEST(ReferenceMatch, PairTableOnlyWhereItHoldsAndPays) {
     PixelFrame frame = FrameOf(named.built.curve);
     const bool odd = named.name == "nan gain" || named.name == "mix above 1" ||
                      named.name == "negative mix" || named.name == "nan mix" ||
-                     named.name == "gamma 2.2, table with a NaN point";
+                     named.name == "gamma 2.2, table with a NaN point" ||
+                     frame.route == FrameRoute::Identity;
     const auto pairs = AttachPairTable(&frame, int64_t{1} << 30);
     EXPECT_EQ(pairs == nullptr, odd);
     EXPECT_EQ(frame.pairs == nullptr, odd);
@@ -309,8 +328,8 @@ TEST(ReferenceMatch, EveryEightBitTripleThroughTheCodeTable) {
   curves.push_back({"pivot near white", {}});
   Build(near_white, &curves.back().built);
   for (NamedCurve& named : curves) named.built.curve.lut = named.built.table.data();
-  for (const char* name :
-       {"gamma 0.45 offset gain", "colour pivot blend 30, clamps", "pivot near white"}) {
+  for (const char* name : {"gamma 0.45 offset gain", "colour pivot blend 30, clamps",
+                           "pivot near white", "hdr gamma 0.45 offset gain"}) {
     SCOPED_TRACE(name);
     const ToneCurve& curve = Named(curves, name);
     PixelFrame codes_frame = FrameOf(curve);

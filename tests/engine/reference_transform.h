@@ -50,7 +50,58 @@ inline double EvaluateCurve(double x, const ToneCurve& curve) {
   return static_cast<double>(value);
 }
 
+// The output clamps, where a slope is 0.
+inline FloatPixel Clamped(const ToneCurve& curve, FloatPixel out) {
+  if (curve.white_slope == 0.0f) {
+    if (out.red > 1.0f) out.red = 1.0f;
+    if (out.green > 1.0f) out.green = 1.0f;
+    if (out.blue > 1.0f) out.blue = 1.0f;
+  }
+  if (curve.black_slope == 0.0f) {
+    if (out.red < 0.0f) out.red = 0.0f;
+    if (out.green < 0.0f) out.green = 0.0f;
+    if (out.blue < 0.0f) out.blue = 0.0f;
+  }
+  return out;
+}
+
+// Preserving HDR, a channel of a pixel whose lightness or new lightness is
+// infinite: the limit of finite pixels of its colour, with the engine's
+// limits of the curve at infinity.
+inline double ChannelInLimit(const ToneCurve& curve, double channel, double lightness, double level,
+                             bool all_infinite) {
+  double ratio = HUGE_VAL;
+  bool keeps = lightness != 0.0 && level / lightness > 0.0;
+  if (std::isinf(lightness)) {
+    const double sign = lightness > 0.0 ? 1.0 : -1.0;
+    const CurveLimit limit = CurveLimitAtInfinity(curve, sign);
+    level = limit.level;
+    ratio = limit.ratio;
+    keeps = ratio > 0.0 || level * sign > 0.0;
+  }
+  double value = level;
+  if (keeps) {
+    if (std::isinf(channel)) {
+      value = ratio > 0.0 ? channel : level * (all_infinite ? 1.0 : 2.0);
+    } else if (ratio == HUGE_VAL) {
+      value = channel > 0.0 ? HUGE_VAL : channel < 0.0 ? -HUGE_VAL : channel;
+    } else {
+      value = ratio * channel;
+    }
+  }
+  if (curve.mix != 1.0f) {
+    const double mix = static_cast<double>(curve.mix);
+    value = mix == 0.0 ? channel : value * mix + (1.0 - mix) * channel;
+  }
+  return value;
+}
+
 inline FloatPixel TransformPixel(const ToneCurve& curve, const FloatPixel& in) {
+  const bool hdr = curve.preserve_hdr != 0;
+  if (hdr && curve.offset == 0.0f && curve.gamma == 1.0f && curve.gain == 1.0f &&
+      curve.contrast == 0.0f) {
+    return Clamped(curve, in);
+  }
   const float red = in.red;
   const float green = in.green;
   const float blue = in.blue;
@@ -64,8 +115,20 @@ inline FloatPixel TransformPixel(const ToneCurve& curve, const FloatPixel& in) {
   double green_offset = static_cast<double>(green) - lightness;
   double blue_offset = static_cast<double>(blue) - lightness;
 
-  const double level = velmora_reference::EvaluateCurve(lightness, curve);
-  if (level <= 0.0 || level >= 1.0) {
+  double level = velmora_reference::EvaluateCurve(lightness, curve);
+  if (hdr && level != level && !std::isinf(lightness) && lightness == lightness) {
+    level = velmora_reference::EvaluateCurve(0.0, curve);  // a gain of 0 times an overflow
+  } else if (hdr && (std::isinf(lightness) || std::isinf(level))) {
+    const bool all_infinite = std::isinf(red) && std::isinf(green) && std::isinf(blue);
+    auto channel = [&](float x) {
+      return static_cast<float>(
+          ChannelInLimit(curve, static_cast<double>(x), lightness, level, all_infinite));
+    };
+    return Clamped(curve, {in.alpha, channel(red), channel(green), channel(blue)});
+  }
+  const bool grey =
+      hdr ? !(lightness != 0.0 && level / lightness > 0.0) : (level <= 0.0 || level >= 1.0);
+  if (grey) {
     red_offset = 0.0;
     green_offset = 0.0;
     blue_offset = 0.0;
@@ -81,19 +144,8 @@ inline FloatPixel TransformPixel(const ToneCurve& curve, const FloatPixel& in) {
     new_blue = new_blue * mix + (1.0 - mix) * static_cast<double>(blue);
   }
 
-  FloatPixel out{in.alpha, static_cast<float>(new_red), static_cast<float>(new_green),
-                 static_cast<float>(new_blue)};
-  if (curve.white_slope == 0.0f) {
-    if (out.red > 1.0f) out.red = 1.0f;
-    if (out.green > 1.0f) out.green = 1.0f;
-    if (out.blue > 1.0f) out.blue = 1.0f;
-  }
-  if (curve.black_slope == 0.0f) {
-    if (out.red < 0.0f) out.red = 0.0f;
-    if (out.green < 0.0f) out.green = 0.0f;
-    if (out.blue < 0.0f) out.blue = 0.0f;
-  }
-  return out;
+  return Clamped(curve, {in.alpha, static_cast<float>(new_red), static_cast<float>(new_green),
+                         static_cast<float>(new_blue)});
 }
 
 // The host's integer channels and the working floats. Into float: c / 255 for 8

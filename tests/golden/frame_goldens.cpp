@@ -11,6 +11,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -47,9 +48,13 @@ struct Controls {
   bool clamp_black = false;
 };
 
-// The one place the controls meet the simulated host's settings.
-simhost::EffectSettings HostSettings(const Controls& controls) {
+// The one place the controls meet the simulated host's settings: those of a
+// project saved by version 1.1, opened by `host`, whose bits these are.
+simhost::EffectSettings HostSettings(const Controls& controls, SimulatedHost& host) {
   simhost::EffectSettings settings;
+  if (!simhost::OpenProject(host.RegisteredParams(), simhost::DiskIdsOfVersion11(), settings)) {
+    throw std::logic_error("the effect registered other parameters");
+  }
   settings.Choice(PARAM_QUALITY) = controls.quality;
   settings.Slider(PARAM_OFFSET) = controls.offset;
   settings.Slider(PARAM_GAMMA) = controls.gamma;
@@ -361,7 +366,7 @@ void WriteGroup(simhost::EntryPointFunction entry, std::ostream& out, const Grou
       SimulatedHost host(
           group.host == Host::PremierePro ? HostMode::PremierePro : HostMode::AfterEffects, entry);
       host.SetThreadCount(kThreads);
-      const simhost::EffectSettings settings = HostSettings(all_controls[group.controls[c]]);
+      const simhost::EffectSettings settings = HostSettings(all_controls[group.controls[c]], host);
       PF_Err err;
       if (group.host == Host::AfterEffectsSmart) {
         simhost::SmartFrame frame;

@@ -27,7 +27,7 @@ TEST_P(EntryTest, AboutWritesNameVersionCarriageReturnAndDescription) {
   SimulatedHost host(GetParam(), EffectModule().Entry());
   ASSERT_EQ(host.About(), PF_Err_NONE);
   const std::string message = host.OutData().return_msg;
-  EXPECT_EQ(message.rfind("Velmora v1.1\rVelmora plugin for After Effects and Premiere Pro. ", 0),
+  EXPECT_EQ(message.rfind("Velmora v1.2\rVelmora plugin for After Effects and Premiere Pro. ", 0),
             0u)
       << message;
   EXPECT_EQ(message.find('\n'), std::string::npos);
@@ -65,7 +65,7 @@ TEST_P(EntryTest, GlobalSetupStoresVersionAndFlagsOverWhatWasThere) {
   host.OutData().out_flags = PF_OutFlag_NOP_RENDER;
   host.OutData().out_flags2 = PF_OutFlag2_I_AM_THREADSAFE;
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
-  EXPECT_EQ(host.OutData().my_version, 0x88001u);
+  EXPECT_EQ(host.OutData().my_version, 0x90001u);
   EXPECT_EQ(host.OutData().my_version, kEffectVersion);
   EXPECT_EQ(host.OutData().out_flags, 0x02000400);
   EXPECT_EQ(host.OutData().out_flags2, 0x8001440);
@@ -101,7 +101,7 @@ TEST(GlobalSetup, PremiereProWithoutPixelFormatSuiteReportsButSucceeds) {
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
   EXPECT_EQ(host.OutData().out_flags, 0x02000400 | PF_OutFlag_DISPLAY_ERROR_MESSAGE);
   EXPECT_EQ(host.OutData().out_flags2, 0x8001440);
-  EXPECT_EQ(host.OutData().my_version, 0x88001u);
+  EXPECT_EQ(host.OutData().my_version, 0x90001u);
   EXPECT_STREQ(host.OutData().return_msg, "Not able to acquire AEFX Suite.");
   EXPECT_TRUE(host.SupportedPixelFormats().empty());
   EXPECT_EQ(host.Ledger().ReleaseCount("PF Pixel Format Suite"), 0);

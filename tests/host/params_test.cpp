@@ -44,6 +44,7 @@ const FrozenParam kFrozen[] = {
     {10, 11, 2, "Blend with original", 0},
     {11, 12, 4, "Clamp white on output", 2},
     {12, 13, 4, "Clamp black on output", 2},
+    {13, 14, 4, "Preserve HDR", 2 | 128},  // version 1.2; 128: old projects take `value`
 };
 
 TEST(Strings, TableIsInIdOrderWithTheExactTexts) {
@@ -65,6 +66,8 @@ TEST(Strings, TableIsInIdOrderWithTheExactTexts) {
       "Blend with original",
       "Clamp black on output",
       "Clamp white on output",
+      "Preserve HDR",
+      "Colour and level beyond white",
   };
   for (int32_t id = 0; id < STR_COUNT; ++id) {
     EXPECT_EQ(kStringTable[id].id, id);
@@ -238,6 +241,21 @@ TEST_F(ParamsSetupTest, PopupColourBlendAndCheckboxesAreEncodedAsProjectsExpect)
     EXPECT_EQ(clamp.dephault, 0);
     ASSERT_NE(clamp.u.nameptr, nullptr);
     EXPECT_STREQ(clamp.u.nameptr, "");
+  }
+}
+
+// Old projects read the definition's value (off); a new instance its default:
+// on in After Effects, off in Premiere Pro.
+TEST_F(ParamsSetupTest, PreserveHdrIsOnForNewAfterEffectsInstancesOnly) {
+  for (const A_long appl_id : {A_long{0}, A_long{APPL_ID_PREMIERE_PRO}}) {
+    offered.clear();
+    in_data_.appl_id = appl_id;
+    ASSERT_EQ(ParamsSetup(&in_data_, &out_data_), PF_Err_NONE);
+    const PF_CheckBoxDef& mode = Def(PARAM_PRESERVE_HDR).u.bd;
+    EXPECT_EQ(mode.dephault, appl_id == 0 ? 1 : 0) << appl_id;
+    EXPECT_EQ(mode.value, 0) << appl_id;
+    EXPECT_STREQ(mode.u.nameptr, "Colour and level beyond white");
+    EXPECT_LE(std::strlen(mode.u.nameptr), 31u);
   }
 }
 

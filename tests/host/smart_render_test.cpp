@@ -126,6 +126,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Frames large enough for the integer tables of levels, which the smart render
 // builds as the classic render does.
+// A new After Effects instance preserves HDR: at its defaults every float
+// value comes back bit for bit, HDR, negatives, NaN and infinities included.
+TEST(SmartRender, NewInstanceAtDefaultsReturnsEveryFloatBitForBit) {
+  ASSERT_TRUE(EffectModule().IsLoaded()) << EffectModule().Error();
+  SmartCase smart(HostPixelFormat::ARGBFloat);
+  EffectSettings settings;
+  ASSERT_TRUE(simhost::OpenProject(smart.host.RegisteredParams(), {}, settings));
+  ASSERT_EQ(settings.Checkbox(PARAM_PRESERVE_HDR), 1);
+  ASSERT_EQ(smart.Render(settings), PF_Err_NONE);
+  EXPECT_EQ(smart.output.PixelBytes(), smart.input.PixelBytes());
+}
+
 TEST(SmartRender, LargeIntegerFramesMatchTheClassicRender) {
   ASSERT_TRUE(EffectModule().IsLoaded()) << EffectModule().Error();
   constexpr A_long kSide = 1024;

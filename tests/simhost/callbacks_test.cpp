@@ -162,6 +162,7 @@ TEST(Render, PassesTheSettingsInTheHostsEncodings) {
       EXPECT_EQ(params[10]->u.fd.value, 6553600);
       EXPECT_EQ(params[11]->u.bd.value, 0);
       EXPECT_EQ(params[12]->u.bd.value, 1);
+      EXPECT_EQ(params[13]->u.bd.value, 1);     // Preserve HDR, on in a new instance
       EXPECT_EQ(params[PARAM_COUNT], nullptr);  // the list ends as the host's lists do
       return PF_Err_NONE;
     };

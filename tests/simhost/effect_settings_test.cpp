@@ -66,3 +66,35 @@ TEST(BuildRenderParams, RefusesADefinitionItHoldsNoValueFor) {
 }
 
 }  // namespace
+
+namespace {
+
+// A project that lacks a parameter takes the definition's `value` when the
+// definition asks for it, its default otherwise; a new instance every default.
+TEST(OpenProject, MissingParametersTakeTheValueOnlyWhereTheFlagAsksForIt) {
+  std::vector<simhost::RecordedParam> registered = Registered();
+  PF_ParamDef& clamp = registered[PARAM_CLAMP_BLACK - 1].def;
+  clamp.u.bd.dephault = 1;
+  clamp.u.bd.value = 0;
+  PF_ParamDef& mode = registered[PARAM_PRESERVE_HDR - 1].def;
+  mode.flags = PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS;
+  mode.u.bd.dephault = 1;
+  mode.u.bd.value = 0;
+
+  simhost::EffectSettings fresh;
+  fresh.Checkbox(PARAM_PRESERVE_HDR) = 7;
+  ASSERT_TRUE(simhost::OpenProject(registered, {}, fresh));
+  EXPECT_EQ(fresh.Checkbox(PARAM_PRESERVE_HDR), 1);
+  EXPECT_EQ(fresh.Checkbox(PARAM_CLAMP_BLACK), 1);
+
+  std::vector<int32_t> saved = simhost::DiskIdsOfVersion11();
+  saved.erase(std::find(saved.begin(), saved.end(), DISK_ID_CLAMP_BLACK));
+  simhost::EffectSettings old;
+  old.Slider(PARAM_CONTRAST) = 30.0;
+  ASSERT_TRUE(simhost::OpenProject(registered, saved, old));
+  EXPECT_EQ(old.Checkbox(PARAM_PRESERVE_HDR), 0);  // the flag: the definition's value
+  EXPECT_EQ(old.Checkbox(PARAM_CLAMP_BLACK), 1);   // no flag: its default
+  EXPECT_EQ(old.Slider(PARAM_CONTRAST), 30.0);     // saved: as it was
+}
+
+}  // namespace

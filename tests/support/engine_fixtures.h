@@ -43,6 +43,7 @@ struct CurveSettings {
   double highlights = 0.0;
   int32_t clamp_white = 0;
   int32_t clamp_black = 0;
+  int32_t preserve_hdr = 0;
 };
 
 // A record with a neutral pre-transform and no blend, and its table.
@@ -58,7 +59,7 @@ inline void Build(const CurveSettings& s, BuiltCurve* built) {
   built->curve.mix = 1.0f;
   BuildLut(&built->curve, built->table.data(),
            {s.size, s.red, s.green, s.blue, s.contrast, s.width, s.shadows, s.highlights,
-            s.clamp_white, s.clamp_black},
+            s.clamp_white, s.clamp_black, s.preserve_hdr},
            StdSin, StdCos);
   built->curve.contrast = static_cast<float>(s.contrast);
 }

@@ -369,11 +369,11 @@ TEST(Curve, WritesAPlotAndItsSettingsAreChecked) {
 TEST(Info, ShowsTheModulesOwnParameterTable) {
   const RunResult run = RunVelmora({"info"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_NE(run.out.find("Velmora v1.1"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Velmora v1.2"), std::string::npos) << run.out;
   // The tool's version is the module's, read from the module at run time.
   const RunResult version = RunVelmora({"--version"});
   ASSERT_EQ(version.out.rfind("velmora ", 0), 0u) << version.out;
-  EXPECT_NE(run.out.find("0x88001: version " + version.out.substr(8)), std::string::npos)
+  EXPECT_NE(run.out.find("0x90001: version " + version.out.substr(8)), std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("PF_OutFlag_DEEP_COLOR_AWARE"), std::string::npos);
   EXPECT_NE(run.out.find("PF_OutFlag2_DOESNT_NEED_EMPTY_PIXELS"), std::string::npos);

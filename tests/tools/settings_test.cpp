@@ -29,7 +29,7 @@ TEST(Settings, DefaultsAndOrderComeFromTheModulesRegistration) {
   const auto& params = TheEffect().Params();
   ASSERT_EQ(params.size(), kParamTable.size());
   EXPECT_EQ(params.front().flag, "quality");
-  EXPECT_EQ(params.back().flag, "clamp-black");
+  EXPECT_EQ(params.back().flag, "preserve-hdr");
   EXPECT_EQ(FindParam(params, "contrast-width").name, "Contrast width");
   EXPECT_EQ(FindParam(params, "contrast-width").valid_min, static_cast<double>(0.001f));
   const simhost::EffectSettings defaults = DefaultSettings(params);

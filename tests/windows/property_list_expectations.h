@@ -89,7 +89,7 @@ inline void ExpectPropertyListAsPublished(const std::vector<uint8_t>& bytes) {
   EXPECT_EQ(FindProperty(list, "8664")->data, BytesOf(std::string("EntryPointFunc\0\0", 16)));
   EXPECT_EQ(FindProperty(list, "ePVR")->data, (std::vector<uint8_t>{2, 0, 0, 0}));
   EXPECT_EQ(FindProperty(list, "eSVR")->data, (std::vector<uint8_t>{13, 0, 28, 0}));
-  EXPECT_EQ(FindProperty(list, "eVER")->data, LittleEndian32(0x88001u));
+  EXPECT_EQ(FindProperty(list, "eVER")->data, LittleEndian32(0x90001u));
   EXPECT_EQ(FindProperty(list, "eINF")->data, (std::vector<uint8_t>{0, 0}));
   EXPECT_EQ(FindProperty(list, "eGLO")->data, LittleEndian32(0x02000400u));
   EXPECT_EQ(FindProperty(list, "eGL2")->data, LittleEndian32(0x8001440u));

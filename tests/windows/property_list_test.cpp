@@ -59,7 +59,7 @@ const std::string& HandWrittenList() {
       "REVe"
       "\0\0\0\0"
       "\4\0\0\0"
-      "\1\x80\x08\0"
+      "\1\0\x09\0"
       "MIB8"
       "FNIe"
       "\0\0\0\0"

@@ -1,7 +1,9 @@
-# The two quick-start commands:
-#   make demo   builds the module (Linux and Windows) and renders the built-in demo chart
-#   make test   checks the format, builds everything and runs every test: native, sanitizers,
-#               Windows under wine
+# The quick-start commands:
+#   make demo    builds the module (Linux and Windows) and renders the built-in demo chart
+#   make check   the inner loop: format check, native build, native tests (a few minutes)
+#   make test    what CI runs: checks the format, builds everything and runs every test:
+#                native, sanitizers, fuzzing, Windows under wine, the release
+#   make goldens rewrites the stored golden outputs and prints what changed (docs/testing.md)
 # Both install any missing Debian package first.
 
 BUILD ?= build
@@ -9,7 +11,8 @@ JOBS ?= $(shell nproc)
 CMAKE_CONFIGURE = cmake -S . -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: deps configure build demo test clean bench bench-build bench-instructions \
-        test-native test-asan test-tsan windows test-windows package test-package format-check
+        test-native test-asan test-tsan windows test-windows package test-package format-check \
+        check goldens
 
 deps:
 	./scripts/install-deps.sh
@@ -30,6 +33,17 @@ build: configure
 
 test-native: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+check: format-check test-native
+
+# goldens: the stored golden outputs (tests/golden/data) rewritten from the
+# native module, with what changed printed. Only for output no saved project
+# can see: docs/testing.md says when.
+goldens: build
+	cmake -DDRIVER=$(abspath $(BUILD))/tests/golden/golden_driver \
+	  -DMODULE=$(abspath $(BUILD))/host/Trevane_Velmora.so \
+	  -DOUTPUT_DIR=$(abspath $(BUILD))/tests/golden/regenerated \
+	  -DSTORED_DIR=$(abspath tests/golden/data) -DUPDATE=ON -P tests/golden/goldens.cmake
 
 # ---- sanitizer builds: the whole suite under address + undefined behaviour, -----
 # ---- the threaded tests under the thread sanitizer -------------------------------

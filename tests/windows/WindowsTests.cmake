@@ -109,3 +109,24 @@ else()
   message(STATUS "VELMORA_NATIVE_BUILD_DIR not set: the Windows module is not compared with the native one")
 endif()
 include(differential.cmake)
+
+# The golden outputs of the Windows module under wine, against the files the
+# native module is checked against (tests/golden): not only the same as the
+# native build, but the same as every build before.
+set(golden_source_dir ${PROJECT_SOURCE_DIR}/tests/golden)
+add_executable(windows_golden_driver ${golden_source_dir}/golden_driver.cpp
+               ${golden_source_dir}/table_goldens.cpp ${golden_source_dir}/frame_goldens.cpp)
+velmora_windows_program(windows_golden_driver)
+target_link_libraries(windows_golden_driver PRIVATE velmora_resource_module velmora_simhost
+                      velmora_engine)
+add_dependencies(windows_golden_driver velmora_module)
+set(golden_dir ${CMAKE_CURRENT_BINARY_DIR}/goldens)
+file(MAKE_DIRECTORY ${golden_dir})
+add_test(NAME windows_golden_report
+  COMMAND windows_golden_driver $<TARGET_FILE:velmora_module> ${golden_dir})
+velmora_wine_test(windows_golden_report)
+set_tests_properties(windows_golden_report PROPERTIES FIXTURES_SETUP windows_goldens)
+add_test(NAME windows_matches_goldens
+  COMMAND ${CMAKE_COMMAND} -DOUTPUT_DIR=${golden_dir} -DSTORED_DIR=${golden_source_dir}/data
+          -P ${golden_source_dir}/goldens.cmake)
+set_tests_properties(windows_matches_goldens PROPERTIES FIXTURES_REQUIRED windows_goldens)

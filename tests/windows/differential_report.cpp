@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "simhost/host.h"
+#include "tests/support/fnv1a.h"
 #include "tests/support/random_jobs.h"
 
 namespace {
@@ -11,12 +12,6 @@ namespace {
 // The iterate runs on two threads, as a host's does; the frame may not depend
 // on it, which the soak test checks on its own.
 constexpr int kIterateThreads = 2;
-
-std::uint64_t Fnv1a(const std::vector<std::uint8_t>& bytes) {
-  std::uint64_t hash = 0xcbf29ce484222325ull;
-  for (std::uint8_t byte : bytes) hash = (hash ^ byte) * 0x100000001b3ull;
-  return hash;
-}
 
 void WriteEscaped(const std::string& text, std::ostream& out) {
   static const char kDigits[] = "0123456789abcdef";

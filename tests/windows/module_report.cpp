@@ -14,6 +14,8 @@
 #include "host_sdk/host_constants.h"
 #include "simhost/host.h"
 #include "simhost/world.h"
+#include "tests/support/fnv1a.h"
+#include "tests/support/format_names.h"
 
 namespace {
 
@@ -42,18 +44,6 @@ std::string Bits(Float value) {
   return Hex(word);
 }
 
-uint64_t Fnv1a(const uint8_t* bytes, std::size_t size) {
-  uint64_t hash = 0xcbf29ce484222325ull;
-  for (std::size_t i = 0; i < size; ++i) {
-    hash = (hash ^ bytes[i]) * 0x100000001b3ull;
-  }
-  return hash;
-}
-
-uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
-  return Fnv1a(bytes.data(), bytes.size());
-}
-
 // A text with everything outside printable ASCII escaped, so a carriage return
 // or a missing terminator shows.
 std::string Quoted(const char* text, std::size_t capacity) {
@@ -73,22 +63,6 @@ std::string Quoted(const char* text, std::size_t capacity) {
 
 const char* ModeName(HostMode mode) {
   return mode == HostMode::PremierePro ? "premiere" : "aftereffects";
-}
-
-const char* FormatName(HostPixelFormat format) {
-  switch (format) {
-    case HostPixelFormat::ARGB8:
-      return "argb8";
-    case HostPixelFormat::ARGB16:
-      return "argb16";
-    case HostPixelFormat::BGRA8:
-      return "bgra8";
-    case HostPixelFormat::BGRAFloat:
-      return "bgra32f";
-    case HostPixelFormat::ARGBFloat:
-      return "argb32f";
-  }
-  return "?";
 }
 
 // What the host saw of the call, after the command: the result, the output

@@ -1,7 +1,9 @@
 // Float frames: the walk over a frame's rows, pixel by pixel around the kernel,
-// and After Effects' float pixels one per call.
+// for Premiere Pro's BGRA pixels and After Effects' ARGB ones, and After
+// Effects' float pixels one per call.
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/pixel_kernel.h"
 #include "engine/pixel_test_entry_points.h"
@@ -9,11 +11,27 @@
 
 namespace {
 
-template <PreStep kPre, bool kHdr>
-void CorrectBGRA(const ToneCurve& curve, const FloatPixelBGRA* in, FloatPixelBGRA* out) {
-  static_assert(sizeof(FloatPixelBGRA) == sizeof(__m128), "FloatPixelBGRA is four lanes");
-  const __m128 argb = ReverseLanes(_mm_loadu_ps(&in->blue));
-  _mm_storeu_ps(&out->blue, ReverseLanes(CorrectChannels<Clamps::Apply, kPre, kHdr>(curve, argb)));
+static_assert(sizeof(FloatPixelBGRA) == sizeof(__m128), "FloatPixelBGRA is four lanes");
+static_assert(sizeof(PF_PixelFloat) == sizeof(__m128), "PF_PixelFloat is four lanes");
+
+// A float pixel's lanes in the kernel's order alpha, red, green, blue:
+// Premiere Pro's BGRA pixels reversed, After Effects' ARGB ones as they are.
+template <class Pixel>
+inline __m128 LoadLanes(const Pixel* pixel) {
+  const __m128 lanes = _mm_loadu_ps(reinterpret_cast<const float*>(pixel));
+  if constexpr (std::is_same_v<Pixel, FloatPixelBGRA>) return ReverseLanes(lanes);
+  return lanes;
+}
+
+template <class Pixel>
+inline void StoreLanes(__m128 argb, Pixel* pixel) {
+  if constexpr (std::is_same_v<Pixel, FloatPixelBGRA>) argb = ReverseLanes(argb);
+  _mm_storeu_ps(reinterpret_cast<float*>(pixel), argb);
+}
+
+template <PreStep kPre, bool kHdr, class Pixel = FloatPixelBGRA>
+void CorrectBGRA(const ToneCurve& curve, const Pixel* in, Pixel* out) {
+  StoreLanes(CorrectChannels<Clamps::Apply, kPre, kHdr>(curve, LoadLanes(in)), out);
 }
 
 template <bool kHdr>
@@ -56,11 +74,10 @@ inline __m128 CorrectLanesOnRoute(const ToneCurve& curve, const FloatRoute& rout
   return FinishGeneralFloat<kHdr>(curve, argb, lightness, x);
 }
 
-template <FrameRoute kRoute, bool kHdr>
-inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route,
-                               const FloatPixelBGRA* in, FloatPixelBGRA* out) {
-  const __m128 argb = ReverseLanes(_mm_loadu_ps(&in->blue));
-  _mm_storeu_ps(&out->blue, ReverseLanes(CorrectLanesOnRoute<kRoute, kHdr>(curve, route, argb)));
+template <FrameRoute kRoute, bool kHdr, class Pixel>
+inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route, const Pixel* in,
+                               Pixel* out) {
+  StoreLanes(CorrectLanesOnRoute<kRoute, kHdr>(curve, route, LoadLanes(in)), out);
 }
 
 // After Effects' float pixels, one per call of its float iterate: PF_PixelFloat
@@ -68,7 +85,6 @@ inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route,
 template <FrameRoute kRoute, bool kHdr>
 PF_Err CorrectFloatPixelOnRoute(void* frame, A_long /*x*/, A_long /*y*/, PF_PixelFloat* in,
                                 PF_PixelFloat* out) {
-  static_assert(sizeof(PF_PixelFloat) == sizeof(__m128), "PF_PixelFloat is four lanes");
   const PixelFrame& prepared = *static_cast<const PixelFrame*>(frame);
   const FloatRoute route{PlainTableOf(prepared), _mm_set1_ps(prepared.white_limit),
                          _mm_set1_ps(prepared.black_limit)};
@@ -108,15 +124,15 @@ bool ClampsSomething(const ToneCurve& curve) {
 // Calls correct(in, out) for every pixel of `rows` rows, `destination.width`
 // pixels each, from the first pixel of both buffers, each stepping by its own
 // signed row stride.
-template <class Correction>
+template <class Pixel, class Correction>
 void WalkRows(const PF_EffectWorld& source, const PF_EffectWorld& destination, A_long rows,
               Correction correct) {
   const A_long width = destination.width;
   auto* source_row = reinterpret_cast<char*>(source.data);
   auto* destination_row = reinterpret_cast<char*>(destination.data);
   for (A_long y = 0; y < rows; ++y) {
-    const auto* in = reinterpret_cast<const FloatPixelBGRA*>(source_row);
-    auto* out = reinterpret_cast<FloatPixelBGRA*>(destination_row);
+    const auto* in = reinterpret_cast<const Pixel*>(source_row);
+    auto* out = reinterpret_cast<Pixel*>(destination_row);
     for (A_long x = 0; x < width; ++x) correct(in + x, out + x);
     source_row += static_cast<std::ptrdiff_t>(source.rowbytes);
     destination_row += static_cast<std::ptrdiff_t>(destination.rowbytes);
@@ -126,17 +142,18 @@ void WalkRows(const PF_EffectWorld& source, const PF_EffectWorld& destination, A
 // The blended routes' walks, out of line so that their loops do not weigh on
 // the registers of the unblended ones; the record and the route are copies
 // the pixel stores cannot alias, held in registers across the frame.
-template <FrameRoute kRoute, bool kHdr>
+template <FrameRoute kRoute, bool kHdr, class Pixel>
 [[gnu::noinline]] void WalkBlended(const ToneCurve curve, const FloatRoute route,
                                    const PF_EffectWorld& source, const PF_EffectWorld& destination,
                                    A_long rows) {
-  WalkRows(source, destination, rows, [&](const FloatPixelBGRA* in, FloatPixelBGRA* out) {
+  WalkRows<Pixel>(source, destination, rows, [&](const Pixel* in, Pixel* out) {
     CorrectBGRAOnRoute<kRoute, kHdr>(curve, route, in, out);
   });
 }
 
 // The frame's pixels as they came, each row moved whole, or limited by a
 // clamp that is on.
+template <class Pixel>
 void KeepRows(const ToneCurve& curve, const PF_EffectWorld& source,
               const PF_EffectWorld& destination, A_long rows) {
   if (!ClampsSomething(curve)) {
@@ -152,36 +169,35 @@ void KeepRows(const ToneCurve& curve, const PF_EffectWorld& source,
     }
     return;
   }
-  WalkRows(source, destination, rows, [&](const FloatPixelBGRA* in, FloatPixelBGRA* out) {
-    const __m128 argb = ReverseLanes(_mm_loadu_ps(&in->blue));
-    _mm_storeu_ps(&out->blue, ReverseLanes(KeepChannels<Clamps::Apply>(curve, argb)));
+  WalkRows<Pixel>(source, destination, rows, [&](const Pixel* in, Pixel* out) {
+    StoreLanes(KeepChannels<Clamps::Apply>(curve, LoadLanes(in)), out);
   });
 }
 
-template <bool kHdr>
+template <bool kHdr, class Pixel>
 void WalkFrameRows(const PixelFrame& frame, const PF_EffectWorld& source,
                    const PF_EffectWorld& destination, A_long rows) {
   const ToneCurve& curve = frame.curve;
-  using In = const FloatPixelBGRA*;
-  using Out = FloatPixelBGRA*;
+  using In = const Pixel*;
+  using Out = Pixel*;
   if (frame.route != FrameRoute::General) {
     // Locals the pixel stores cannot alias, so they stay in registers across
     // the frame.
     const FloatRoute route{PlainTableOf(frame), _mm_set1_ps(frame.white_limit),
                            _mm_set1_ps(frame.black_limit)};
     if (frame.route == FrameRoute::Short) {
-      WalkRows(source, destination, rows, [&](In in, Out out) {
+      WalkRows<Pixel>(source, destination, rows, [&](In in, Out out) {
         CorrectBGRAOnRoute<FrameRoute::Short, kHdr>(curve, route, in, out);
       });
     } else if (frame.route == FrameRoute::ShortPreTransformed) {
-      WalkRows(source, destination, rows, [&](In in, Out out) {
+      WalkRows<Pixel>(source, destination, rows, [&](In in, Out out) {
         CorrectBGRAOnRoute<FrameRoute::ShortPreTransformed, kHdr>(curve, route, in, out);
       });
     } else if (frame.route == FrameRoute::ShortBlended) {
-      WalkBlended<FrameRoute::ShortBlended, kHdr>(curve, route, source, destination, rows);
+      WalkBlended<FrameRoute::ShortBlended, kHdr, Pixel>(curve, route, source, destination, rows);
     } else {
-      WalkBlended<FrameRoute::ShortPreTransformedBlended, kHdr>(curve, route, source, destination,
-                                                                rows);
+      WalkBlended<FrameRoute::ShortPreTransformedBlended, kHdr, Pixel>(curve, route, source,
+                                                                       destination, rows);
     }
     return;
   }
@@ -189,11 +205,13 @@ void WalkFrameRows(const PixelFrame& frame, const PF_EffectWorld& source,
   // across the frame instead of being read again for every pixel.
   const ToneCurve local = curve;
   if (IsNeutralPreTransform(local)) {
-    WalkRows(source, destination, rows,
-             [&](In in, Out out) { CorrectBGRA<PreStep::Neutral, kHdr>(local, in, out); });
+    WalkRows<Pixel>(source, destination, rows, [&](In in, Out out) {
+      CorrectBGRA<PreStep::Neutral, kHdr, Pixel>(local, in, out);
+    });
   } else {
-    WalkRows(source, destination, rows,
-             [&](In in, Out out) { CorrectBGRA<PreStep::Applied, kHdr>(local, in, out); });
+    WalkRows<Pixel>(source, destination, rows, [&](In in, Out out) {
+      CorrectBGRA<PreStep::Applied, kHdr, Pixel>(local, in, out);
+    });
   }
 }
 
@@ -260,15 +278,26 @@ void TransformRowsBGRA(const ToneCurve& curve, const PF_EffectWorld& source,
   TransformFrameRowsBGRA(frame, source, destination, rows);
 }
 
+template <class Pixel>
+void TransformFrameRows(const PixelFrame& frame, const PF_EffectWorld& source,
+                        const PF_EffectWorld& destination, A_long rows) {
+  if (frame.route == FrameRoute::Identity) {
+    KeepRows<Pixel>(frame.curve, source, destination, rows);
+  } else if (frame.curve.preserve_hdr != 0) {
+    WalkFrameRows<true, Pixel>(frame, source, destination, rows);
+  } else {
+    WalkFrameRows<false, Pixel>(frame, source, destination, rows);
+  }
+}
+
 void TransformFrameRowsBGRA(const PixelFrame& frame, const PF_EffectWorld& source,
                             const PF_EffectWorld& destination, A_long rows) {
-  if (frame.route == FrameRoute::Identity) {
-    KeepRows(frame.curve, source, destination, rows);
-  } else if (frame.curve.preserve_hdr != 0) {
-    WalkFrameRows<true>(frame, source, destination, rows);
-  } else {
-    WalkFrameRows<false>(frame, source, destination, rows);
-  }
+  TransformFrameRows<FloatPixelBGRA>(frame, source, destination, rows);
+}
+
+void TransformFrameRowsARGB(const PixelFrame& frame, const PF_EffectWorld& source,
+                            const PF_EffectWorld& destination, A_long rows) {
+  TransformFrameRows<PF_PixelFloat>(frame, source, destination, rows);
 }
 
 FramePixelFunctionFloat PixelFunctionFloatFor(const PixelFrame& frame) {

@@ -66,3 +66,7 @@ FramePixelFunctionFloat PixelFunctionFloatFor(const PixelFrame& frame);
 // stride. The source must hold at least that many pixels in as many rows.
 void TransformFrameRowsBGRA(const PixelFrame& frame, const PF_EffectWorld& source,
                             const PF_EffectWorld& destination, A_long rows);
+// The same for After Effects' float ARGB frames (PF_PixelFloat), whose lanes
+// are already in the kernel's order.
+void TransformFrameRowsARGB(const PixelFrame& frame, const PF_EffectWorld& source,
+                            const PF_EffectWorld& destination, A_long rows);

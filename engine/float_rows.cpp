@@ -3,31 +3,14 @@
 // Effects' float pixels one per call.
 #include <cstddef>
 #include <cstring>
-#include <type_traits>
 
+#include "engine/float_groups.h"
+#include "engine/float_route.h"
 #include "engine/pixel_kernel.h"
 #include "engine/pixel_test_entry_points.h"
 #include "engine/pixel_transform.h"
 
 namespace {
-
-static_assert(sizeof(FloatPixelBGRA) == sizeof(__m128), "FloatPixelBGRA is four lanes");
-static_assert(sizeof(PF_PixelFloat) == sizeof(__m128), "PF_PixelFloat is four lanes");
-
-// A float pixel's lanes in the kernel's order alpha, red, green, blue:
-// Premiere Pro's BGRA pixels reversed, After Effects' ARGB ones as they are.
-template <class Pixel>
-inline __m128 LoadLanes(const Pixel* pixel) {
-  const __m128 lanes = _mm_loadu_ps(reinterpret_cast<const float*>(pixel));
-  if constexpr (std::is_same_v<Pixel, FloatPixelBGRA>) return ReverseLanes(lanes);
-  return lanes;
-}
-
-template <class Pixel>
-inline void StoreLanes(__m128 argb, Pixel* pixel) {
-  if constexpr (std::is_same_v<Pixel, FloatPixelBGRA>) argb = ReverseLanes(argb);
-  _mm_storeu_ps(reinterpret_cast<float*>(pixel), argb);
-}
 
 template <PreStep kPre, bool kHdr, class Pixel = FloatPixelBGRA>
 void CorrectBGRA(const ToneCurve& curve, const Pixel* in, Pixel* out) {
@@ -38,40 +21,6 @@ template <bool kHdr>
 [[gnu::noinline]] void CorrectBGRAGeneral(const ToneCurve& curve, const FloatPixelBGRA* in,
                                           FloatPixelBGRA* out) {
   CorrectBGRA<PreStep::Applied, kHdr>(curve, in, out);
-}
-
-template <bool kHdr>
-[[gnu::noinline]] __m128 FinishGeneralFloat(const ToneCurve& curve, __m128 argb, double lightness,
-                                            double x) {
-  const double level = ExtendOrLookUp(x, curve);
-  return Recolour<Clamps::Apply, kHdr>(curve, argb, Widen(argb), lightness, level);
-}
-
-// The float walk's values for a frame on a short route, held in registers
-// across the frame.
-struct FloatRoute {
-  PlainTable table;
-  __m128 white_limit;
-  __m128 black_limit;
-};
-
-// A pixel's lanes alpha, red, green, blue on a short route.
-template <FrameRoute kRoute, bool kHdr>
-inline __m128 CorrectLanesOnRoute(const ToneCurve& curve, const FloatRoute& route, __m128 argb) {
-  constexpr PreStep kPreStep = PreStepOf(kRoute);
-  const WideLanes input = Widen(argb);
-  const double lightness = LightnessOf(input);
-  const double x = kPreStep == PreStep::Neutral ? lightness : PreTransform(lightness, curve);
-  const float position = TablePosition(route.table, x);
-  if (TakesShortRoute<kPreStep, kHdr>(route.table, position, lightness)) {
-    const float level = Interpolate(route.table, position);
-    const __m128 moved = MoveChannels<kRoute>(curve, input, lightness, static_cast<double>(level),
-                                              OffsetsStayOnRoute<kHdr>(level));
-    // The clamps as in Recolour; a limit of +-infinity changes nothing.
-    const __m128 clamped = _mm_max_ps(route.black_limit, _mm_min_ps(route.white_limit, moved));
-    return _mm_move_ss(clamped, argb);
-  }
-  return FinishGeneralFloat<kHdr>(curve, argb, lightness, x);
 }
 
 template <FrameRoute kRoute, bool kHdr, class Pixel>
@@ -185,15 +134,8 @@ void WalkFrameRows(const PixelFrame& frame, const PF_EffectWorld& source,
     // the frame.
     const FloatRoute route{PlainTableOf(frame), _mm_set1_ps(frame.white_limit),
                            _mm_set1_ps(frame.black_limit)};
-    if (frame.route == FrameRoute::Short) {
-      WalkRows<Pixel>(source, destination, rows, [&](In in, Out out) {
-        CorrectBGRAOnRoute<FrameRoute::Short, kHdr>(curve, route, in, out);
-      });
-    } else if (frame.route == FrameRoute::ShortPreTransformed) {
-      WalkRows<Pixel>(source, destination, rows, [&](In in, Out out) {
-        CorrectBGRAOnRoute<FrameRoute::ShortPreTransformed, kHdr>(curve, route, in, out);
-      });
-    } else if (frame.route == FrameRoute::ShortBlended) {
+    // The unblended short routes walk in groups (float_groups.h).
+    if (frame.route == FrameRoute::ShortBlended) {
       WalkBlended<FrameRoute::ShortBlended, kHdr, Pixel>(curve, route, source, destination, rows);
     } else {
       WalkBlended<FrameRoute::ShortPreTransformedBlended, kHdr, Pixel>(curve, route, source,
@@ -281,7 +223,14 @@ void TransformRowsBGRA(const ToneCurve& curve, const PF_EffectWorld& source,
 template <class Pixel>
 void TransformFrameRows(const PixelFrame& frame, const PF_EffectWorld& source,
                         const PF_EffectWorld& destination, A_long rows) {
-  if (frame.route == FrameRoute::Identity) {
+  constexpr bool kBgra = std::is_same_v<Pixel, FloatPixelBGRA>;
+  if (WalksInGroups(frame)) {
+    if (ChosenVectorSet() == VectorSet::Avx2) {
+      WalkGroupsAvx2(frame, source, destination, rows, kBgra);
+    } else {
+      WalkGroupsSse2(frame, source, destination, rows, kBgra);
+    }
+  } else if (frame.route == FrameRoute::Identity) {
     KeepRows<Pixel>(frame.curve, source, destination, rows);
   } else if (frame.curve.preserve_hdr != 0) {
     WalkFrameRows<true, Pixel>(frame, source, destination, rows);
@@ -306,4 +255,20 @@ FramePixelFunctionFloat PixelFunctionFloatFor(const PixelFrame& frame) {
   }
   if (frame.curve.preserve_hdr != 0) return FloatPixelFunctionOf<true>(frame);
   return FloatPixelFunctionOf<false>(frame);
+}
+
+bool WalksInGroups(const PixelFrame& frame) {
+  return frame.route == FrameRoute::Short || frame.route == FrameRoute::ShortPreTransformed;
+}
+
+bool Runs(VectorSet set) {
+  if (set == VectorSet::Sse2) return true;
+  // Reports the instructions and whether the system saves the wide registers.
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}
+
+VectorSet ChosenVectorSet() {
+  static const VectorSet chosen = Runs(VectorSet::Avx2) ? VectorSet::Avx2 : VectorSet::Sse2;
+  return chosen;
 }

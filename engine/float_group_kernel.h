@@ -1,0 +1,201 @@
+// The walk of four float pixels at a step on the short routes without a blend
+// (float_groups.h), written once for both instruction sets. The file that
+// includes it defines first, in an anonymous namespace, `WideDoubles`: the
+// double arithmetic on four lanes (Lanes, Widen, Splat, Add, Sub, Mul, Div,
+// Min, Max, Narrow, Store, Load, the lane masks Positive and NonZeroNumber,
+// and Gather of four table entries), and VELMORA_GROUP_TARGET, the target
+// attribute its functions and these carry. The float lanes and the table's
+// position stay in SSE2, which either set runs.
+//
+// Each lane takes exactly the operations of pixel_kernel.h's short route, in
+// its order: the same comparisons for the lightness (a NaN picked as there),
+// the same roundings to float, the truncation as its floor, the same products
+// and sums of the interpolation, the same division, the same clamps. A pixel
+// that the short route does not take is handed to it one at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/float_route.h"
+#include "engine/pixel_kernel.h"
+
+namespace {
+
+// x < bound for 32-bit unsigned lanes, where SSE2 compares signed ones.
+inline __m128i BelowUnsigned(__m128i x, uint32_t bound) {
+  const __m128i sign = _mm_set1_epi32(INT32_MIN);
+  return _mm_cmplt_epi32(_mm_xor_si128(x, sign),
+                         _mm_xor_si128(_mm_set1_epi32(static_cast<int32_t>(bound)), sign));
+}
+
+// Lanes whose float bits less 1, unsigned, lie below `bound`: TakesShortRoute's
+// and OffsetsStayOnRoute's tests.
+inline __m128 BitsInside(__m128 v, uint32_t bound) {
+  const __m128i less_one = _mm_sub_epi32(_mm_castps_si128(v), _mm_set1_epi32(1));
+  return _mm_castsi128_ps(BelowUnsigned(less_one, bound));
+}
+
+inline __m128 Select(__m128 mask, __m128 when_set, __m128 otherwise) {
+  return _mm_or_ps(_mm_and_ps(mask, when_set), _mm_andnot_ps(mask, otherwise));
+}
+
+// Four pixels' lanes by channel: for ARGB pixels the transposed rows are
+// alpha, red, green, blue; for BGRA ones blue, green, red, alpha.
+struct Channels {
+  __m128 alpha, red, green, blue;
+};
+
+template <class Pixel>
+inline Channels LoadGroup(const Pixel* in) {
+  const auto* first = reinterpret_cast<const float*>(in);
+  __m128 row0 = _mm_loadu_ps(first);
+  __m128 row1 = _mm_loadu_ps(first + 4);
+  __m128 row2 = _mm_loadu_ps(first + 8);
+  __m128 row3 = _mm_loadu_ps(first + 12);
+  _MM_TRANSPOSE4_PS(row0, row1, row2, row3);
+  if constexpr (std::is_same_v<Pixel, FloatPixelBGRA>) return {row3, row2, row1, row0};
+  return {row0, row1, row2, row3};
+}
+
+template <class Pixel>
+inline void StoreGroup(const Channels& c, Pixel* out) {
+  const bool bgra = std::is_same_v<Pixel, FloatPixelBGRA>;
+  __m128 row0 = bgra ? c.blue : c.alpha;
+  __m128 row1 = bgra ? c.green : c.red;
+  __m128 row2 = bgra ? c.red : c.green;
+  __m128 row3 = bgra ? c.alpha : c.blue;
+  _MM_TRANSPOSE4_PS(row0, row1, row2, row3);
+  auto* first = reinterpret_cast<float*>(out);
+  _mm_storeu_ps(first, row0);
+  _mm_storeu_ps(first + 4, row1);
+  _mm_storeu_ps(first + 8, row2);
+  _mm_storeu_ps(first + 12, row3);
+}
+
+// One colour channel of four pixels: K = l * (X - d) + e, narrowed once; the
+// level itself where the offsets go; then the clamps.
+VELMORA_GROUP_TARGET inline __m128 MoveChannel(__m128 channel, WideDoubles::Lanes lightness,
+                                               WideDoubles::Lanes ratio,
+                                               WideDoubles::Lanes level_wide, __m128 level,
+                                               __m128 offsets_stay, const FloatRoute& route) {
+  using W = WideDoubles;
+  const W::Lanes offset = W::Sub(W::Widen(channel), lightness);
+  const __m128 moved = W::Narrow(W::Add(W::Mul(ratio, offset), level_wide));
+  const __m128 kept = Select(offsets_stay, moved, level);
+  return _mm_max_ps(route.black_limit, _mm_min_ps(route.white_limit, kept));
+}
+
+template <FrameRoute kRoute, bool kHdr, class Pixel>
+VELMORA_GROUP_TARGET inline void CorrectGroup(const ToneCurve& curve, const FloatRoute& route,
+                                              const Pixel* in, Pixel* out) {
+  using W = WideDoubles;
+  constexpr PreStep kPreStep = PreStepOf(kRoute);
+  Channels c = LoadGroup(in);
+  const W::Lanes red = W::Widen(c.red);
+  const W::Lanes green = W::Widen(c.green);
+  const W::Lanes blue = W::Widen(c.blue);
+  const W::Lanes largest = W::Max(W::Max(red, green), blue);
+  const W::Lanes smallest = W::Min(W::Min(red, green), blue);
+  const W::Lanes lightness = W::Mul(W::Add(smallest, largest), W::Splat(0.5));
+  W::Lanes x = lightness;
+  if (kPreStep == PreStep::Applied) {
+    alignas(32) double each[4];
+    W::Store(each, lightness);
+    for (double& value : each) value = PreTransform(value, curve);
+    x = W::Load(each);
+  }
+  const __m128 position = W::Narrow(W::Mul(W::Splat(route.table.last), x));
+  const __m128 inside = BitsInside(position, route.table.position_bound);
+  int taken = _mm_movemask_ps(inside);
+  if (kPreStep == PreStep::Applied) {
+    taken &= kHdr ? W::Positive(lightness) : W::NonZeroNumber(lightness);
+  }
+  // Lanes outside the table read its first interval, and their results are
+  // replaced.
+  const __m128 safe_position = _mm_and_ps(inside, position);
+  const __m128i lower_index = _mm_cvttps_epi32(safe_position);
+  const __m128 lower = _mm_cvtepi32_ps(lower_index);
+  const __m128 upper = _mm_add_ps(lower, _mm_set1_ps(1.0f));
+  const __m128 upper_weight = _mm_sub_ps(upper, safe_position);
+  const __m128 lower_weight = _mm_sub_ps(safe_position, lower);
+  const __m128 from_lower = _mm_mul_ps(upper_weight, W::Gather(route.table.points, lower_index));
+  const __m128 from_upper =
+      _mm_mul_ps(lower_weight, W::Gather(route.table.points + 1, lower_index));
+  const __m128 level = _mm_add_ps(from_lower, from_upper);
+  const __m128 offsets_stay = BitsInside(level, kHdr ? 0x3f800000u : 0x3f7fffffu);
+  const W::Lanes level_wide = W::Widen(level);
+  const W::Lanes ratio = W::Div(level_wide, lightness);
+
+  c.red = MoveChannel(c.red, lightness, ratio, level_wide, level, offsets_stay, route);
+  c.green = MoveChannel(c.green, lightness, ratio, level_wide, level, offsets_stay, route);
+  c.blue = MoveChannel(c.blue, lightness, ratio, level_wide, level, offsets_stay, route);
+  if (taken == 0xf) {
+    StoreGroup(c, out);
+    return;
+  }
+  // The pixels the short route does not take, from the input before the
+  // group's stores, which may overwrite it.
+  __m128 elsewhere[4] = {};
+  for (int lane = 0; lane < 4; ++lane) {
+    if ((taken >> lane & 1) == 0) {
+      elsewhere[lane] = CorrectLanesOnRoute<kRoute, kHdr>(curve, route, LoadLanes(in + lane));
+    }
+  }
+  StoreGroup(c, out);
+  for (int lane = 0; lane < 4; ++lane) {
+    if ((taken >> lane & 1) == 0) StoreLanes(elsewhere[lane], out + lane);
+  }
+}
+
+template <FrameRoute kRoute, bool kHdr, class Pixel>
+VELMORA_GROUP_TARGET void WalkGroupRows(const PixelFrame& frame, const PF_EffectWorld& source,
+                                        const PF_EffectWorld& destination, A_long rows) {
+  // Copies the pixel stores cannot alias, held in registers across the frame.
+  const ToneCurve curve = frame.curve;
+  const FloatRoute route{PlainTableOf(frame), _mm_set1_ps(frame.white_limit),
+                         _mm_set1_ps(frame.black_limit)};
+  const A_long width = destination.width;
+  auto* source_row = reinterpret_cast<char*>(source.data);
+  auto* destination_row = reinterpret_cast<char*>(destination.data);
+  for (A_long y = 0; y < rows; ++y) {
+    const auto* in = reinterpret_cast<const Pixel*>(source_row);
+    auto* out = reinterpret_cast<Pixel*>(destination_row);
+    A_long x = 0;
+    for (; x + 4 <= width; x += 4) CorrectGroup<kRoute, kHdr>(curve, route, in + x, out + x);
+    for (; x < width; ++x) {
+      StoreLanes(CorrectLanesOnRoute<kRoute, kHdr>(curve, route, LoadLanes(in + x)), out + x);
+    }
+    source_row += static_cast<std::ptrdiff_t>(source.rowbytes);
+    destination_row += static_cast<std::ptrdiff_t>(destination.rowbytes);
+  }
+}
+
+template <class Pixel>
+VELMORA_GROUP_TARGET void WalkGroupRowsOf(const PixelFrame& frame, const PF_EffectWorld& source,
+                                          const PF_EffectWorld& destination, A_long rows) {
+  const bool hdr = frame.curve.preserve_hdr != 0;
+  if (frame.route == FrameRoute::Short) {
+    if (hdr) {
+      WalkGroupRows<FrameRoute::Short, true, Pixel>(frame, source, destination, rows);
+    } else {
+      WalkGroupRows<FrameRoute::Short, false, Pixel>(frame, source, destination, rows);
+    }
+  } else if (hdr) {
+    WalkGroupRows<FrameRoute::ShortPreTransformed, true, Pixel>(frame, source, destination, rows);
+  } else {
+    WalkGroupRows<FrameRoute::ShortPreTransformed, false, Pixel>(frame, source, destination, rows);
+  }
+}
+
+VELMORA_GROUP_TARGET void WalkAnyGroupRows(const PixelFrame& frame, const PF_EffectWorld& source,
+                                           const PF_EffectWorld& destination, A_long rows,
+                                           bool bgra) {
+  if (bgra) {
+    WalkGroupRowsOf<FloatPixelBGRA>(frame, source, destination, rows);
+  } else {
+    WalkGroupRowsOf<PF_PixelFloat>(frame, source, destination, rows);
+  }
+}
+
+}  // namespace

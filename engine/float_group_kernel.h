@@ -136,10 +136,17 @@ VELMORA_GROUP_TARGET inline void CorrectGroup(const ToneCurve& curve, const Floa
   }
   // The pixels the short route does not take, from the input before the
   // group's stores, which may overwrite it.
+  // Their lightness and x are the lanes' own, which the short route would
+  // have found before handing them on.
+  alignas(32) double lightness_of[4];
+  alignas(32) double x_of[4];
+  W::Store(lightness_of, lightness);
+  W::Store(x_of, x);
   __m128 elsewhere[4] = {};
   for (int lane = 0; lane < 4; ++lane) {
     if ((taken >> lane & 1) == 0) {
-      elsewhere[lane] = CorrectLanesOnRoute<kRoute, kHdr>(curve, route, LoadLanes(in + lane));
+      elsewhere[lane] =
+          FinishGeneralFloat<kHdr>(curve, LoadLanes(in + lane), lightness_of[lane], x_of[lane]);
     }
   }
   StoreGroup(c, out);

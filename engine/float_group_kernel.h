@@ -2,10 +2,14 @@
 // (float_groups.h), written once for both instruction sets. The file that
 // includes it defines first, in an anonymous namespace, `WideDoubles`: the
 // double arithmetic on four lanes (Lanes, Widen, Splat, Add, Sub, Mul, Div,
-// Min, Max, Narrow, Store, Load, the lane masks Positive and NonZeroNumber,
-// and Gather of four table entries), and VELMORA_GROUP_TARGET, the target
-// attribute its functions and these carry. The float lanes and the table's
-// position stay in SSE2, which either set runs.
+// Min, Max, Narrow, Store, FromInt32, LowWords, AddToExponent, the lane masks
+// Positive, NonZeroNumber and Between, and the gathers of four table entries,
+// Gather and GatherDoubles), and VELMORA_GROUP_TARGET, the target attribute
+// its functions and these carry. The float lanes, the table's position and
+// the integer steps stay in SSE2, which either set runs.
+//
+// With a pre-transform, x^gamma is single_pow.cpp's approximation on four
+// lanes with its boundary test; the lanes it cannot decide take SinglePow.
 //
 // Each lane takes exactly the operations of pixel_kernel.h's short route, in
 // its order: the same comparisons for the lightness (a NaN picked as there),
@@ -19,6 +23,8 @@
 
 #include "engine/float_route.h"
 #include "engine/pixel_kernel.h"
+#include "engine/power_tables.h"
+#include "engine/single_pow.h"
 
 namespace {
 
@@ -38,6 +44,102 @@ inline __m128 BitsInside(__m128 v, uint32_t bound) {
 
 inline __m128 Select(__m128 mask, __m128 when_set, __m128 otherwise) {
   return _mm_or_ps(_mm_and_ps(mask, when_set), _mm_andnot_ps(mask, otherwise));
+}
+
+// SinglePow(x, y) in each lane: ApproximatePower's operations in its order,
+// and SinglePow's test of the result; the lanes outside the approximation's
+// domain or near a float rounding boundary take SinglePow itself.
+VELMORA_GROUP_TARGET inline __m128 PowerOfLanes(__m128 x, float y) {
+  using W = WideDoubles;
+  alignas(16) float base[4];
+  _mm_store_ps(base, x);
+  uint32_t y_bits;
+  std::memcpy(&y_bits, &y, sizeof y_bits);
+  int decided = 0;
+  __m128 powered = _mm_setzero_ps();
+  if (y_bits - 1u < 0x41800000u) {  // 0 < y <= 16
+    const __m128i x_bits = _mm_castps_si128(x);
+    const int normal = _mm_movemask_ps(_mm_castsi128_ps(
+        BelowUnsigned(_mm_sub_epi32(x_bits, _mm_set1_epi32(0x00800000)), 0x7f000000u)));
+    const __m128i exponent = _mm_sub_epi32(_mm_srli_epi32(x_bits, 23), _mm_set1_epi32(127));
+    const __m128i point = _mm_and_si128(_mm_srli_epi32(x_bits, 16), _mm_set1_epi32(127));
+    const __m128 mantissa = _mm_castsi128_ps(_mm_or_si128(
+        _mm_and_si128(x_bits, _mm_set1_epi32(0x007fffff)), _mm_set1_epi32(0x3f800000)));
+    const auto* points = reinterpret_cast<const double*>(kLogPoints);
+    static_assert(sizeof(LogPoint) == 2 * sizeof(double), "two doubles a point");
+    const __m128i twice = _mm_add_epi32(point, point);
+    const W::Lanes reciprocal = W::GatherDoubles(points, twice);
+    const W::Lanes minus_log2 = W::GatherDoubles(points + 1, twice);
+    const W::Lanes r = W::Sub(W::Mul(W::Widen(mantissa), reciprocal), W::Splat(1.0));
+    const W::Lanes log_rest = W::Mul(
+        r,
+        W::Add(
+            W::Splat(kLog1),
+            W::Mul(r, W::Add(W::Splat(kLog2),
+                             W::Mul(r, W::Add(W::Splat(kLog3),
+                                              W::Mul(r, W::Add(W::Splat(kLog4),
+                                                               W::Mul(r, W::Splat(kLog5))))))))));
+    const W::Lanes lg = W::Add(W::FromInt32(exponent), W::Add(minus_log2, log_rest));
+    const W::Lanes t = W::Mul(W::Splat(static_cast<double>(y)), lg);
+    const int in_range = W::Between(t, -125.0, 127.0);
+    const W::Lanes scaled = W::Mul(t, W::Splat(128.0));
+    const W::Lanes shifted = W::Add(scaled, W::Splat(kRoundingShift));
+    const W::Lanes whole = W::Sub(shifted, W::Splat(kRoundingShift));
+    const W::Lanes q = W::Mul(W::Sub(scaled, whole), W::Splat(kLn2Over128));
+    const W::Lanes e_q_minus_1 = W::Mul(
+        q,
+        W::Add(
+            W::Splat(1.0),
+            W::Mul(
+                q,
+                W::Add(W::Splat(0.5),
+                       W::Mul(q, W::Add(W::Splat(1.0 / 6.0),
+                                        W::Mul(q, W::Add(W::Splat(1.0 / 24.0),
+                                                         W::Mul(q, W::Splat(1.0 / 120.0))))))))));
+    // n = round(128 t) in the low bits of the shifted sum; its residue and
+    // floor(n / 128) as single_pow.cpp takes them from n + 2^20.
+    const __m128i n = W::LowWords(shifted);
+    const W::Lanes two_to_fraction =
+        W::GatherDoubles(kExp2Points, _mm_and_si128(n, _mm_set1_epi32(127)));
+    const W::Lanes unscaled = W::Add(two_to_fraction, W::Mul(two_to_fraction, e_q_minus_1));
+    const W::Lanes approximation = W::AddToExponent(unscaled, _mm_srai_epi32(n, 7));
+    // The 29 low bits within kPowerMargin of 2^28 depend on the 32 low ones.
+    const __m128i from_boundary =
+        _mm_and_si128(_mm_sub_epi32(W::LowWords(approximation),
+                                    _mm_set1_epi32((1 << 28) - static_cast<int32_t>(kPowerMargin))),
+                      _mm_set1_epi32((1 << 29) - 1));
+    const int near_boundary =
+        _mm_movemask_ps(_mm_castsi128_ps(BelowUnsigned(from_boundary, 2 * kPowerMargin)));
+    decided = normal & in_range & ~near_boundary;
+    powered = W::Narrow(approximation);
+  }
+  if (decided == 0xf) return powered;
+  alignas(16) float result[4];
+  _mm_store_ps(result, powered);
+  for (int lane = 0; lane < 4; ++lane) {
+    if ((decided >> lane & 1) == 0) result[lane] = SinglePow(base[lane], y);
+  }
+  return _mm_load_ps(result);
+}
+
+VELMORA_GROUP_TARGET void PowersOnLanes(const float* x, int count, float y, float* powers) {
+  for (int i = 0; i + 4 <= count; i += 4)
+    _mm_storeu_ps(powers + i, PowerOfLanes(_mm_loadu_ps(x + i), y));
+}
+
+// PreTransform on four lanes.
+VELMORA_GROUP_TARGET inline WideDoubles::Lanes PreTransformLanes(WideDoubles::Lanes x,
+                                                                 const ToneCurve& curve) {
+  using W = WideDoubles;
+  if (FieldIsOne(curve.gamma)) {
+    return W::Add(W::Mul(W::Splat(static_cast<double>(curve.gain)), x),
+                  W::Splat(static_cast<double>(curve.offset)));
+  }
+  // max(x, 0) is x > 0 ? x : 0: a NaN becomes 0, as there.
+  const __m128 base = W::Narrow(W::Max(x, W::Splat(0.0)));
+  const __m128 powered = PowerOfLanes(base, curve.gamma);
+  const __m128 scaled = _mm_mul_ps(powered, _mm_set1_ps(curve.gain));
+  return W::Widen(_mm_add_ps(scaled, _mm_set1_ps(curve.offset)));
 }
 
 // Four pixels' lanes by channel: for ARGB pixels the transposed rows are
@@ -99,12 +201,7 @@ VELMORA_GROUP_TARGET inline void CorrectGroup(const ToneCurve& curve, const Floa
   const W::Lanes smallest = W::Min(W::Min(red, green), blue);
   const W::Lanes lightness = W::Mul(W::Add(smallest, largest), W::Splat(0.5));
   W::Lanes x = lightness;
-  if (kPreStep == PreStep::Applied) {
-    alignas(32) double each[4];
-    W::Store(each, lightness);
-    for (double& value : each) value = PreTransform(value, curve);
-    x = W::Load(each);
-  }
+  if (kPreStep == PreStep::Applied) x = PreTransformLanes(lightness, curve);
   const __m128 position = W::Narrow(W::Mul(W::Splat(route.table.last), x));
   const __m128 inside = BitsInside(position, route.table.position_bound);
   int taken = _mm_movemask_ps(inside);

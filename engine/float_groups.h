@@ -27,3 +27,8 @@ void WalkGroupsSse2(const PixelFrame& frame, const PF_EffectWorld& source,
                     const PF_EffectWorld& destination, A_long rows, bool bgra);
 void WalkGroupsAvx2(const PixelFrame& frame, const PF_EffectWorld& source,
                     const PF_EffectWorld& destination, A_long rows, bool bgra);
+
+// x[i]^y for `count` values (a multiple of 4) by the group walks' power on
+// four lanes, with the given set: SinglePow's bits. For the tests.
+void PowersSse2(const float* x, int count, float y, float* powers);
+void PowersAvx2(const float* x, int count, float y, float* powers);

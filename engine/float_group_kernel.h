@@ -46,6 +46,17 @@ inline __m128 Select(__m128 mask, __m128 when_set, __m128 otherwise) {
   return _mm_or_ps(_mm_and_ps(mask, when_set), _mm_andnot_ps(mask, otherwise));
 }
 
+// FinishGeneralFloat (float_route.h) in this file's instruction set: a call
+// from the wide walk into code of the other encoding, with the wide
+// registers' upper halves in use, costs hundreds of cycles on some
+// processors, and about one pixel in eight of a frame beyond 0..1 comes here.
+template <bool kHdr>
+VELMORA_GROUP_TARGET [[gnu::noinline]] __m128 FinishGeneralLane(const ToneCurve& curve, __m128 argb,
+                                                                double lightness, double x) {
+  const double level = ExtendOrLookUp(x, curve);
+  return Recolour<Clamps::Apply, kHdr>(curve, argb, Widen(argb), lightness, level);
+}
+
 // SinglePow(x, y) in each lane: ApproximatePower's operations in its order,
 // and SinglePow's test of the result; the lanes outside the approximation's
 // domain or near a float rounding boundary take SinglePow itself.
@@ -243,7 +254,7 @@ VELMORA_GROUP_TARGET inline void CorrectGroup(const ToneCurve& curve, const Floa
   for (int lane = 0; lane < 4; ++lane) {
     if ((taken >> lane & 1) == 0) {
       elsewhere[lane] =
-          FinishGeneralFloat<kHdr>(curve, LoadLanes(in + lane), lightness_of[lane], x_of[lane]);
+          FinishGeneralLane<kHdr>(curve, LoadLanes(in + lane), lightness_of[lane], x_of[lane]);
     }
   }
   StoreGroup(c, out);

@@ -39,6 +39,7 @@ std::vector<PathCase> Paths() {
       {"aes8-t1", HostMode::AfterEffects, HostPixelFormat::ARGB8, 1, true},
       {"aes16-t1", HostMode::AfterEffects, HostPixelFormat::ARGB16, 1, true},
       {"aesf-t1", HostMode::AfterEffects, HostPixelFormat::ARGBFloat, 1, true},
+      {"aesf-t2", HostMode::AfterEffects, HostPixelFormat::ARGBFloat, 2, true},
       {"pr8-t1", HostMode::PremierePro, HostPixelFormat::BGRA8, 1},
       {"prf-t1", HostMode::PremierePro, HostPixelFormat::BGRAFloat, 1},
   };

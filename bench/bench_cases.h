@@ -27,8 +27,8 @@ struct SettingCase {
 };
 
 // After Effects 8 and 16 bits through `iterate` on 1 and 2 threads, the same
-// and 32-bit float through the smart render, Premiere Pro 8-bit BGRA through
-// `iterate` and float BGRA through the effect's own row walk.
+// and 32-bit float (1 and 2 threads) through the smart render, Premiere Pro
+// 8-bit BGRA through `iterate` and float BGRA through the effect's own row walk.
 std::vector<PathCase> Paths();
 
 // One frame through the path's commands: the classic render, or the smart

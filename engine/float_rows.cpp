@@ -1,19 +1,20 @@
 // Float frames: the walk over a frame's rows, pixel by pixel around the kernel,
-// and After Effects' float pixels one per call.
+// for Premiere Pro's BGRA pixels and After Effects' ARGB ones, and After
+// Effects' float pixels one per call.
 #include <cstddef>
 #include <cstring>
 
+#include "engine/float_groups.h"
+#include "engine/float_route.h"
 #include "engine/pixel_kernel.h"
 #include "engine/pixel_test_entry_points.h"
 #include "engine/pixel_transform.h"
 
 namespace {
 
-template <PreStep kPre, bool kHdr>
-void CorrectBGRA(const ToneCurve& curve, const FloatPixelBGRA* in, FloatPixelBGRA* out) {
-  static_assert(sizeof(FloatPixelBGRA) == sizeof(__m128), "FloatPixelBGRA is four lanes");
-  const __m128 argb = ReverseLanes(_mm_loadu_ps(&in->blue));
-  _mm_storeu_ps(&out->blue, ReverseLanes(CorrectChannels<Clamps::Apply, kPre, kHdr>(curve, argb)));
+template <PreStep kPre, bool kHdr, class Pixel = FloatPixelBGRA>
+void CorrectBGRA(const ToneCurve& curve, const Pixel* in, Pixel* out) {
+  StoreLanes(CorrectChannels<Clamps::Apply, kPre, kHdr>(curve, LoadLanes(in)), out);
 }
 
 template <bool kHdr>
@@ -22,45 +23,10 @@ template <bool kHdr>
   CorrectBGRA<PreStep::Applied, kHdr>(curve, in, out);
 }
 
-template <bool kHdr>
-[[gnu::noinline]] __m128 FinishGeneralFloat(const ToneCurve& curve, __m128 argb, double lightness,
-                                            double x) {
-  const double level = ExtendOrLookUp(x, curve);
-  return Recolour<Clamps::Apply, kHdr>(curve, argb, Widen(argb), lightness, level);
-}
-
-// The float walk's values for a frame on a short route, held in registers
-// across the frame.
-struct FloatRoute {
-  PlainTable table;
-  __m128 white_limit;
-  __m128 black_limit;
-};
-
-// A pixel's lanes alpha, red, green, blue on a short route.
-template <FrameRoute kRoute, bool kHdr>
-inline __m128 CorrectLanesOnRoute(const ToneCurve& curve, const FloatRoute& route, __m128 argb) {
-  constexpr PreStep kPreStep = PreStepOf(kRoute);
-  const WideLanes input = Widen(argb);
-  const double lightness = LightnessOf(input);
-  const double x = kPreStep == PreStep::Neutral ? lightness : PreTransform(lightness, curve);
-  const float position = TablePosition(route.table, x);
-  if (TakesShortRoute<kPreStep, kHdr>(route.table, position, lightness)) {
-    const float level = Interpolate(route.table, position);
-    const __m128 moved = MoveChannels<kRoute>(curve, input, lightness, static_cast<double>(level),
-                                              OffsetsStayOnRoute<kHdr>(level));
-    // The clamps as in Recolour; a limit of +-infinity changes nothing.
-    const __m128 clamped = _mm_max_ps(route.black_limit, _mm_min_ps(route.white_limit, moved));
-    return _mm_move_ss(clamped, argb);
-  }
-  return FinishGeneralFloat<kHdr>(curve, argb, lightness, x);
-}
-
-template <FrameRoute kRoute, bool kHdr>
-inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route,
-                               const FloatPixelBGRA* in, FloatPixelBGRA* out) {
-  const __m128 argb = ReverseLanes(_mm_loadu_ps(&in->blue));
-  _mm_storeu_ps(&out->blue, ReverseLanes(CorrectLanesOnRoute<kRoute, kHdr>(curve, route, argb)));
+template <FrameRoute kRoute, bool kHdr, class Pixel>
+inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route, const Pixel* in,
+                               Pixel* out) {
+  StoreLanes(CorrectLanesOnRoute<kRoute, kHdr>(curve, route, LoadLanes(in)), out);
 }
 
 // After Effects' float pixels, one per call of its float iterate: PF_PixelFloat
@@ -68,7 +34,6 @@ inline void CorrectBGRAOnRoute(const ToneCurve& curve, const FloatRoute& route,
 template <FrameRoute kRoute, bool kHdr>
 PF_Err CorrectFloatPixelOnRoute(void* frame, A_long /*x*/, A_long /*y*/, PF_PixelFloat* in,
                                 PF_PixelFloat* out) {
-  static_assert(sizeof(PF_PixelFloat) == sizeof(__m128), "PF_PixelFloat is four lanes");
   const PixelFrame& prepared = *static_cast<const PixelFrame*>(frame);
   const FloatRoute route{PlainTableOf(prepared), _mm_set1_ps(prepared.white_limit),
                          _mm_set1_ps(prepared.black_limit)};
@@ -108,15 +73,15 @@ bool ClampsSomething(const ToneCurve& curve) {
 // Calls correct(in, out) for every pixel of `rows` rows, `destination.width`
 // pixels each, from the first pixel of both buffers, each stepping by its own
 // signed row stride.
-template <class Correction>
+template <class Pixel, class Correction>
 void WalkRows(const PF_EffectWorld& source, const PF_EffectWorld& destination, A_long rows,
               Correction correct) {
   const A_long width = destination.width;
   auto* source_row = reinterpret_cast<char*>(source.data);
   auto* destination_row = reinterpret_cast<char*>(destination.data);
   for (A_long y = 0; y < rows; ++y) {
-    const auto* in = reinterpret_cast<const FloatPixelBGRA*>(source_row);
-    auto* out = reinterpret_cast<FloatPixelBGRA*>(destination_row);
+    const auto* in = reinterpret_cast<const Pixel*>(source_row);
+    auto* out = reinterpret_cast<Pixel*>(destination_row);
     for (A_long x = 0; x < width; ++x) correct(in + x, out + x);
     source_row += static_cast<std::ptrdiff_t>(source.rowbytes);
     destination_row += static_cast<std::ptrdiff_t>(destination.rowbytes);
@@ -126,17 +91,18 @@ void WalkRows(const PF_EffectWorld& source, const PF_EffectWorld& destination, A
 // The blended routes' walks, out of line so that their loops do not weigh on
 // the registers of the unblended ones; the record and the route are copies
 // the pixel stores cannot alias, held in registers across the frame.
-template <FrameRoute kRoute, bool kHdr>
+template <FrameRoute kRoute, bool kHdr, class Pixel>
 [[gnu::noinline]] void WalkBlended(const ToneCurve curve, const FloatRoute route,
                                    const PF_EffectWorld& source, const PF_EffectWorld& destination,
                                    A_long rows) {
-  WalkRows(source, destination, rows, [&](const FloatPixelBGRA* in, FloatPixelBGRA* out) {
+  WalkRows<Pixel>(source, destination, rows, [&](const Pixel* in, Pixel* out) {
     CorrectBGRAOnRoute<kRoute, kHdr>(curve, route, in, out);
   });
 }
 
 // The frame's pixels as they came, each row moved whole, or limited by a
 // clamp that is on.
+template <class Pixel>
 void KeepRows(const ToneCurve& curve, const PF_EffectWorld& source,
               const PF_EffectWorld& destination, A_long rows) {
   if (!ClampsSomething(curve)) {
@@ -152,36 +118,28 @@ void KeepRows(const ToneCurve& curve, const PF_EffectWorld& source,
     }
     return;
   }
-  WalkRows(source, destination, rows, [&](const FloatPixelBGRA* in, FloatPixelBGRA* out) {
-    const __m128 argb = ReverseLanes(_mm_loadu_ps(&in->blue));
-    _mm_storeu_ps(&out->blue, ReverseLanes(KeepChannels<Clamps::Apply>(curve, argb)));
+  WalkRows<Pixel>(source, destination, rows, [&](const Pixel* in, Pixel* out) {
+    StoreLanes(KeepChannels<Clamps::Apply>(curve, LoadLanes(in)), out);
   });
 }
 
-template <bool kHdr>
+template <bool kHdr, class Pixel>
 void WalkFrameRows(const PixelFrame& frame, const PF_EffectWorld& source,
                    const PF_EffectWorld& destination, A_long rows) {
   const ToneCurve& curve = frame.curve;
-  using In = const FloatPixelBGRA*;
-  using Out = FloatPixelBGRA*;
+  using In = const Pixel*;
+  using Out = Pixel*;
   if (frame.route != FrameRoute::General) {
     // Locals the pixel stores cannot alias, so they stay in registers across
     // the frame.
     const FloatRoute route{PlainTableOf(frame), _mm_set1_ps(frame.white_limit),
                            _mm_set1_ps(frame.black_limit)};
-    if (frame.route == FrameRoute::Short) {
-      WalkRows(source, destination, rows, [&](In in, Out out) {
-        CorrectBGRAOnRoute<FrameRoute::Short, kHdr>(curve, route, in, out);
-      });
-    } else if (frame.route == FrameRoute::ShortPreTransformed) {
-      WalkRows(source, destination, rows, [&](In in, Out out) {
-        CorrectBGRAOnRoute<FrameRoute::ShortPreTransformed, kHdr>(curve, route, in, out);
-      });
-    } else if (frame.route == FrameRoute::ShortBlended) {
-      WalkBlended<FrameRoute::ShortBlended, kHdr>(curve, route, source, destination, rows);
+    // The unblended short routes walk in groups (float_groups.h).
+    if (frame.route == FrameRoute::ShortBlended) {
+      WalkBlended<FrameRoute::ShortBlended, kHdr, Pixel>(curve, route, source, destination, rows);
     } else {
-      WalkBlended<FrameRoute::ShortPreTransformedBlended, kHdr>(curve, route, source, destination,
-                                                                rows);
+      WalkBlended<FrameRoute::ShortPreTransformedBlended, kHdr, Pixel>(curve, route, source,
+                                                                       destination, rows);
     }
     return;
   }
@@ -189,11 +147,13 @@ void WalkFrameRows(const PixelFrame& frame, const PF_EffectWorld& source,
   // across the frame instead of being read again for every pixel.
   const ToneCurve local = curve;
   if (IsNeutralPreTransform(local)) {
-    WalkRows(source, destination, rows,
-             [&](In in, Out out) { CorrectBGRA<PreStep::Neutral, kHdr>(local, in, out); });
+    WalkRows<Pixel>(source, destination, rows, [&](In in, Out out) {
+      CorrectBGRA<PreStep::Neutral, kHdr, Pixel>(local, in, out);
+    });
   } else {
-    WalkRows(source, destination, rows,
-             [&](In in, Out out) { CorrectBGRA<PreStep::Applied, kHdr>(local, in, out); });
+    WalkRows<Pixel>(source, destination, rows, [&](In in, Out out) {
+      CorrectBGRA<PreStep::Applied, kHdr, Pixel>(local, in, out);
+    });
   }
 }
 
@@ -260,15 +220,33 @@ void TransformRowsBGRA(const ToneCurve& curve, const PF_EffectWorld& source,
   TransformFrameRowsBGRA(frame, source, destination, rows);
 }
 
+template <class Pixel>
+void TransformFrameRows(const PixelFrame& frame, const PF_EffectWorld& source,
+                        const PF_EffectWorld& destination, A_long rows) {
+  constexpr bool kBgra = std::is_same_v<Pixel, FloatPixelBGRA>;
+  if (WalksInGroups(frame)) {
+    if (ChosenVectorSet() == VectorSet::Avx2) {
+      WalkGroupsAvx2(frame, source, destination, rows, kBgra);
+    } else {
+      WalkGroupsSse2(frame, source, destination, rows, kBgra);
+    }
+  } else if (frame.route == FrameRoute::Identity) {
+    KeepRows<Pixel>(frame.curve, source, destination, rows);
+  } else if (frame.curve.preserve_hdr != 0) {
+    WalkFrameRows<true, Pixel>(frame, source, destination, rows);
+  } else {
+    WalkFrameRows<false, Pixel>(frame, source, destination, rows);
+  }
+}
+
 void TransformFrameRowsBGRA(const PixelFrame& frame, const PF_EffectWorld& source,
                             const PF_EffectWorld& destination, A_long rows) {
-  if (frame.route == FrameRoute::Identity) {
-    KeepRows(frame.curve, source, destination, rows);
-  } else if (frame.curve.preserve_hdr != 0) {
-    WalkFrameRows<true>(frame, source, destination, rows);
-  } else {
-    WalkFrameRows<false>(frame, source, destination, rows);
-  }
+  TransformFrameRows<FloatPixelBGRA>(frame, source, destination, rows);
+}
+
+void TransformFrameRowsARGB(const PixelFrame& frame, const PF_EffectWorld& source,
+                            const PF_EffectWorld& destination, A_long rows) {
+  TransformFrameRows<PF_PixelFloat>(frame, source, destination, rows);
 }
 
 FramePixelFunctionFloat PixelFunctionFloatFor(const PixelFrame& frame) {
@@ -277,4 +255,20 @@ FramePixelFunctionFloat PixelFunctionFloatFor(const PixelFrame& frame) {
   }
   if (frame.curve.preserve_hdr != 0) return FloatPixelFunctionOf<true>(frame);
   return FloatPixelFunctionOf<false>(frame);
+}
+
+bool WalksInGroups(const PixelFrame& frame) {
+  return frame.route == FrameRoute::Short || frame.route == FrameRoute::ShortPreTransformed;
+}
+
+bool Runs(VectorSet set) {
+  if (set == VectorSet::Sse2) return true;
+  // Reports the instructions and whether the system saves the wide registers.
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}
+
+VectorSet ChosenVectorSet() {
+  static const VectorSet chosen = Runs(VectorSet::Avx2) ? VectorSet::Avx2 : VectorSet::Sse2;
+  return chosen;
 }

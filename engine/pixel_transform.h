@@ -54,15 +54,12 @@ FramePixelFunction8 PixelFunction8For(const PixelFrame& frame);
 FramePixelFunction16 PixelFunction16For(const PixelFrame& frame);
 FramePixelFunction8 PixelFunction8BGRAFor(const PixelFrame& frame);
 
-// After Effects' float pixels (alpha, red, green, blue, white 1.0) one at a
-// time, for its float iterate with the frame as the refcon: values beyond 0..1,
-// NaN and infinities as the float row walk takes them, to the last bit.
-using FramePixelFunctionFloat = PF_Err (*)(void* frame, A_long x, A_long y, PF_PixelFloat* in,
-                                           PF_PixelFloat* out);
-FramePixelFunctionFloat PixelFunctionFloatFor(const PixelFrame& frame);
-
 // Walks `rows` rows of a float BGRA frame, `destination.width` pixels each,
 // from the first pixel of both buffers, stepping each by its own signed row
 // stride. The source must hold at least that many pixels in as many rows.
 void TransformFrameRowsBGRA(const PixelFrame& frame, const PF_EffectWorld& source,
+                            const PF_EffectWorld& destination, A_long rows);
+// The same for After Effects' float ARGB frames (PF_PixelFloat), whose lanes
+// are already in the kernel's order.
+void TransformFrameRowsARGB(const PixelFrame& frame, const PF_EffectWorld& source,
                             const PF_EffectWorld& destination, A_long rows);

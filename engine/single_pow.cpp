@@ -49,16 +49,7 @@
 
 namespace {
 
-constexpr uint64_t kMargin = 4096;  // ulps of A kept from a float rounding boundary
-
-// (-1)^(n+1) / (n ln 2), each the nearest double.
-constexpr double kLog1 = 0x1.71547652b82fep+0;
-constexpr double kLog2 = -0x1.71547652b82fep-1;
-constexpr double kLog3 = 0x1.ec709dc3a03fdp-2;
-constexpr double kLog4 = -0x1.71547652b82fep-2;
-constexpr double kLog5 = 0x1.2776c50ef9bfep-2;
-constexpr double kLn2Over128 = 0x1.62e42fefa39efp-8;  // ln 2 / 128
-constexpr double kRoundingShift = 0x1.8p52;           // adding it rounds |v| < 2^51 to a whole
+constexpr uint64_t kMargin = kPowerMargin;
 
 // ApproximatePower's body, inlined into SinglePow.
 inline double Approximate(float x, float y) {

@@ -162,6 +162,48 @@ void ClearWorld(const PF_EffectWorld& world, std::size_t pixel_size) {
   }
 }
 
+// A float frame's rows in bands spread over the host's threads by its iterate_generic;
+// each band is walked as Premiere Pro's float frames are. Nothing but the
+// refcon is shared, and it is only read.
+struct FloatBands {
+  const PixelFrame* frame;
+  const PF_EffectWorld* source;
+  const PF_EffectWorld* destination;
+  A_long rows;
+};
+
+// Small enough to keep every thread busy to the end of a frame, large enough
+// that the call per band is lost in its pixels.
+constexpr A_long kRowsPerBand = 8;
+
+A_long BandEdge(A_long rows, A_long band, A_long bands) {
+  return static_cast<A_long>(static_cast<int64_t>(rows) * band / bands);
+}
+
+// The world's rows from `top` on.
+PF_EffectWorld RowsFrom(const PF_EffectWorld& world, A_long top) {
+  PF_EffectWorld rows = world;
+  rows.data = reinterpret_cast<PF_PixelPtr>(reinterpret_cast<char*>(world.data) +
+                                            static_cast<std::ptrdiff_t>(top) * world.rowbytes);
+  return rows;
+}
+
+PF_Err TransformFloatBand(void* refcon, A_long /*thread*/, A_long band, A_long bands) {
+  const FloatBands& work = *static_cast<const FloatBands*>(refcon);
+  const A_long top = BandEdge(work.rows, band, bands);
+  const A_long bottom = BandEdge(work.rows, band + 1, bands);
+  TransformFrameRowsARGB(*work.frame, RowsFrom(*work.source, top), RowsFrom(*work.destination, top),
+                         bottom - top);
+  return PF_Err_NONE;
+}
+
+PF_Err TransformFloatFrame(SuiteHandler& suites, const PixelFrame& frame,
+                           const PF_EffectWorld& source, const PF_EffectWorld& destination) {
+  FloatBands work{&frame, &source, &destination, destination.height};
+  const A_long bands = (work.rows + kRowsPerBand - 1) / kRowsPerBand;
+  return suites.Iterate8Suite()->iterate_generic(bands, &work, TransformFloatBand);
+}
+
 PF_Err TransformArea(PF_InData* in_data, SuiteHandler& suites, const ToneCurve& curve,
                      PF_PixelFormat format, PF_EffectWorld* source, PF_EffectWorld* destination) {
   if (curve.mix == 0.0f) return CopyInput(in_data, suites, source, destination);
@@ -174,8 +216,7 @@ PF_Err TransformArea(PF_InData* in_data, SuiteHandler& suites, const ToneCurve& 
     case PF_PixelFormat_ARGB64:
       return IterateIntegerFrame(in_data, suites, &frame, source, destination, rows, true);
     default:
-      return suites.IterateFloatSuite()->iterate(in_data, 0, rows, source, nullptr, &frame,
-                                                 PixelFunctionFloatFor(frame), destination);
+      return TransformFloatFrame(suites, frame, *source, *destination);
   }
 }
 

@@ -146,6 +146,27 @@ struct HostCallbacks {
                                fn, dst);
   }
 
+  // The iterations split into contiguous runs over the host's threads, the
+  // calling thread taking the first run as thread 0. Every iteration runs even
+  // after one has failed; the code is that of the first failed iteration.
+  static PF_Err IterateGeneric(A_long iterations, void* refcon, PF_IterateGenericFunc fn) {
+    SimulatedHost* host = current_host;
+    if (host == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+    IterateRecord record{
+        IterateVia::IterateGeneric, 0, 0, nullptr, nullptr, false, PF_LRect{}, refcon, 0, 0};
+    if (host->faults_.iterate_code != 0) {
+      record.result = host->faults_.iterate_code;
+    } else if (fn == nullptr || iterations < 0) {
+      record.result = PF_Err_BAD_CALLBACK_PARAM;
+    } else {
+      const IterateOutcome outcome = IterateIndices(host->threads_, iterations, refcon, fn);
+      record.result = outcome.result;
+      record.pixels_visited = outcome.pixels_visited;
+    }
+    host->iterations_.push_back(record);
+    return record.result;
+  }
+
   static PF_Err AddParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDef* def) {
     SimulatedHost* host = HostOf(ref);
     if (host == nullptr || def == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
@@ -245,7 +266,7 @@ const PF_Iterate8Suite1 kIterate8Suite = {
                 A_u_char*, A_u_char*, PF_EffectWorld*>,
     NotProvided<PF_InData*, A_long, A_long, PF_EffectWorld*, const PF_Rect*, const PF_Point*, void*,
                 PF_IteratePixel8Func, PF_EffectWorld*>,
-    NotProvided<A_long, void*, PF_IterateGenericFunc>};
+    HostCallbacks::IterateGeneric};
 
 const PF_Iterate16Suite1 kIterate16Suite = {
     HostCallbacks::Iterate16Suite,
@@ -372,6 +393,7 @@ void InstallUtilCallbacks(PF_UtilCallbacks& utils) {
   utils.copy = HostCallbacks::UtilsCopy;
   utils.iterate = HostCallbacks::UtilsIterate;
   utils.iterate16 = HostCallbacks::UtilsIterate16;
+  utils.iterate_generic = HostCallbacks::IterateGeneric;
   FillAnsiCallbacks(utils.ansi);
 }
 

@@ -53,7 +53,8 @@ enum class IterateVia {
   Iterate16Suite,
   UtilsIterate,
   UtilsIterate16,
-  IterateFloatSuite
+  IterateFloatSuite,
+  IterateGeneric  // refcon and pixels_visited (the iterations) only
 };
 
 struct IterateRecord {

@@ -25,6 +25,16 @@ struct Band {
   std::int64_t visited = 0;
 };
 
+// The first failure in band order and every band's count.
+IterateOutcome Combined(const std::vector<Band>& bands) {
+  IterateOutcome outcome{0, 0};
+  for (const Band& band : bands) {
+    if (outcome.result == 0) outcome.result = band.first_error;
+    outcome.pixels_visited += band.visited;
+  }
+  return outcome;
+}
+
 }  // namespace
 
 template <typename Pixel>
@@ -73,12 +83,31 @@ IterateOutcome IterateArea(int threads, const PF_EffectWorld* src, const PF_LRec
   run_band(bands[0]);
   for (std::thread& worker : workers) worker.join();
 
-  IterateOutcome outcome{0, 0};
-  for (const Band& band : bands) {
-    if (outcome.result == 0) outcome.result = band.first_error;
-    outcome.pixels_visited += band.visited;
+  return Combined(bands);
+}
+
+IterateOutcome IterateIndices(int threads, A_long iterations, void* refcon,
+                              PF_IterateGenericFunc fn) {
+  if (iterations <= 0) return {0, 0};
+  const A_long run_count = threads < 1 ? 1 : (threads > iterations ? iterations : threads);
+  std::vector<Band> runs(static_cast<std::size_t>(run_count));
+  auto run = [iterations, refcon, fn, &runs](A_long thread) {
+    Band& band = runs[static_cast<std::size_t>(thread)];
+    for (A_long i = band.top; i < band.bottom; ++i) {
+      const PF_Err err = fn(refcon, thread, i, iterations);
+      if (err != 0 && band.first_error == 0) band.first_error = err;
+    }
+    band.visited = band.bottom - band.top;
+  };
+  std::vector<std::thread> workers;
+  for (A_long r = 0; r < run_count; ++r) {
+    runs[static_cast<std::size_t>(r)].top = BandEdge(0, iterations, r, run_count);
+    runs[static_cast<std::size_t>(r)].bottom = BandEdge(0, iterations, r + 1, run_count);
   }
-  return outcome;
+  for (A_long r = 1; r < run_count; ++r) workers.emplace_back(run, r);
+  run(0);
+  for (std::thread& worker : workers) worker.join();
+  return Combined(runs);
 }
 
 template IterateOutcome IterateArea<PF_Pixel>(int, const PF_EffectWorld*, const PF_LRect&, void*,

@@ -32,4 +32,11 @@ extern template IterateOutcome IterateArea<PF_PixelFloat>(int, const PF_EffectWo
                                                           PF_IteratePixelFloatFunc,
                                                           PF_EffectWorld*);
 
+// Calls `fn(refcon, thread, i, iterations)` once for every i in [0, iterations),
+// the indices split into contiguous runs, one per thread, thread 0 on the
+// calling thread. `pixels_visited` counts the calls; `result` is the code of
+// the first failed index.
+IterateOutcome IterateIndices(int threads, A_long iterations, void* refcon,
+                              PF_IterateGenericFunc fn);
+
 }  // namespace simhost

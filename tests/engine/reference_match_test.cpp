@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <stdexcept>
@@ -11,10 +13,12 @@
 #include <utility>
 #include <vector>
 
+#include "engine/float_groups.h"
 #include "engine/pair_table.h"
 #include "engine/pixel_frame.h"
 #include "engine/pixel_lanes.h"
 #include "engine/pixel_test_entry_points.h"
+#include "engine/single_pow.h"
 #include "engine/tone_curve.h"
 #include "tests/engine/reference_transform.h"
 #include "tests/support/engine_fixtures.h"
@@ -526,6 +530,107 @@ TEST(ReferenceMatch, RandomFloatPixelsIncludingNanAndInfinity) {
           << "pixel " << i << " (b, g, r, a) = " << s.blue << ", " << s.green << ", " << s.red
           << ", " << s.alpha << ": expected " << expected.red << ", " << expected.green << ", "
           << expected.blue << "; got " << argb.red << ", " << argb.green << ", " << argb.blue;
+    }
+  }
+}
+
+// The walks of four pixels on each instruction set, forced, against the
+// transcription: both pixel orders (BGRA in place), both modes, the routes with
+// and without the pre-transform, rows with a remainder after the groups.
+TEST(ReferenceMatch, GroupWalksOnEachInstructionSet) {
+  CurveSettings grey;
+  grey.contrast = 50.0;
+  CurveSettings colour_clamped;
+  colour_clamped.size = 1024;
+  colour_clamped.red = 200.0f / 255.0f;
+  colour_clamped.blue = 30.0f / 255.0f;
+  colour_clamped.contrast = -40.0;
+  colour_clamped.clamp_white = 1;
+  colour_clamped.clamp_black = 1;
+  constexpr int kWidth = 23;
+  constexpr int kRows = 40;
+  std::mt19937 random(48);
+  std::vector<float> source(kWidth * kRows * 4);
+  for (float& channel : source) channel = RandomChannel(random);
+  for (const VectorSet set : {VectorSet::Sse2, VectorSet::Avx2}) {
+    if (!Runs(set)) {
+      std::printf("this processor does not run AVX2: its walk is not tested\n");
+      continue;
+    }
+    for (int32_t hdr : {0, 1}) {
+      for (CurveSettings settings : {grey, colour_clamped}) {
+        for (float gamma : {1.0f, 2.2f}) {
+          settings.preserve_hdr = hdr;
+          BuiltCurve built;
+          Build(settings, &built);
+          built.curve.gamma = gamma;
+          PixelFrame frame;
+          PreparePixelFrame(built.curve, &frame);
+          ASSERT_TRUE(WalksInGroups(frame));
+          for (const bool bgra : {true, false}) {
+            std::vector<float> walked = bgra ? source : std::vector<float>(source.size());
+            PF_EffectWorld in{};
+            PF_EffectWorld out{};
+            in.data = reinterpret_cast<PF_Pixel*>(bgra ? walked.data() : source.data());
+            out.data = reinterpret_cast<PF_Pixel*>(walked.data());
+            in.rowbytes = out.rowbytes = kWidth * 4 * static_cast<A_long>(sizeof(float));
+            in.width = out.width = kWidth;
+            if (set == VectorSet::Avx2) {
+              WalkGroupsAvx2(frame, in, out, kRows, bgra);
+            } else {
+              WalkGroupsSse2(frame, in, out, kRows, bgra);
+            }
+            for (size_t i = 0; i < source.size(); i += 4) {
+              const float* s = &source[i];
+              const float* w = &walked[i];
+              const FloatPixel argb =
+                  bgra ? FloatPixel{s[3], s[2], s[1], s[0]} : FloatPixel{s[0], s[1], s[2], s[3]};
+              const FloatPixel got =
+                  bgra ? FloatPixel{w[3], w[2], w[1], w[0]} : FloatPixel{w[0], w[1], w[2], w[3]};
+              const FloatPixel expected = velmora_reference::TransformPixel(built.curve, argb);
+              ASSERT_TRUE(
+                  velmora_test::FloatBits(got.alpha) == velmora_test::FloatBits(argb.alpha) &&
+                  SameFloat(got.red, expected.red) && SameFloat(got.green, expected.green) &&
+                  SameFloat(got.blue, expected.blue))
+                  << (set == VectorSet::Avx2 ? "AVX2" : "SSE2") << (bgra ? " BGRA" : " ARGB")
+                  << " hdr " << hdr << " gamma " << gamma << " pixel " << i / 4 << ": (" << argb.red
+                  << ", " << argb.green << ", " << argb.blue << ") gave (" << got.red << ", "
+                  << got.green << ", " << got.blue << "), expected (" << expected.red << ", "
+                  << expected.green << ", " << expected.blue << ")";
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+// The power on four lanes against the double power narrowed once, over two
+// million floats in (2^-20, 1] and squares that lie exactly halfway between two
+// floats ((4096 + k)^2 / 2^26 for odd k below 1697), which the approximation
+// cannot decide and must leave to the scalar power.
+TEST(ReferenceMatch, GroupWalksPowerOnEachInstructionSet) {
+  std::vector<float> x;
+  for (uint32_t bits = 0x35800000u; bits <= 0x3f800000u; bits += 80u) {
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    x.push_back(v);
+  }
+  for (int k = 1; k < 1697; k += 2) x.push_back(static_cast<float>(4096 + k) / 8192.0f);
+  x.resize(x.size() / 4 * 4);
+  std::vector<float> powers(x.size());
+  for (const float gamma : {2.2f, 0.45f, 2.0f}) {
+    for (const VectorSet set : {VectorSet::Sse2, VectorSet::Avx2}) {
+      if (!Runs(set)) continue;
+      if (set == VectorSet::Avx2) {
+        PowersAvx2(x.data(), static_cast<int>(x.size()), gamma, powers.data());
+      } else {
+        PowersSse2(x.data(), static_cast<int>(x.size()), gamma, powers.data());
+      }
+      for (size_t i = 0; i < x.size(); ++i) {
+        ASSERT_TRUE(SameFloat(powers[i], SinglePowByDouble(x[i], gamma)))
+            << (set == VectorSet::Avx2 ? "AVX2 " : "SSE2 ") << x[i] << "^" << gamma;
+      }
     }
   }
 }

@@ -172,7 +172,7 @@ TEST_P(SmartFloatMatchesEngine, BitForBit) {
   ApplyReference(reference.curve, smart.input, expected, kHeight, kWidth);
   EXPECT_EQ(smart.output.PixelBytes(), expected.PixelBytes());
   ASSERT_EQ(smart.host.Iterations().size(), 1u);
-  EXPECT_EQ(smart.host.Iterations()[0].via, IterateVia::IterateFloatSuite);
+  EXPECT_EQ(smart.host.Iterations()[0].via, IterateVia::IterateGeneric);
   smart.ExpectAllCheckedIn();
 }
 
@@ -357,7 +357,7 @@ TEST(SmartRenderFailure, AFullBlendsFailedCopyIsReturned) {
 
 TEST(SmartRenderFailure, AMissingSuiteGives516AndTheRestIsGivenBack) {
   ASSERT_TRUE(EffectModule().IsLoaded()) << EffectModule().Error();
-  for (const char* suite : {"PF World Suite", "PF iterateFloat Suite"}) {
+  for (const char* suite : {"PF World Suite", "PF Iterate8 Suite"}) {
     SCOPED_TRACE(suite);
     SmartCase smart(HostPixelFormat::ARGBFloat);
     smart.host.Faults().FailSuite(suite, simhost::SuiteFault::Kind::Missing, 13,

@@ -94,5 +94,30 @@ TEST(Iterate, EmptyAreasVisitNothing) {
   for (const auto& c : visits.count) EXPECT_EQ(c.load(), 0);
 }
 
+struct Indices {
+  std::vector<std::atomic<int>> count;
+  std::atomic<int> bad_arguments{0};
+  int threads;
+};
+
+// Fails from index 9 on with 700 + index.
+PF_Err VisitIndex(void* refcon, A_long thread, A_long i, A_long iterations) {
+  auto* indices = static_cast<Indices*>(refcon);
+  if (thread < 0 || thread >= indices->threads || iterations != 19) ++indices->bad_arguments;
+  indices->count[static_cast<std::size_t>(i)].fetch_add(1);
+  return i >= 9 ? 700 + i : PF_Err_NONE;
+}
+
+TEST(IterateGeneric, EveryIndexOnceOnTheHostsThreadsAndTheFirstFailure) {
+  for (int threads : {1, 3, 64}) {
+    Indices indices{std::vector<std::atomic<int>>(19), {0}, threads};
+    const IterateOutcome outcome = IterateIndices(threads, 19, &indices, VisitIndex);
+    EXPECT_EQ(outcome.result, 709) << threads << " threads";
+    EXPECT_EQ(outcome.pixels_visited, 19);
+    EXPECT_EQ(indices.bad_arguments.load(), 0);
+    for (const auto& c : indices.count) ASSERT_EQ(c.load(), 1) << threads << " threads";
+  }
+}
+
 }  // namespace
 }  // namespace simhost

@@ -18,14 +18,6 @@ struct FloatPixel {
   float blue;
 };
 
-// After Effects' float pixels (alpha, red, green, blue, white 1.0) one at a
-// time, for its float iterate with the frame as the refcon: values beyond 0..1,
-// NaN and infinities as the float row walks take them, to the last bit. The
-// smart render walks the rows instead (TransformFrameRowsARGB).
-using FramePixelFunctionFloat = PF_Err (*)(void* frame, A_long x, A_long y, PF_PixelFloat* in,
-                                           PF_PixelFloat* out);
-FramePixelFunctionFloat PixelFunctionFloatFor(const PixelFrame& frame);
-
 // Both return 0 always; the output clamps apply.
 PF_Err TransformPixel(const ToneCurve& curve, const FloatPixel& in, FloatPixel* out);
 PF_Err TransformPixelBGRA(void* curve, A_long x, A_long y, FloatPixelBGRA* in, FloatPixelBGRA* out);

@@ -54,6 +54,14 @@ FramePixelFunction8 PixelFunction8For(const PixelFrame& frame);
 FramePixelFunction16 PixelFunction16For(const PixelFrame& frame);
 FramePixelFunction8 PixelFunction8BGRAFor(const PixelFrame& frame);
 
+// Float pixels (alpha, red, green, blue, white 1.0) one at a time with the
+// frame as the refcon: values beyond 0..1, NaN and infinities as the float row
+// walks take them, to the last bit. The OFX bundle converts its RGBA and RGB
+// rows through it; the hosts' float frames take the row walks below.
+using FramePixelFunctionFloat = PF_Err (*)(void* frame, A_long x, A_long y, PF_PixelFloat* in,
+                                           PF_PixelFloat* out);
+FramePixelFunctionFloat PixelFunctionFloatFor(const PixelFrame& frame);
+
 // Walks `rows` rows of a float BGRA frame, `destination.width` pixels each,
 // from the first pixel of both buffers, stepping each by its own signed row
 // stride. The source must hold at least that many pixels in as many rows.

@@ -7,6 +7,8 @@
 // (the table is copied into a heap block of exactly N floats, so a read past
 // it is an AddressSanitizer report); with both slopes 0 no colour channel
 // leaves 0..1; alpha passes unchanged; the float paths agree bit for bit.
+// Preserving HDR: the end slopes are finite; neutral settings return every
+// channel bit for bit (8-bit and float, any float at all).
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -77,7 +79,7 @@ struct LutInputs {
   std::int32_t table_size;
   float red, green, blue;
   double contrast, width, shadows_rolloff, highlights_rolloff;
-  std::int32_t clamp_white, clamp_black;
+  std::int32_t clamp_white, clamp_black, preserve_hdr;
   CurveAngleFunction sine, cosine;
 };
 
@@ -94,6 +96,7 @@ LutInputs ReadLutInputs(fuzz::FuzzReader& in) {
   lut.highlights_rolloff = in.Double(0.0, 1.0);
   lut.clamp_white = in.Bool() ? 0 : in.Int32(1, 1);
   lut.clamp_black = in.Bool() ? 0 : in.Int32(1, 1);
+  lut.preserve_hdr = in.Bool() ? 0 : 1;
   if (in.Below(4) == 0) {
     g_host_sine = in.Double(-1.0, 1.0);
     g_host_cosine = in.Double(-1.0, 1.0);
@@ -116,10 +119,11 @@ ToneCurve BuildChecked(const LutInputs& lut, float unwritten, std::vector<float>
   curve.gain = 0.75f;
   curve.contrast = -3.0f;
   curve.mix = 0.5f;
-  BuildLut(&curve, storage.data(),
-           {lut.table_size, lut.red, lut.green, lut.blue, lut.contrast, lut.width,
-            lut.shadows_rolloff, lut.highlights_rolloff, lut.clamp_white, lut.clamp_black},
-           lut.sine, lut.cosine);
+  BuildLut(
+      &curve, storage.data(),
+      {lut.table_size, lut.red, lut.green, lut.blue, lut.contrast, lut.width, lut.shadows_rolloff,
+       lut.highlights_rolloff, lut.clamp_white, lut.clamp_black, lut.preserve_hdr},
+      lut.sine, lut.cosine);
 
   FUZZ_CHECK(IsTableSize(curve.lut_size));
   FUZZ_CHECK(IsTableSize(lut.table_size) ? curve.lut_size == lut.table_size : true);
@@ -131,6 +135,13 @@ ToneCurve BuildChecked(const LutInputs& lut, float unwritten, std::vector<float>
   FUZZ_CHECK(curve.contrast == -3.0f && curve.mix == 0.5f);
   if (lut.clamp_black != 0) FUZZ_CHECK(SameBits(curve.black_slope, 0.0f));
   if (lut.clamp_white != 0) FUZZ_CHECK(SameBits(curve.white_slope, 0.0f));
+  FUZZ_CHECK((curve.preserve_hdr != 0) == (lut.preserve_hdr != 0));
+  // Finite for any control at all, as long as sine and cosine stay in -1..1.
+  const bool trig_in_range =
+      lut.sine != HostSine || (std::fabs(g_host_sine) <= 1.0 && std::fabs(g_host_cosine) <= 1.0);
+  if (lut.preserve_hdr != 0 && trig_in_range) {
+    FUZZ_CHECK(std::isfinite(curve.black_slope) && std::isfinite(curve.white_slope));
+  }
   return curve;
 }
 
@@ -175,10 +186,13 @@ void CheckAdapters(const ToneCurve& curve, fuzz::FuzzReader& in) {
   FUZZ_CHECK(bgra_result[0] == out8->blue && bgra_result[1] == out8->green &&
              bgra_result[2] == out8->red && bgra_result[3] == out8->alpha);
 
+  // Values beyond white matter when preserving HDR: there any float at all.
+  const bool any_float = curve.preserve_hdr != 0 && in.Bool();
+  const auto channel = [&] { return any_float ? in.Raw<float>() : in.Float(-0.5f, 1.5f); };
   const float alpha = in.Float(0.0f, 1.0f);
-  const float red = in.Float(-0.5f, 1.5f);
-  const float green = in.Float(-0.5f, 1.5f);
-  const float blue = in.Float(-0.5f, 1.5f);
+  const float red = channel();
+  const float green = channel();
+  const float blue = channel();
   auto argb_in = std::make_unique<FloatPixel>(FloatPixel{alpha, red, green, blue});
   auto argb_out = std::make_unique<FloatPixel>();
   FUZZ_CHECK(TransformPixel(curve, *argb_in, argb_out.get()) == 0);
@@ -192,6 +206,11 @@ void CheckAdapters(const ToneCurve& curve, fuzz::FuzzReader& in) {
   if (curve.white_slope == 0.0f && curve.black_slope == 0.0f) {
     FUZZ_CHECK(WithinUnit(argb_out->red) && WithinUnit(argb_out->green) &&
                WithinUnit(argb_out->blue));
+  }
+  if (IsHdrIdentity(curve) && !FieldIsZero(curve.white_slope) && !FieldIsZero(curve.black_slope)) {
+    FUZZ_CHECK(SameBits(argb_out->red, red) && SameBits(argb_out->green, green) &&
+               SameBits(argb_out->blue, blue));
+    FUZZ_CHECK(out8->red == in8->red && out8->green == in8->green && out8->blue == in8->blue);
   }
 }
 

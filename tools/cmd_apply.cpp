@@ -113,7 +113,11 @@ void RenderJob(simhost::SimulatedHost& host, const simhost::EffectSettings& sett
 // Renders the jobs on `workers` threads; each thread has its own hosts, since a
 // simulated host serves one thread at a time. Without `keep_going` the first
 // failure stops the run: jobs in flight finish, no new one starts.
-void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
+// The values each host renders with: a new instance in that host, then the
+// preset and flags. Each host has its own defaults.
+using SettingsByHost = std::map<simhost::HostMode, simhost::EffectSettings>;
+
+void RenderJobs(const Effect& effect, const SettingsByHost& settings,
                 const std::vector<FileJob>& jobs, const JobPlan& plan, unsigned workers,
                 bool keep_going, Progress& progress) {
   const std::vector<RenderPath>& paths = plan.paths;
@@ -154,8 +158,8 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
         ImageFile image = read_early[i] ? *read_early[i] : ReadImageFile(jobs[i].input);
         read_early[i].reset();
         RenderJob(
-            *host, settings, jobs[i], paths[i], [&] { return effect.MakeHost(paths[i].mode, 1); },
-            std::move(image));
+            *host, settings.at(paths[i].mode), jobs[i], paths[i],
+            [&] { return effect.MakeHost(paths[i].mode, 1); }, std::move(image));
         written[i] = 1;
         progress.Done(jobs[i].label, jobs[i].output.string());
       } catch (const ToolError& error) {
@@ -199,9 +203,14 @@ void RenderJobs(const Effect& effect, const simhost::EffectSettings& settings,
 void RunApply(const ToolContext& context, const ApplyOptions& options) {
   const Effect& effect = context.RequireEffect();
   const HostChoice host = ParseHost(options.host);
-  const simhost::EffectSettings settings = ResolveSettings(options.settings, effect.Params());
   const std::vector<FileJob> jobs = PlanJobs(options.paths, options.frames);
   const JobPlan plan = CheckJobs(jobs, host, options.force, options.keep_going, options.settings);
+  SettingsByHost settings;
+  for (const RenderPath& path : plan.paths) {
+    if (settings.count(path.mode) != 0) continue;
+    settings.emplace(path.mode, ResolveSettings(options.settings, effect.Params(),
+                                                effect.NewInstance(path.mode)));
+  }
 
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const unsigned workers = static_cast<unsigned>(
@@ -212,7 +221,7 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
   RenderJobs(effect, settings, jobs, plan, workers, options.keep_going, progress);
   if (!several) std::printf("%s\n", jobs[0].output.string().c_str());
   // Only now: a run that ends in bad input has touched nothing, the preset included.
-  SavePresetIfAsked(options.settings, effect.Params(), settings);
+  SavePresetIfAsked(options.settings, effect.Params(), settings.at(plan.paths.front().mode));
 }
 
 }  // namespace
@@ -232,9 +241,8 @@ void AddApplyCommand(CLI::App& app, const ToolContext& context) {
       ->expected(0, 1);  // so that an empty value meets the tool's own message
   command->add_flag("--keep-going", options->keep_going,
                     "Render the other frames after one fails, list the failed ones and exit 1");
-  command->add_option(
-      "--host", options->host,
-      "auto (8/16-bit After Effects, float Premiere Pro), aftereffects or premiere");
+  command->add_option("--host", options->host,
+                      "auto (After Effects, as aftereffects), aftereffects or premiere");
   command->add_flag("--force", options->force, "Allow an output to overwrite an input");
   command->add_option("--jobs", options->jobs, "Frames rendered at once (default: every core)");
   AddSettingFlags(command, context.KnownParams(), &options->settings);

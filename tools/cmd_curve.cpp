@@ -38,7 +38,9 @@ Caption CurveCaption(const simhost::EffectSettings& settings, const CurveModel& 
           {Format("clamp black %s", s.Checkbox(PARAM_CLAMP_BLACK) != 0 ? "on" : "off"),
            Format("clamp white %s", s.Checkbox(PARAM_CLAMP_WHITE) != 0 ? "on" : "off"),
            Format("end slopes %.4g / %.4g", static_cast<double>(model.curve.black_slope),
-                  static_cast<double>(model.curve.white_slope))}};
+                  static_cast<double>(model.curve.white_slope))},
+          {s.Checkbox(PARAM_PRESERVE_HDR) != 0 ? "Preserve HDR on: the curve's own end slopes"
+                                               : "Preserve HDR off: the table's end slopes"}};
 }
 
 void WriteCurvePlot(const simhost::EffectSettings& settings, const std::string& output) {
@@ -51,7 +53,9 @@ namespace {
 
 void RunCurve(const ToolContext& context, const CurveOptions& options) {
   const Effect& effect = context.RequireEffect();
-  const simhost::EffectSettings settings = ResolveSettings(options.settings, effect.Params());
+  // Drawn as a new After Effects instance renders it, unless the values say otherwise.
+  const simhost::EffectSettings settings = ResolveSettings(
+      options.settings, effect.Params(), effect.NewInstance(simhost::HostMode::AfterEffects));
   OutputFormatOf(options.output);
   CheckPresetsApart(options.settings, {}, {options.output});
   WriteCurvePlot(settings, options.output);

@@ -166,6 +166,13 @@ void PrintParams(const Effect& effect) {
                 param.flag.c_str(), param.disk_id, KindName(param.kind), AllowedText(param).c_str(),
                 SettingText(param, defaults).c_str());
   }
+  // The defaults above are a new After Effects instance's; Premiere Pro's can differ.
+  const simhost::EffectSettings premiere = effect.NewInstance(simhost::HostMode::PremierePro);
+  for (const RegisteredParam& param : effect.Params()) {
+    const std::string there = SettingText(param, premiere);
+    if (there == SettingText(param, defaults)) continue;
+    std::printf("  default in Premiere Pro: --%s %s\n", param.flag.c_str(), there.c_str());
+  }
   std::printf("\n");
 }
 

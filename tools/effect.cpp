@@ -70,6 +70,11 @@ std::unique_ptr<simhost::SimulatedHost> Effect::MakeHost(simhost::HostMode mode,
   return SetUpHost(module_.Entry(), mode, threads, path_);
 }
 
+simhost::EffectSettings Effect::NewInstance(simhost::HostMode mode) const {
+  if (mode == simhost::HostMode::AfterEffects) return DefaultSettings(params_);
+  return DefaultSettings(ReadRegisteredParams(MakeHost(mode, 1)->RecordedParams()));
+}
+
 std::string VersionText(A_u_long word) {
   static const char* const kStages[] = {"develop", "alpha", "beta", "release"};
   const A_u_long major =

@@ -20,7 +20,13 @@ class Effect {
 
   const std::string& Path() const { return path_; }
   simhost::EntryPointFunction Entry() const { return module_.Entry(); }
+  // The parameters as After Effects registers them (ranges and names are the
+  // same in every host; defaults can differ, see NewInstance).
   const std::vector<RegisteredParam>& Params() const { return params_; }
+
+  // The values of a new instance of the effect in the host of `mode`: every
+  // parameter at the default the module registers with that host.
+  simhost::EffectSettings NewInstance(simhost::HostMode mode) const;
 
   // A host in `mode` that has run global and parameter setup, ready to render.
   // `threads` is the number of threads its iterate uses.

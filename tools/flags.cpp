@@ -14,7 +14,11 @@ std::string HelpText(const std::string& flag, const std::vector<RegisteredParam>
   for (const RegisteredParam& param : params) {
     if (param.flag != flag) continue;
     simhost::EffectSettings defaults = DefaultSettings(params);
-    return param.name + ": " + AllowedText(param) + "; default " + SettingText(param, defaults);
+    const ParamIdentity* identity = kParamTable.FindDiskId(static_cast<int32_t>(param.disk_id));
+    const bool per_host =
+        identity != nullptr && identity->defaults.after_effects != identity->defaults.premiere_pro;
+    return param.name + ": " + AllowedText(param) + "; default " + SettingText(param, defaults) +
+           (per_host ? " in After Effects, the host's own with --host premiere" : "");
   }
   return "see `velmora info` for the range and default";
 }
@@ -69,10 +73,11 @@ void RefuseEmpty(const std::optional<std::string>& name, const char* flag) {
 }  // namespace
 
 simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
-                                        const std::vector<RegisteredParam>& params) {
+                                        const std::vector<RegisteredParam>& params,
+                                        const simhost::EffectSettings& defaults) {
   RefuseEmpty(flags.preset, "--preset");
   RefuseEmpty(flags.save_preset, "--save-preset");
-  simhost::EffectSettings settings = DefaultSettings(params);
+  simhost::EffectSettings settings = defaults;
   if (flags.preset) ReadPreset(*flags.preset, params, &settings);
   for (const auto& [flag, text] : flags.given)
     ApplySetting(FindParam(params, flag), text, &settings);

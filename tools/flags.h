@@ -23,10 +23,11 @@ struct SettingFlags {
 void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& params,
                      SettingFlags* flags);
 
-// The module's defaults, then the preset, then the flags given. Checks that
-// --save-preset can name a new file. Throws BadInput.
+// `defaults` (a new instance in the host that renders), then the preset, then
+// the flags given. Checks that --save-preset can name a new file. Throws BadInput.
 simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
-                                        const std::vector<RegisteredParam>& params);
+                                        const std::vector<RegisteredParam>& params,
+                                        const simhost::EffectSettings& defaults);
 
 // Throws BadInput when --save-preset names one of the command's inputs or
 // outputs, or an output names the --preset file.

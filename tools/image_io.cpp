@@ -294,7 +294,8 @@ ImageFile ReadImageFile(const std::filesystem::path& path) {
   }
   if (nonfinite > 0) {
     PrintError("note: " + path.string() + " has " + std::to_string(nonfinite) +
-               " pixels with an infinite or NaN sample; the effect makes them NaN");
+               " pixels with an infinite or NaN sample; with Preserve HDR off the effect makes "
+               "them NaN");
   }
   return file;
 }

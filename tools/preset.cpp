@@ -94,6 +94,13 @@ void ReadPreset(const std::filesystem::path& path, const std::vector<RegisteredP
       throw BadInput("preset " + path.string() + ": " + error.what());
     }
   }
+  // A preset written before a parameter existed opens as a project of that
+  // time does: the parameter takes the value the module gives old projects.
+  for (const RegisteredParam& param : params) {
+    if (param.old_projects_value && !document.contains(param.flag)) {
+      ApplySetting(param, ValueText(*param.old_projects_value), settings);
+    }
+  }
 }
 
 void WritePreset(const std::filesystem::path& path, const std::vector<RegisteredParam>& params,

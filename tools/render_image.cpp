@@ -158,9 +158,9 @@ RenderPath ChooseRenderPath(SampleDepth depth, HostChoice host, const std::strin
       }
       return {HostMode::AfterEffects, HostPixelFormat::ARGB16};
     case SampleDepth::Float:
-      if (host == HostChoice::AfterEffects)
-        return {HostMode::AfterEffects, HostPixelFormat::ARGBFloat};
-      return {HostMode::PremierePro, HostPixelFormat::BGRAFloat};
+      if (host == HostChoice::PremierePro)
+        return {HostMode::PremierePro, HostPixelFormat::BGRAFloat};
+      return {HostMode::AfterEffects, HostPixelFormat::ARGBFloat};
   }
   throw BadInput("unsupported image " + file);
 }

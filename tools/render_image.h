@@ -17,7 +17,7 @@
 #include "tools/image_io.h"
 
 enum class HostChoice {
-  Automatic,     // After Effects for 8-bit and 16-bit files, Premiere Pro for float
+  Automatic,     // After Effects, float files through the smart render as a modern project
   AfterEffects,  // every depth; float files through the smart render
   PremierePro,   // 8-bit (BGRA) and float files only
 };

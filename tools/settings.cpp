@@ -62,12 +62,14 @@ RegisteredParam Describe(const ParamIdentity& identity, const simhost::RecordedP
       param.valid_min = 1;
       param.valid_max = def.u.pd.num_choices;
       param.default_value = def.u.pd.dephault;
+      param.old_projects_value = def.u.pd.value;
       param.choices = SplitChoices(def.u.pd.u.namesptr);
       break;
     case ParamKind::FloatSlider:
       param.valid_min = static_cast<double>(def.u.fs_d.valid_min);
       param.valid_max = static_cast<double>(def.u.fs_d.valid_max);
       param.default_value = static_cast<double>(def.u.fs_d.dephault);
+      param.old_projects_value = def.u.fs_d.value;
       param.precision = def.u.fs_d.precision;
       param.percent = (def.u.fs_d.display_flags & PF_ValueDisplayFlag_PERCENT) != 0;
       break;
@@ -75,6 +77,7 @@ RegisteredParam Describe(const ParamIdentity& identity, const simhost::RecordedP
       param.valid_min = def.u.fd.valid_min / kFixedOne;
       param.valid_max = def.u.fd.valid_max / kFixedOne;
       param.default_value = def.u.fd.dephault / kFixedOne;
+      param.old_projects_value = def.u.fd.value / kFixedOne;
       param.precision = def.u.fd.precision;
       param.percent = (def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) != 0;
       break;
@@ -84,8 +87,10 @@ RegisteredParam Describe(const ParamIdentity& identity, const simhost::RecordedP
     case ParamKind::Checkbox:
       param.valid_max = 1;
       param.default_value = def.u.bd.dephault != 0 ? 1 : 0;
+      param.old_projects_value = def.u.bd.value != 0 ? 1 : 0;
       break;
   }
+  if ((def.flags & PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS) == 0) param.old_projects_value.reset();
   return param;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct RegisteredParam {
   double valid_min;
   double valid_max;
   double default_value;
+  // The value a project saved before the parameter existed reads, where the
+  // module asks for one (PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS); not for colours.
+  std::optional<double> old_projects_value;
   PF_Pixel default_colour;           // Colour only
   std::vector<std::string> choices;  // Popup only, as the host splits the list
   int precision;                     // shown decimals of sliders
@@ -42,7 +46,7 @@ std::vector<RegisteredParam> ReadRegisteredParams(
 const RegisteredParam& FindParam(const std::vector<RegisteredParam>& params,
                                  const std::string& flag);
 
-// Every value at the default the module registered.
+// Every value at the default the module registered with the host `params` were read from.
 simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& params,
                                         ParamTable table = kParamTable);
 

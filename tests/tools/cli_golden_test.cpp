@@ -123,8 +123,11 @@ const std::vector<std::string> kGrade = {
     "--contrast",           "42.5", "--pivot", "90,120,150", "--shadows-rolloff", "0.2",
     "--highlights-rolloff", "0.35", "--gamma", "1.1",        "--blend",           "12.5"};
 
-simhost::EffectSettings GradeSettings() {
+// The tool grades a new instance in the host that renders: Preserve HDR is on
+// by default in After Effects and off in Premiere Pro.
+simhost::EffectSettings GradeSettings(simhost::HostMode mode) {
   simhost::EffectSettings settings;
+  settings.Checkbox(PARAM_PRESERVE_HDR) = mode == simhost::HostMode::AfterEffects ? 1 : 0;
   settings.Slider(PARAM_CONTRAST) = 42.5;
   settings.Colour(PARAM_PIVOT) = {255, 90, 120, 150};
   settings.Slider(PARAM_SHADOWS_ROLLOFF) = 0.2;
@@ -169,7 +172,7 @@ TEST_P(GoldenTest, OutputEqualsTheModuleOnTheSamePixels) {
     }
   }
   const std::vector<float> expected =
-      RenderDirect(c.mode, c.pixel_format, GradeSettings(), width, height, host_rgba);
+      RenderDirect(c.mode, c.pixel_format, GradeSettings(c.mode), width, height, host_rgba);
 
   const TestImage output = ReadTestImage(output_path);
   ASSERT_EQ(output.header.width, width);
@@ -201,30 +204,29 @@ TEST_P(GoldenTest, OutputEqualsTheModuleOnTheSamePixels) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryPath, GoldenTest,
-    testing::Values(GoldenCase{"png8_rgb", ".png", OIIO::TypeDesc::UINT8, 3, "auto",
-                               simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB8},
-                    GoldenCase{"tif8_rgba", ".tif", OIIO::TypeDesc::UINT8, 4, "auto",
-                               simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB8},
-                    GoldenCase{"png8_premiere", ".png", OIIO::TypeDesc::UINT8, 4, "premiere",
-                               simhost::HostMode::PremierePro, simhost::HostPixelFormat::BGRA8},
-                    GoldenCase{"png8_grey", ".png", OIIO::TypeDesc::UINT8, 1, "auto",
-                               simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB8},
-                    GoldenCase{"tif16_rgb", ".tif", OIIO::TypeDesc::UINT16, 3, "auto",
-                               simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB16},
-                    GoldenCase{"png16_rgba", ".png", OIIO::TypeDesc::UINT16, 4, "aftereffects",
-                               simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB16},
-                    GoldenCase{"dpx16_rgb", ".dpx", OIIO::TypeDesc::UINT16, 3, "auto",
-                               simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB16},
-                    GoldenCase{"exr_float_rgba", ".exr", OIIO::TypeDesc::FLOAT, 4, "auto",
-                               simhost::HostMode::PremierePro, simhost::HostPixelFormat::BGRAFloat},
-                    GoldenCase{"exr_float_aftereffects", ".exr", OIIO::TypeDesc::FLOAT, 4,
-                               "aftereffects", simhost::HostMode::AfterEffects,
-                               simhost::HostPixelFormat::ARGBFloat},
-                    GoldenCase{"exr_half_rgb", ".exr", OIIO::TypeDesc::HALF, 3, "premiere",
-                               simhost::HostMode::PremierePro, simhost::HostPixelFormat::BGRAFloat},
-                    GoldenCase{"tif_float_rgb", ".tif", OIIO::TypeDesc::FLOAT, 3, "auto",
-                               simhost::HostMode::PremierePro,
-                               simhost::HostPixelFormat::BGRAFloat}),
+    testing::Values(
+        GoldenCase{"png8_rgb", ".png", OIIO::TypeDesc::UINT8, 3, "auto",
+                   simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB8},
+        GoldenCase{"tif8_rgba", ".tif", OIIO::TypeDesc::UINT8, 4, "auto",
+                   simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB8},
+        GoldenCase{"png8_premiere", ".png", OIIO::TypeDesc::UINT8, 4, "premiere",
+                   simhost::HostMode::PremierePro, simhost::HostPixelFormat::BGRA8},
+        GoldenCase{"png8_grey", ".png", OIIO::TypeDesc::UINT8, 1, "auto",
+                   simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB8},
+        GoldenCase{"tif16_rgb", ".tif", OIIO::TypeDesc::UINT16, 3, "auto",
+                   simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB16},
+        GoldenCase{"png16_rgba", ".png", OIIO::TypeDesc::UINT16, 4, "aftereffects",
+                   simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB16},
+        GoldenCase{"dpx16_rgb", ".dpx", OIIO::TypeDesc::UINT16, 3, "auto",
+                   simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGB16},
+        GoldenCase{"exr_float_rgba", ".exr", OIIO::TypeDesc::FLOAT, 4, "auto",
+                   simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGBFloat},
+        GoldenCase{"exr_float_aftereffects", ".exr", OIIO::TypeDesc::FLOAT, 4, "aftereffects",
+                   simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGBFloat},
+        GoldenCase{"exr_half_rgb", ".exr", OIIO::TypeDesc::HALF, 3, "premiere",
+                   simhost::HostMode::PremierePro, simhost::HostPixelFormat::BGRAFloat},
+        GoldenCase{"tif_float_rgb", ".tif", OIIO::TypeDesc::FLOAT, 3, "auto",
+                   simhost::HostMode::AfterEffects, simhost::HostPixelFormat::ARGBFloat}),
     [](const testing::TestParamInfo<GoldenCase>& case_info) {
       return std::string(case_info.param.name);
     });

@@ -40,8 +40,10 @@ TEST(RenderPathChoice, FollowsTheFileAndRefusesPathsTheHostLacks) {
             simhost::HostPixelFormat::BGRA8);
   EXPECT_EQ(ChooseRenderPath(SampleDepth::Bits16, HostChoice::Automatic, "f").format,
             simhost::HostPixelFormat::ARGB16);
-  EXPECT_EQ(ChooseRenderPath(SampleDepth::Float, HostChoice::Automatic, "f").mode,
-            simhost::HostMode::PremierePro);
+  EXPECT_EQ(ChooseRenderPath(SampleDepth::Float, HostChoice::Automatic, "f").format,
+            simhost::HostPixelFormat::ARGBFloat);
+  EXPECT_EQ(ChooseRenderPath(SampleDepth::Float, HostChoice::PremierePro, "f").format,
+            simhost::HostPixelFormat::BGRAFloat);
   EXPECT_THROW(ChooseRenderPath(SampleDepth::Bits16, HostChoice::PremierePro, "f"), ToolError);
   EXPECT_EQ(ChooseRenderPath(SampleDepth::Float, HostChoice::AfterEffects, "f").format,
             simhost::HostPixelFormat::ARGBFloat);
@@ -51,7 +53,7 @@ TEST(RenderPathChoice, FollowsTheFileAndRefusesPathsTheHostLacks) {
 // same image rendered whole on one: no row left out, none rendered twice.
 TEST(FloatBands, EqualOneRenderOfTheWholeImage) {
   const Effect effect(VELMORA_MODULE);
-  const RenderPath path = ChooseRenderPath(SampleDepth::Float, HostChoice::Automatic, "f");
+  const RenderPath path = ChooseRenderPath(SampleDepth::Float, HostChoice::PremierePro, "f");
   const OIIO::ImageSpec header(5, 7, 4, OIIO::TypeDesc::FLOAT);
   Image whole{header, OIIO::ImageBuf(header)};
   auto* samples = static_cast<float*>(whole.pixels.localpixels());

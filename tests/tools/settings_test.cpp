@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <iterator>
 #include <vector>
 
@@ -98,6 +99,23 @@ TEST(Settings, TextOfEveryValueReadsBackToTheSameSetting) {
   for (const RegisteredParam& param : TheEffect().Params()) {
     EXPECT_EQ(SettingText(param, read), SettingText(param, settings)) << param.flag;
   }
+  std::filesystem::remove(path);
+}
+
+// A new instance takes its host's defaults; a preset written before Preserve
+// HDR existed opens with it off, as an old project does, in either host.
+TEST(Settings, NewInstancesFollowTheHostAndOldPresetsOpenAsOldProjects) {
+  const simhost::EffectSettings after_effects =
+      TheEffect().NewInstance(simhost::HostMode::AfterEffects);
+  EXPECT_EQ(after_effects.Checkbox(PARAM_PRESERVE_HDR), 1);
+  EXPECT_EQ(TheEffect().NewInstance(simhost::HostMode::PremierePro).Checkbox(PARAM_PRESERVE_HDR),
+            0);
+  const auto path = std::filesystem::temp_directory_path() / "velmora-old-preset-test.json";
+  std::ofstream(path) << R"({"contrast": 30, "clamp-white": false})";
+  simhost::EffectSettings read = after_effects;
+  ReadPreset(path, TheEffect().Params(), &read);
+  EXPECT_EQ(read.Checkbox(PARAM_PRESERVE_HDR), 0);
+  EXPECT_EQ(read.Slider(PARAM_CONTRAST), 30.0);
   std::filesystem::remove(path);
 }
 

@@ -192,7 +192,10 @@ OfxBundle::OfxBundle(const std::string& path, int threads) : threads_(std::max(1
 OfxStatus OfxBundle::RenderFile(const simhost::EffectSettings& settings, const RenderPath& path,
                                 ImageFile* file) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (!simofx::ApplySettings(settings, &host_)) return kOfxStatErrValue;
+  if (!simofx::ApplySettings(settings, &host_)) {
+    throw Failure("the bundle's parameters are not the " + std::to_string(settings.Table().size()) +
+                  " the tool knows");
+  }
   for (std::vector<Image>& levels : file->subimages) {
     for (Image& image : levels) {
       if (FindColourChannels(image.header).red < 0) continue;  // data, not a picture
@@ -205,6 +208,7 @@ OfxStatus OfxBundle::RenderFile(const simhost::EffectSettings& settings, const R
 
 OfxStatus OfxBundle::RenderImage(const RenderPath& path, Image* image) {
   const OfxRectI bounds{0, 0, image->header.width, image->header.height};
+  if (bounds.x2 <= 0 || bounds.y2 <= 0) return kOfxStatOK;  // no pixels
   // As a host does: no render where the effect says it changes nothing.
   std::string clip;
   if (host_.IsIdentity(0.0, bounds, &clip) == kOfxStatOK &&

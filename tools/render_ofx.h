@@ -40,8 +40,10 @@ class OfxBundle {
   // Renders the colour channels and alpha of every subimage and level of
   // `file` that has colour, at the depth of `path`; every other channel is
   // left as it was. Returns the first status other than kOfxStatOK (the
-  // image it failed on is unchanged). Safe to call from several threads: the
-  // one instance renders one file at a time, each in tiles on several threads.
+  // image it failed on is unchanged); throws Failure when the bundle's
+  // parameters are not the settings' table's. Safe to call from several
+  // threads: the one instance renders one file at a time, each in tiles on
+  // several threads.
   OfxStatus RenderFile(const simhost::EffectSettings& settings, const RenderPath& path,
                        ImageFile* file);
 

@@ -12,13 +12,6 @@
 namespace velmora_ofx {
 namespace {
 
-const ParamIdentity* IdentityAt(int32_t index) {
-  for (const ParamIdentity& identity : kParamTable) {
-    if (identity.index == index) return &identity;
-  }
-  return nullptr;
-}
-
 // No project of an OFX host predates any parameter, so each takes the default
 // of a new After Effects project.
 double DefaultOf(const ParamIdentity& identity) {
@@ -178,13 +171,6 @@ OfxStatus DefineParameters(OfxImageEffectHandle descriptor) {
     if (status != kOfxStatOK) return status;
   }
   return kOfxStatOK;
-}
-
-OfxStatus ReadBlendPercent(OfxImageEffectHandle instance, OfxTime time, double* percent) {
-  ParamValue value{};
-  const OfxStatus status = ReadValue(instance, *IdentityAt(PARAM_BLEND), time, &value);
-  *percent = value.number;
-  return status;
 }
 
 OfxStatus ReadEffectInput(OfxImageEffectHandle instance, OfxTime time, EffectInput* input) {

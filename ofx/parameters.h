@@ -24,7 +24,4 @@ OfxStatus DefineParameters(OfxImageEffectHandle descriptor);
 // way into the input.
 OfxStatus ReadEffectInput(OfxImageEffectHandle instance, OfxTime time, EffectInput* input);
 
-// The blend alone, in percent: enough to tell a pass-through.
-OfxStatus ReadBlendPercent(OfxImageEffectHandle instance, OfxTime time, double* percent);
-
 }  // namespace velmora_ofx

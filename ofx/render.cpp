@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "engine/frame_curve.h"
@@ -126,6 +127,16 @@ OfxStatus EachRow(OfxImageEffectHandle instance, const OfxRectI& window, RowStep
   return kOfxStatOK;
 }
 
+// Whether the frame gives back every pixel as it came, whatever its value: a
+// full blend, or the engine's identity route (neutral settings preserving HDR)
+// with no clamp limiting the channels (limits of +-infinity).
+bool LeavesEveryPixel(const PixelFrame& frame) {
+  if (frame.curve.mix == 0.0f) return true;
+  const float infinity = std::numeric_limits<float>::infinity();
+  return frame.route == FrameRoute::Identity && frame.white_limit == infinity &&
+         frame.black_limit == -infinity;
+}
+
 OfxStatus RenderImages(OfxImageEffectHandle instance, OfxPropertySetHandle in_args,
                        const ImageView& output, const ImageView* source) {
   if (source != nullptr && (source->depth != output.depth || source->channels != output.channels)) {
@@ -188,10 +199,15 @@ OfxStatus RenderAction(OfxImageEffectHandle instance, OfxPropertySetHandle in_ar
 
 OfxStatus IsIdentityAction(OfxImageEffectHandle instance, OfxPropertySetHandle in_args,
                            OfxPropertySetHandle out_args) {
-  double percent = 0.0;
-  const OfxStatus status = ReadBlendPercent(instance, ActionTime(in_args), &percent);
+  EffectInput input{};
+  const OfxStatus status = ReadEffectInput(instance, ActionTime(in_args), &input);
   if (status != kOfxStatOK) return status;
-  if (MixForBlend(percent) != 0.0f) return kOfxStatReplyDefault;
+  ToneCurve curve;
+  float lut_storage[kLutCapacity] = {};
+  BuildFrameCurve(input, lut_storage, simhost::PortableSin, simhost::PortableCos, &curve);
+  PixelFrame frame;
+  PreparePixelFrame(curve, &frame);
+  if (!LeavesEveryPixel(frame)) return kOfxStatReplyDefault;
   return Suites().property->propSetString(out_args, kOfxPropName, 0,
                                           kOfxImageEffectSimpleSourceClipName);
 }

@@ -12,7 +12,8 @@ namespace velmora_ofx {
 OfxStatus RenderAction(OfxImageEffectHandle instance, OfxPropertySetHandle in_args);
 
 // kOfxStatOK with the source named in `out_args` when the settings at that
-// time leave every pixel as it is (a 100 % blend); otherwise the default.
+// time leave every pixel as it is (a 100 % blend, or neutral settings in the
+// HDR mode with both clamps off); otherwise the default.
 OfxStatus IsIdentityAction(OfxImageEffectHandle instance, OfxPropertySetHandle in_args,
                            OfxPropertySetHandle out_args);
 

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "ofx_sdk/ofx_constants.h"
 #include "tools/commands.h"
 #include "tools/error_stream.h"
 #include "tools/flags.h"
@@ -19,6 +20,7 @@
 #include "tools/output_paths.h"
 #include "tools/progress.h"
 #include "tools/render_image.h"
+#include "tools/render_ofx.h"
 
 namespace {
 
@@ -26,6 +28,7 @@ struct ApplyOptions {
   std::vector<std::string> paths;
   std::optional<std::string> frames;
   std::string host = "auto";
+  std::optional<std::string> bundle;
   bool force = false;
   bool keep_going = false;
   unsigned jobs = 0;
@@ -36,7 +39,8 @@ HostChoice ParseHost(const std::string& text) {
   if (text == "auto") return HostChoice::Automatic;
   if (text == "aftereffects" || text == "ae") return HostChoice::AfterEffects;
   if (text == "premiere" || text == "ppro") return HostChoice::PremierePro;
-  throw BadInput("--host " + text + ": not allowed; use auto, aftereffects or premiere");
+  if (text == "ofx" || text == "openfx") return HostChoice::OpenFx;
+  throw BadInput("--host " + text + ": not allowed; use auto, aftereffects, premiere or ofx");
 }
 
 // What the jobs are found to need before the first pixel.
@@ -97,16 +101,27 @@ JobPlan CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force,
   return plan;
 }
 
+ToolError NotWritten(const std::string& who, const std::string& answer, const FileJob& job,
+                     const RenderPath& path) {
+  return Failure("the " + who + " returned " + answer + " on " + job.label + " (" +
+                 job.input.string() + ", " + PathName(path) + " path); " + job.output.string() +
+                 " was not written");
+}
+
 // Renders one job's image with `host` and writes it. Throws ToolError.
 void RenderJob(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                const FileJob& job, const RenderPath& path, const HostMaker& more_hosts,
                ImageFile image) {
   const PF_Err error = RenderImageFile(host, settings, path, &image, more_hosts);
-  if (error != 0) {
-    throw Failure("the module returned " + DescribeModuleError(error, host) + " on " + job.label +
-                  " (" + job.input.string() + ", " + PathName(path) + " path); " +
-                  job.output.string() + " was not written");
-  }
+  if (error != 0) throw NotWritten("module", DescribeModuleError(error, host), job, path);
+  WriteImageFile(job.output, std::move(image));
+}
+
+// The same through the image-effect bundle.
+void RenderJob(OfxBundle& bundle, const simhost::EffectSettings& settings, const FileJob& job,
+               const RenderPath& path, ImageFile image) {
+  const OfxStatus status = bundle.RenderFile(settings, path, &image);
+  if (status != kOfxStatOK) throw NotWritten("bundle", OfxStatusText(status), job, path);
   WriteImageFile(job.output, std::move(image));
 }
 
@@ -119,7 +134,7 @@ using SettingsByHost = std::map<simhost::HostMode, simhost::EffectSettings>;
 
 void RenderJobs(const Effect& effect, const SettingsByHost& settings,
                 const std::vector<FileJob>& jobs, const JobPlan& plan, unsigned workers,
-                bool keep_going, Progress& progress) {
+                bool keep_going, Progress& progress, OfxBundle* bundle) {
   const std::vector<RenderPath>& paths = plan.paths;
   // Read once per file, however many frames show it, and let go with the last of them.
   std::map<std::string, std::shared_ptr<const ImageFile>> files_read;
@@ -152,14 +167,18 @@ void RenderJobs(const Effect& effect, const SettingsByHost& settings,
     std::map<simhost::HostMode, std::unique_ptr<simhost::SimulatedHost>> hosts;
     for (std::size_t i = next++; i < jobs.size() && !stop; i = next++) {
       try {
-        auto& host = hosts[paths[i].mode];
-        if (!host) host = effect.MakeHost(paths[i].mode, iterate_threads);
-        // A job's share of the cores renders its float images in bands.
         ImageFile image = read_early[i] ? *read_early[i] : ReadImageFile(jobs[i].input);
         read_early[i].reset();
-        RenderJob(
-            *host, settings.at(paths[i].mode), jobs[i], paths[i],
-            [&] { return effect.MakeHost(paths[i].mode, 1); }, std::move(image));
+        if (paths[i].openfx) {
+          RenderJob(*bundle, settings.at(paths[i].mode), jobs[i], paths[i], std::move(image));
+        } else {
+          auto& host = hosts[paths[i].mode];
+          if (!host) host = effect.MakeHost(paths[i].mode, iterate_threads);
+          // A job's share of the cores renders its float images in bands.
+          RenderJob(
+              *host, settings.at(paths[i].mode), jobs[i], paths[i],
+              [&] { return effect.MakeHost(paths[i].mode, 1); }, std::move(image));
+        }
         written[i] = 1;
         progress.Done(jobs[i].label, jobs[i].output.string());
       } catch (const ToolError& error) {
@@ -203,6 +222,9 @@ void RenderJobs(const Effect& effect, const SettingsByHost& settings,
 void RunApply(const ToolContext& context, const ApplyOptions& options) {
   const Effect& effect = context.RequireEffect();
   const HostChoice host = ParseHost(options.host);
+  if (options.bundle && host != HostChoice::OpenFx) {
+    throw BadInput("--bundle is for --host ofx only");
+  }
   const std::vector<FileJob> jobs = PlanJobs(options.paths, options.frames);
   const JobPlan plan = CheckJobs(jobs, host, options.force, options.keep_going, options.settings);
   SettingsByHost settings;
@@ -213,12 +235,18 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
   }
 
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  // One instance of the bundle renders every file in turn, each in tiles on every core.
+  std::unique_ptr<OfxBundle> bundle;
+  if (host == HostChoice::OpenFx) {
+    bundle = std::make_unique<OfxBundle>(options.bundle.value_or(DefaultBundlePath()),
+                                         static_cast<int>(cores));
+  }
   const unsigned workers = static_cast<unsigned>(
       std::min<std::size_t>(options.jobs > 0 ? options.jobs : cores, jobs.size()));
   const bool several = jobs.size() > 1;
   Progress progress(several ? ErrorStream() : nullptr, jobs.size(),
                     isatty(fileno(ErrorStream())) != 0);
-  RenderJobs(effect, settings, jobs, plan, workers, options.keep_going, progress);
+  RenderJobs(effect, settings, jobs, plan, workers, options.keep_going, progress, bundle.get());
   if (!several) std::printf("%s\n", jobs[0].output.string().c_str());
   // Only now: a run that ends in bad input has touched nothing, the preset included.
   SavePresetIfAsked(options.settings, effect.Params(), settings.at(plan.paths.front().mode));
@@ -242,7 +270,11 @@ void AddApplyCommand(CLI::App& app, const ToolContext& context) {
   command->add_flag("--keep-going", options->keep_going,
                     "Render the other frames after one fails, list the failed ones and exit 1");
   command->add_option("--host", options->host,
-                      "auto (After Effects, as aftereffects), aftereffects or premiere");
+                      "auto (After Effects, as aftereffects), aftereffects, premiere or ofx");
+  command
+      ->add_option("--bundle", options->bundle,
+                   "Image-effect bundle (folder or binary) for --host ofx (default: the build's)")
+      ->type_name("PATH");
   command->add_flag("--force", options->force, "Allow an output to overwrite an input");
   command->add_option("--jobs", options->jobs, "Frames rendered at once (default: every core)");
   AddSettingFlags(command, context.KnownParams(), &options->settings);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "tools/render_ofx.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -146,6 +147,7 @@ Sample Unchanged(Sample value) {
 RenderPath ChooseRenderPath(SampleDepth depth, HostChoice host, const std::string& file) {
   using simhost::HostMode;
   using simhost::HostPixelFormat;
+  if (host == HostChoice::OpenFx) return OfxRenderPath(depth);
   switch (depth) {
     case SampleDepth::Bits8:
       if (host == HostChoice::PremierePro) return {HostMode::PremierePro, HostPixelFormat::BGRA8};
@@ -166,6 +168,7 @@ RenderPath ChooseRenderPath(SampleDepth depth, HostChoice host, const std::strin
 }
 
 const char* PathName(const RenderPath& path) {
+  if (path.openfx) return OfxPathName(path);
   switch (path.format) {
     case simhost::HostPixelFormat::ARGB8:
       return "After Effects 8-bit";

@@ -20,11 +20,15 @@ enum class HostChoice {
   Automatic,     // After Effects, float files through the smart render as a modern project
   AfterEffects,  // every depth; float files through the smart render
   PremierePro,   // 8-bit (BGRA) and float files only
+  OpenFx,        // every depth, through the image-effect bundle (tools/render_ofx.h)
 };
 
 struct RenderPath {
   simhost::HostMode mode;
   simhost::HostPixelFormat format;
+  // Through the image-effect bundle instead of the module: `format` then
+  // names only the depth (ARGB8, ARGB16 or ARGBFloat).
+  bool openfx = false;
 };
 
 // Throws BadInput naming the file when the host has no path for its depth.

@@ -13,11 +13,11 @@
 #include "engine/frame_curve.h"
 #include "engine/pixel_frame.h"
 #include "engine/tone_curve.h"
-#include "host/param_values.h"
 #include "ofx_sdk/ofx_constants.h"
 #include "simhost/effect_settings.h"
 #include "simhost/frame_controls.h"
 #include "simhost/portable_trig.h"
+#include "simofx/effect_values.h"
 #include "simofx/host_image.h"
 #include "simofx/ofx_host.h"
 
@@ -56,26 +56,6 @@ struct PredictedFrame {
   }
 };
 
-// The same value as the OFX host holds it: the option index, the number, the
-// colour bytes over 255, 0 or 1.
-inline std::vector<double> OfxValueOf(const simhost::EffectSettings& s,
-                                      const ParamIdentity& identity) {
-  switch (identity.kind) {
-    case PF_Param_POPUP:
-      return {s.Choice(identity.index) - identity.valid_min};
-    case PF_Param_FLOAT_SLIDER:
-      return {s.Slider(identity.index)};
-    case PF_Param_FIX_SLIDER:
-      return {NumberOfFixed(s.Fixed(identity.index))};
-    case PF_Param_COLOR: {
-      const PF_Pixel c = s.Colour(identity.index);
-      return {c.red / 255.0, c.green / 255.0, c.blue / 255.0};
-    }
-    default:
-      return {static_cast<double>(s.Checkbox(identity.index))};
-  }
-}
-
 class OfxPluginTest : public ::testing::Test {
  protected:
   explicit OfxPluginTest(simofx::Faults faults = {}) : host_(std::move(faults)) {}
@@ -86,13 +66,7 @@ class OfxPluginTest : public ::testing::Test {
   }
 
   // The instance's parameters are the table's, in its order.
-  void Apply(const simhost::EffectSettings& s) {
-    const std::vector<std::string>& names = host_.instance()->params.order;
-    ASSERT_EQ(names.size(), kParamTable.size());
-    size_t i = 0;
-    for (const ParamIdentity& identity : kParamTable)
-      host_.SetParam(names[i++], OfxValueOf(s, identity));
-  }
+  void Apply(const simhost::EffectSettings& s) { ASSERT_TRUE(simofx::ApplySettings(s, &host_)); }
 
   void Attach(TestImage& source, TestImage& output) {
     host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, source.Spec());

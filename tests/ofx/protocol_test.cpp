@@ -33,22 +33,45 @@ TEST_F(OfxProtocol, DeclarationsEqualTheGoldenListing) {
             simofx::DescriptorReport(host_));
 }
 
-TEST_F(OfxProtocol, FullBlendIsAnIdentityAndRendersACopy) {
-  simhost::EffectSettings settings = BusySettings();
-  std::string clip;
-  Apply(settings);
-  EXPECT_EQ(host_.IsIdentity(0.0, {0, 0, 4, 4}, &clip), kOfxStatReplyDefault);
-  settings.Fixed(PARAM_BLEND) = 100 << 16;
-  Apply(settings);
-  ASSERT_EQ(host_.IsIdentity(0.0, {0, 0, 4, 4}, &clip), kOfxStatOK);
-  EXPECT_EQ(clip, kOfxImageEffectSimpleSourceClipName);
-
-  // A host may render all the same: the source's bytes, NaN payloads included.
-  TestImage source({0, 0, 4, 4}, 4, kOfxBitDepthFloat, 0, false, 0xFF);
-  TestImage output({0, 0, 4, 4}, 4, kOfxBitDepthFloat);
-  Attach(source, output);
-  ASSERT_EQ(host_.Render(0.0, {0, 0, 4, 4}), kOfxStatOK);
-  EXPECT_EQ(source.bytes(), output.bytes());
+// Identity exactly where the engine leaves every bit of every pixel: a full
+// blend, or neutral settings preserving HDR with both clamps off. A host may
+// render all the same and must then get the source's bytes, NaN payloads
+// included.
+TEST_F(OfxProtocol, IdentityExactlyWhereEveryPixelIsKept) {
+  simhost::EffectSettings full_blend = BusySettings();
+  full_blend.Fixed(PARAM_BLEND) = 100 << 16;
+  simhost::EffectSettings neutral_blended;  // a new instance's defaults: HDR on
+  neutral_blended.Fixed(PARAM_BLEND) = 30 << 16;
+  simhost::EffectSettings clamped = neutral_blended;
+  clamped.Checkbox(PARAM_CLAMP_BLACK) = 1;
+  simhost::EffectSettings display = neutral_blended;
+  display.Checkbox(PARAM_PRESERVE_HDR) = 0;
+  simhost::EffectSettings gain = neutral_blended;
+  gain.Slider(PARAM_GAIN) = 1.01;
+  const struct {
+    const char* name;
+    simhost::EffectSettings settings;
+    bool identity;
+  } cases[] = {{"busy", BusySettings(), false},
+               {"full blend", full_blend, true},
+               {"neutral, HDR", neutral_blended, true},
+               {"black clamp", clamped, false},
+               {"HDR off", display, false},
+               {"gain", gain, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Apply(c.settings);
+    std::string clip;
+    const OfxStatus answer = host_.IsIdentity(0.0, {0, 0, 4, 4}, &clip);
+    EXPECT_EQ(answer, c.identity ? kOfxStatOK : kOfxStatReplyDefault);
+    if (!c.identity) continue;
+    EXPECT_EQ(clip, kOfxImageEffectSimpleSourceClipName);
+    TestImage source({0, 0, 4, 4}, 4, kOfxBitDepthFloat, 0, false, 0xFF);
+    TestImage output({0, 0, 4, 4}, 4, kOfxBitDepthFloat);
+    Attach(source, output);
+    ASSERT_EQ(host_.Render(0.0, {0, 0, 4, 4}), kOfxStatOK);
+    EXPECT_EQ(source.bytes(), output.bytes());
+  }
 }
 
 TEST_F(OfxProtocol, LifecycleActionsSucceedOrTakeTheDefault) {

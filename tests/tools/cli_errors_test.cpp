@@ -138,8 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"sixteen_bit_in_premiere",
                   {"apply", "DIR/deep.tif", "OUT", "--host", "premiere"},
                   "16-bit"},
-        ErrorCase{
-            "unknown_host", {"apply", "IN", "OUT", "--host", "nuke"}, "aftereffects or premiere"},
+        ErrorCase{"unknown_host", {"apply", "IN", "OUT", "--host", "nuke"}, "premiere or ofx"},
         ErrorCase{"pattern_without_frames",
                   {"apply", "DIR/shot.%04d.png", "DIR/out.%04d.png"},
                   "--frames"},

@@ -63,7 +63,15 @@ std::vector<SettingCase> Settings() {
   blend.settings.Fixed(PARAM_BLEND) = 50 * 65536;
   blend.settings.Checkbox(PARAM_CLAMP_WHITE) = 1;
   blend.settings.Checkbox(PARAM_CLAMP_BLACK) = 1;
-  return {contrast, gamma, blend};
+  // The same as a project saved before Preserve HDR existed opens them.
+  std::vector<SettingCase> cases = {contrast, gamma, blend};
+  for (std::size_t i = 0; i < 3; ++i) {
+    SettingCase old = cases[i];
+    old.name += "-hdr-off";
+    old.settings.Checkbox(PARAM_PRESERVE_HDR) = 0;
+    cases.push_back(old);
+  }
+  return cases;
 }
 
 const PathCase* FindPath(const std::string& name) {

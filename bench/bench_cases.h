@@ -38,7 +38,9 @@ PF_Err RenderPath(simhost::SimulatedHost& host, const PathCase& path,
                   simhost::HostImage& output);
 
 // Neutral pre-transform with contrast 50; the same with gamma 2.2; blend 50 %
-// with both clamps on. All on the default 128-point table and grey pivot.
+// with both clamps on. All on the default 128-point table and grey pivot, with
+// Preserve HDR on as in a new instance, then each again with it off
+// ("-hdr-off"), as a project of version 1.1 opens.
 std::vector<SettingCase> Settings();
 
 const PathCase* FindPath(const std::string& name);

@@ -104,29 +104,29 @@ HostImage ReadImage(fuzz::FuzzReader& in, const char* depth, const char* compone
 }
 
 // A record that may lie about its memory; the plug-in must refuse it.
-simofx::ImageSpec Describe(fuzz::FuzzReader& in, HostImage& image, const char* depth,
-                           const char* components, bool* lies) {
-  simofx::ImageSpec spec = image.Spec();
-  spec.depth = depth;
-  spec.components = components;
+simofx::ImageRecord Describe(fuzz::FuzzReader& in, HostImage& image, const char* depth,
+                             const char* components, bool* lies) {
+  simofx::ImageRecord record = image.Record();
+  record.depth = depth;
+  record.components = components;
   *lies = false;
   switch (in.Below(16)) {
     case 0:
-      spec.data = nullptr;
+      record.data = nullptr;
       *lies = true;
       break;
     case 1:
-      spec.row_bytes = spec.row_bytes / 2;
+      record.row_bytes = record.row_bytes / 2;
       *lies = image.Height() > 1 && image.Width() > 0;
       break;
     case 2:
-      std::swap(spec.bounds.x1, spec.bounds.x2);
+      std::swap(record.bounds.x1, record.bounds.x2);
       *lies = image.Width() > 0;
       break;
     default:
       break;
   }
-  return spec;
+  return record;
 }
 
 void RenderOnce(fuzz::FuzzReader& in, simofx::OfxHostSim& host) {
@@ -138,11 +138,11 @@ void RenderOnce(fuzz::FuzzReader& in, simofx::OfxHostSim& host) {
   HostImage source = ReadImage(in, source_depth, source_components);
   HostImage output = ReadImage(in, depth, components);
   bool source_lies = false, output_lies = false;
-  const simofx::ImageSpec source_spec =
+  const simofx::ImageRecord source_record =
       Describe(in, source, source_depth, source_components, &source_lies);
-  const simofx::ImageSpec output_spec = Describe(in, output, depth, components, &output_lies);
-  host.SetClipImage(kOfxImageEffectSimpleSourceClipName, source_spec, in.Below(8) == 0);
-  host.SetClipImage(kOfxImageEffectOutputClipName, output_spec, in.Below(16) == 0);
+  const simofx::ImageRecord output_record = Describe(in, output, depth, components, &output_lies);
+  host.SetClipImage(kOfxImageEffectSimpleSourceClipName, source_record, in.Below(8) == 0);
+  host.SetClipImage(kOfxImageEffectOutputClipName, output_record, in.Below(16) == 0);
   OfxRectI window = {in.Int32(-60, 60), in.Int32(-60, 60), in.Int32(-60, 60), in.Int32(-60, 60)};
   const std::vector<unsigned char> source_before = source.bytes();
   const std::vector<unsigned char> output_before = output.bytes();

@@ -41,7 +41,7 @@ class HostImage {
   Channel* At(int32_t x, int32_t y) {
     return reinterpret_cast<Channel*>(Pixel(x, y));
   }
-  ImageSpec Spec() {
+  ImageRecord Record() {
     return {BottomLeft(), bounds_, row_bytes_, depth_,
             channels_ == 4 ? kOfxImageComponentRGBA : kOfxImageComponentRGB};
   }

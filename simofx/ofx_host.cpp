@@ -390,7 +390,7 @@ void OfxHostSim::SetParamAt(const std::string& name, double time, std::vector<do
   instance_->params.params.at(name)->keys[time] = std::move(value);
 }
 
-void OfxHostSim::SetClipImage(const std::string& clip, const ImageSpec& image, bool fetch_fails) {
+void OfxHostSim::SetClipImage(const std::string& clip, const ImageRecord& image, bool fetch_fails) {
   Clip& target = *instance_->clips.at(clip);
   target.image = image;
   target.fetch_fails = fetch_fails;
@@ -400,16 +400,16 @@ OfxStatus OfxHostSim::FetchImage(Clip* clip, OfxPropertySetHandle* image) {
   *image = nullptr;
   if (clip->fetch_fails || clip->image.data == nullptr) return kOfxStatFailed;
   auto set = std::make_unique<PropertySet>();
-  const ImageSpec& spec = clip->image;
+  const ImageRecord& record = clip->image;
   set->SetStrings(kOfxPropType, {kOfxTypeImage});
-  set->SetPointer(kOfxImagePropData, spec.data);
+  set->SetPointer(kOfxImagePropData, record.data);
   set->SetInts(kOfxImagePropBounds,
-               {spec.bounds.x1, spec.bounds.y1, spec.bounds.x2, spec.bounds.y2});
+               {record.bounds.x1, record.bounds.y1, record.bounds.x2, record.bounds.y2});
   set->SetInts(kOfxImagePropRegionOfDefinition,
-               {spec.bounds.x1, spec.bounds.y1, spec.bounds.x2, spec.bounds.y2});
-  set->SetInts(kOfxImagePropRowBytes, {spec.row_bytes});
-  set->SetStrings(kOfxImageEffectPropPixelDepth, {spec.depth});
-  set->SetStrings(kOfxImageEffectPropComponents, {spec.components});
+               {record.bounds.x1, record.bounds.y1, record.bounds.x2, record.bounds.y2});
+  set->SetInts(kOfxImagePropRowBytes, {record.row_bytes});
+  set->SetStrings(kOfxImageEffectPropPixelDepth, {record.depth});
+  set->SetStrings(kOfxImageEffectPropComponents, {record.components});
   set->SetStrings(kOfxImageEffectPropPreMultiplication, {kOfxImagePreMultiplied});
   set->SetDoubles(kOfxImagePropPixelAspectRatio, {1.0});
   {

@@ -35,7 +35,7 @@ struct ParamSet {
 };
 
 // An image the test owns; the host describes it to the plug-in.
-struct ImageSpec {
+struct ImageRecord {
   void* data = nullptr;
   OfxRectI bounds{};
   int32_t row_bytes = 0;
@@ -45,7 +45,7 @@ struct ImageSpec {
 
 struct Clip {
   PropertySet properties;
-  ImageSpec image;
+  ImageRecord image;
   bool fetch_fails = false;
 };
 
@@ -93,7 +93,7 @@ class OfxHostSim {
 
   void SetParam(const std::string& name, std::vector<double> value);
   void SetParamAt(const std::string& name, double time, std::vector<double> value);
-  void SetClipImage(const std::string& clip, const ImageSpec& image, bool fetch_fails = false);
+  void SetClipImage(const std::string& clip, const ImageRecord& image, bool fetch_fails = false);
 
   OfxStatus Render(double time, const OfxRectI& window);
   // is-identity: the status, and the clip named in the answer ("" if none).

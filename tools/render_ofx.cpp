@@ -123,8 +123,8 @@ OfxStatus RenderSamples(simofx::OfxHostSim& host, const char* depth, int tiles,
   simofx::HostImage source(bounds, exchange.count, depth, 0, true);
   simofx::HostImage output(bounds, exchange.count, depth, 0, true);
   exchange.Fill(samples, &source);
-  host.SetClipImage(kOfxImageEffectSimpleSourceClipName, source.Spec());
-  host.SetClipImage(kOfxImageEffectOutputClipName, output.Spec());
+  host.SetClipImage(kOfxImageEffectSimpleSourceClipName, source.Record());
+  host.SetClipImage(kOfxImageEffectOutputClipName, output.Record());
   const OfxStatus status = RenderTiles(host, bounds, tiles);
   host.SetClipImage(kOfxImageEffectSimpleSourceClipName, {});
   host.SetClipImage(kOfxImageEffectOutputClipName, {});

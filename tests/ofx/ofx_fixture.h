@@ -69,8 +69,8 @@ class OfxPluginTest : public ::testing::Test {
   void Apply(const simhost::EffectSettings& s) { ASSERT_TRUE(simofx::ApplySettings(s, &host_)); }
 
   void Attach(TestImage& source, TestImage& output) {
-    host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, source.Spec());
-    host_.SetClipImage(kOfxImageEffectOutputClipName, output.Spec());
+    host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, source.Record());
+    host_.SetClipImage(kOfxImageEffectOutputClipName, output.Record());
   }
 
   simofx::OfxHostSim host_;

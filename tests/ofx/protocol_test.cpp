@@ -95,12 +95,12 @@ TEST_F(OfxProtocol, FailedImageFetchesAreHandledAndReleased) {
   ASSERT_EQ(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatOK);
 
   TestImage output({0, 0, 8, 8}, 4, kOfxBitDepthFloat);
-  host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, black.Spec(), true);
-  host_.SetClipImage(kOfxImageEffectOutputClipName, output.Spec());
+  host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, black.Record(), true);
+  host_.SetClipImage(kOfxImageEffectOutputClipName, output.Record());
   ASSERT_EQ(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatOK);
   EXPECT_EQ(expected.bytes(), output.bytes());
 
-  host_.SetClipImage(kOfxImageEffectOutputClipName, output.Spec(), true);
+  host_.SetClipImage(kOfxImageEffectOutputClipName, output.Record(), true);
   EXPECT_NE(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatOK);
 }
 
@@ -111,13 +111,13 @@ TEST_F(OfxProtocol, UnusableImagesAreRefused) {
   EXPECT_EQ(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatErrImageFormat);
 
   TestImage narrow({0, 0, 8, 8}, 4, kOfxBitDepthFloat);
-  simofx::ImageSpec overlapping = narrow.Spec();
+  simofx::ImageRecord overlapping = narrow.Record();
   overlapping.row_bytes = 16;  // rows closer together than their pixels
-  host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, source.Spec());
+  host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, source.Record());
   host_.SetClipImage(kOfxImageEffectOutputClipName, overlapping);
   EXPECT_EQ(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatErrImageFormat);
 
-  simofx::ImageSpec alpha_only = narrow.Spec();
+  simofx::ImageRecord alpha_only = narrow.Record();
   alpha_only.components = kOfxImageComponentAlpha;
   host_.SetClipImage(kOfxImageEffectOutputClipName, alpha_only);
   EXPECT_EQ(host_.Render(0.0, {0, 0, 8, 8}), kOfxStatErrImageFormat);

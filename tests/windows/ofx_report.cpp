@@ -102,8 +102,8 @@ void RenderCase(simofx::OfxHostSim& host, const char* depth, int32_t channels, s
   HostImage source({-2, -1, 35, 22}, channels, depth, 0, false);
   HostImage output({0, 0, 33, 19}, channels, depth, 8, true);
   FillSource(source);
-  host.SetClipImage(kOfxImageEffectSimpleSourceClipName, source.Spec());
-  host.SetClipImage(kOfxImageEffectOutputClipName, output.Spec());
+  host.SetClipImage(kOfxImageEffectSimpleSourceClipName, source.Record());
+  host.SetClipImage(kOfxImageEffectOutputClipName, output.Record());
   const OfxStatus first = host.Render(0.0, {1, 1, 17, 18});
   const OfxStatus second = host.Render(0.0, {17, 1, 32, 18});
   out << " " << depth << " " << channels << " status " << first << " " << second << "\n";
@@ -127,8 +127,8 @@ bool WriteOfxReport(const std::string& binary, std::ostream& out) {
     }
   }
   HostImage output({0, 0, 33, 19}, 4, kOfxBitDepthFloat);
-  host.SetClipImage(kOfxImageEffectSimpleSourceClipName, output.Spec(), true);
-  host.SetClipImage(kOfxImageEffectOutputClipName, output.Spec());
+  host.SetClipImage(kOfxImageEffectSimpleSourceClipName, output.Record(), true);
+  host.SetClipImage(kOfxImageEffectOutputClipName, output.Record());
   out << "missing source " << host.Render(0.0, {0, 0, 33, 19}) << "\n";
   WriteRows(output, out);
   host.faults().abort_after = host.ledger().abort_calls + 5;

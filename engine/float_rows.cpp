@@ -66,10 +66,6 @@ PF_Err KeepFloatPixelClamped(void* frame, A_long /*x*/, A_long /*y*/, PF_PixelFl
   return 0;
 }
 
-bool ClampsSomething(const ToneCurve& curve) {
-  return FieldIsZero(curve.white_slope) || FieldIsZero(curve.black_slope);
-}
-
 // Calls correct(in, out) for every pixel of `rows` rows, `destination.width`
 // pixels each, from the first pixel of both buffers, each stepping by its own
 // signed row stride.

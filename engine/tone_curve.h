@@ -83,6 +83,12 @@ inline bool IsHdrIdentity(const ToneCurve& curve) {
   return curve.preserve_hdr != 0 && IsNeutralPreTransform(curve) && FieldIsZero(curve.contrast);
 }
 
+// Whether a clamp box is on: its end slope is then exactly 0 and every channel
+// is limited to 1 (white) or 0 (black) after the blend.
+inline bool ClampsSomething(const ToneCurve& curve) {
+  return FieldIsZero(curve.white_slope) || FieldIsZero(curve.black_slope);
+}
+
 // The curve's behaviour as the lightness d goes to +infinity (sign > 0) or
 // -infinity (sign < 0) with the record's pre-transform and slopes: the limit
 // `level` of the new lightness e (possibly infinite) and the limit `ratio` of

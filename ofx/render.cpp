@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <string>
 
 #include "engine/frame_curve.h"
@@ -129,12 +128,10 @@ OfxStatus EachRow(OfxImageEffectHandle instance, const OfxRectI& window, RowStep
 
 // Whether the frame gives back every pixel as it came, whatever its value: a
 // full blend, or the engine's identity route (neutral settings preserving HDR)
-// with no clamp limiting the channels (limits of +-infinity).
+// with no clamp limiting the channels.
 bool LeavesEveryPixel(const PixelFrame& frame) {
   if (frame.curve.mix == 0.0f) return true;
-  const float infinity = std::numeric_limits<float>::infinity();
-  return frame.route == FrameRoute::Identity && frame.white_limit == infinity &&
-         frame.black_limit == -infinity;
+  return frame.route == FrameRoute::Identity && !ClampsSomething(frame.curve);
 }
 
 OfxStatus RenderImages(OfxImageEffectHandle instance, OfxPropertySetHandle in_args,

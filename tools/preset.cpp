@@ -12,29 +12,23 @@ namespace {
 std::string ValueText(const nlohmann::json& value) {
   if (value.is_boolean()) return value.get<bool>() ? "on" : "off";
   if (value.is_string()) return value.get<std::string>();
-  if (value.is_number_integer()) return std::to_string(value.get<long long>());
-  if (value.is_number()) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.17g", value.get<double>());
-    return text;
-  }
-  return value.dump();
+  if (!value.is_number_float()) return value.dump();
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", value.get<double>());
+  return text;
 }
 
 nlohmann::json ValueJson(const RegisteredParam& param, const simhost::EffectSettings& settings) {
-  const std::string text = SettingText(param, settings);
   switch (param.kind) {
     case ParamKind::Popup:
       return settings.Choice(param.index);
-    case ParamKind::FloatSlider:
-    case ParamKind::FixedSlider:
-      return std::strtod(text.c_str(), nullptr);
     case ParamKind::Checkbox:
-      return text == "on";
+      return settings.Checkbox(param.index) != 0;
     case ParamKind::Colour:
-      return text;
+      return SettingText(param, settings);
+    default:
+      return std::strtod(SettingText(param, settings).c_str(), nullptr);
   }
-  return text;
 }
 
 }  // namespace
@@ -97,8 +91,9 @@ void ReadPreset(const std::filesystem::path& path, const std::vector<RegisteredP
   // A preset written before a parameter existed opens as a project of that
   // time does: the parameter takes the value the module gives old projects.
   for (const RegisteredParam& param : params) {
-    if (param.old_projects_value && !document.contains(param.flag)) {
-      ApplySetting(param, ValueText(*param.old_projects_value), settings);
+    if ((param.def.flags & PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS) != 0 &&
+        !document.contains(param.flag)) {
+      settings->ReadValue(*param.identity, param.def, false);
     }
   }
 }

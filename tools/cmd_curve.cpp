@@ -44,8 +44,7 @@ Caption CurveCaption(const simhost::EffectSettings& settings, const CurveModel& 
 }
 
 void WriteCurvePlot(const simhost::EffectSettings& settings, const std::string& output) {
-  auto model = std::make_unique<CurveModel>();
-  BuildCurveModel(settings, model.get());
+  const auto model = std::make_unique<CurveModel>(settings);
   WriteImage(output, PlotCurve(*model, CurveCaption(settings, *model)).image);
 }
 

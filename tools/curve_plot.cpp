@@ -44,6 +44,34 @@ constexpr Rgb kTablePoint{0.30, 0.75, 1.00};
 constexpr Rgb kPivot{1.00, 0.85, 0.20};
 constexpr Rgb kText{0.85, 0.85, 0.85};
 
+// `items` in the current font, joined into rows by `separator`, each row at
+// most `width` wide. An item is split only when it is wider than a whole row:
+// then it is cut between characters over rows of its own.
+std::vector<std::string> PackIntoRows(cairo_t* cairo, const std::vector<std::string>& items,
+                                      const std::string& separator, double width) {
+  std::vector<std::string> rows;
+  bool open = false;  // the last row may take another item
+  for (const std::string& item : items) {
+    if (open && TextWidth(cairo, rows.back() + separator + item) <= width) {
+      rows.back() += separator + item;
+      continue;
+    }
+    open = TextWidth(cairo, item) <= width;
+    rows.emplace_back(open ? item : "");
+    for (std::size_t at = 0; !open && at < item.size();) {
+      std::size_t next = at + 1;  // a character is a whole UTF-8 sequence
+      while (next < item.size() && (static_cast<unsigned char>(item[next]) & 0xC0) == 0x80) ++next;
+      const std::string character = item.substr(at, next - at);
+      if (!rows.back().empty() && TextWidth(cairo, rows.back() + character) > width) {
+        rows.emplace_back();
+      }
+      rows.back() += character;
+      at = next;
+    }
+  }
+  return rows;
+}
+
 // The caption's rows, a line of items continuing on the next row where it is
 // too long for `width`.
 std::vector<std::string> LayOutCaption(const Caption& caption, double width) {
@@ -181,6 +209,13 @@ void DrawLegend(cairo_t* cairo, double left, double baseline) {
 }
 
 }  // namespace
+
+CurveModel::CurveModel(const simhost::EffectSettings& settings) : RenderCurve(settings) {
+  const EffectInput input = simhost::EffectInputOf(settings);
+  const float sum = std::max({input.pivot_red, input.pivot_green, input.pivot_blue}) +
+                    std::min({input.pivot_red, input.pivot_green, input.pivot_blue});
+  pivot_lightness = 0.5 * static_cast<double>(sum);
+}
 
 CurvePicture PlotCurve(const CurveModel& model, const Caption& caption) {
   // The caption lines up with the plot and ends where it ends.

@@ -6,7 +6,6 @@
 #include <cairo.h>
 
 #include <string>
-#include <vector>
 
 #include "tools/image_io.h"
 
@@ -50,9 +49,3 @@ void UseFont(cairo_t* cairo, double size, bool bold);
 
 double TextWidth(cairo_t* cairo, const std::string& text);
 void ShowText(cairo_t* cairo, double left, double baseline, const std::string& text);
-
-// `items` in the current font, joined into rows by `separator`, each row at
-// most `width` wide. An item is split only when it is wider than a whole row:
-// then it is cut between characters over rows of its own.
-std::vector<std::string> PackIntoRows(cairo_t* cairo, const std::vector<std::string>& items,
-                                      const std::string& separator, double width);

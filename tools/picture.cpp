@@ -2,9 +2,6 @@
 
 #include <OpenImageIO/imagebufalgo.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstring>
 #include <utility>
 
 #include "tools/tool_error.h"
@@ -30,29 +27,13 @@ Picture::~Picture() {
   cairo_surface_destroy(surface_);
 }
 
-namespace {
-
-// The surface's pixels in place. RGB24 keeps each pixel as a native 32-bit word 0x00RRGGBB:
-// bytes B, G, R and one unused.
-OIIO::ImageBuf SurfacePixels(cairo_surface_t* surface, int width, int height) {
-  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "RGB24 read as little-endian bytes");
-  cairo_surface_flush(surface);
-  return OIIO::ImageBuf(OIIO::ImageSpec(width, height, 4, OIIO::TypeDesc::UINT8),
-                        cairo_image_surface_get_data(surface), OIIO::AutoStride,
-                        cairo_image_surface_get_stride(surface));
-}
-
-}  // namespace
-
-void Picture::Paste(int left, int top, const Image& image) {
-  OIIO::ImageBuf surface = SurfacePixels(surface_, width_, height_);
-  const OIIO::ImageBuf bgr = OIIO::ImageBufAlgo::channels(image.pixels, 4, {2, 1, 0, -1}, {0.0f});
-  OIIO::ImageBufAlgo::paste(surface, left, top, 0, 0, bgr);
-  cairo_surface_mark_dirty(surface_);
-}
-
 Image Picture::ToImage() const {
-  const OIIO::ImageBuf surface = SurfacePixels(surface_, width_, height_);
+  // RGB24 keeps each pixel as a native 32-bit word 0x00RRGGBB: bytes B, G, R and one unused.
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "RGB24 read as little-endian bytes");
+  cairo_surface_flush(surface_);
+  const OIIO::ImageBuf surface(OIIO::ImageSpec(width_, height_, 4, OIIO::TypeDesc::UINT8),
+                               cairo_image_surface_get_data(surface_), OIIO::AutoStride,
+                               cairo_image_surface_get_stride(surface_));
   OIIO::ImageBuf rgb = OIIO::ImageBufAlgo::channels(surface, 3, {2, 1, 0}, {}, {"R", "G", "B"});
   return Image{rgb.spec(), std::move(rgb)};
 }

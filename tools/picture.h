@@ -24,12 +24,6 @@ class Picture {
   Picture& operator=(const Picture&) = delete;
 
   cairo_t* cairo() { return cairo_; }
-  int width() const { return width_; }
-  int height() const { return height_; }
-
-  // The colour of `image` (RGB first) with its top-left at (left, top), each channel
-  // clamped to 0..1 and rounded to the nearest code.
-  void Paste(int left, int top, const Image& image);
 
   // 8-bit RGB, without alpha.
   Image ToImage() const;

@@ -34,14 +34,14 @@ std::unique_ptr<simhost::SimulatedHost> SetUpHost(simhost::EntryPointFunction en
                                                   const std::string& path) {
   auto host = std::make_unique<simhost::SimulatedHost>(mode, entry);
   host->SetThreadCount(threads);
+  const char* step = "global setup";
   PF_Err error = host->GlobalSetup();
-  if (error != PF_Err_NONE) {
-    throw Failure("module " + path + " failed global setup: " + DescribeModuleError(error, *host));
+  if (error == PF_Err_NONE) {
+    step = "parameter setup";
+    error = host->ParamsSetup();
   }
-  error = host->ParamsSetup();
   if (error != PF_Err_NONE) {
-    throw Failure("module " + path +
-                  " failed parameter setup: " + DescribeModuleError(error, *host));
+    throw Failure("module " + path + " failed " + step + ": " + DescribeModuleError(error, *host));
   }
   return host;
 }

@@ -1,5 +1,6 @@
 #include "tools/preset.h"
 
+#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -71,22 +72,19 @@ void ReadPreset(const std::filesystem::path& path, const std::vector<RegisteredP
   if (!document.is_object()) {
     throw BadInput("preset " + path.string() + " must be a JSON object of settings");
   }
-  for (const auto& [key, value] : document.items()) {
-    std::string known;
-    const RegisteredParam* match = nullptr;
-    for (const RegisteredParam& param : params) {
-      if (param.flag == key) match = &param;
-      known += (known.empty() ? "" : ", ") + param.flag;
+  std::string known;
+  for (const RegisteredParam& param : params) known += (known.empty() ? "" : ", ") + param.flag;
+  try {
+    for (const auto& item : document.items()) {
+      const auto match = std::find_if(params.begin(), params.end(),
+                                      [&](const auto& param) { return param.flag == item.key(); });
+      if (match == params.end()) {
+        throw BadInput("unknown setting \"" + Shortened(item.key()) + "\"; known are " + known);
+      }
+      ApplySetting(*match, ValueText(item.value()), settings);
     }
-    if (match == nullptr) {
-      throw BadInput("preset " + path.string() + ": unknown setting \"" + Shortened(key) +
-                     "\"; known are " + known);
-    }
-    try {
-      ApplySetting(*match, ValueText(value), settings);
-    } catch (const ToolError& error) {
-      throw BadInput("preset " + path.string() + ": " + error.what());
-    }
+  } catch (const ToolError& error) {
+    throw BadInput("preset " + path.string() + ": " + error.what());
   }
   // A preset written before a parameter existed opens as a project of that
   // time does: the parameter takes the value the module gives old projects.

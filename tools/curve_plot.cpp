@@ -152,12 +152,8 @@ void DrawStretch(cairo_t* cairo, const PlotArea& area, const ToneCurve& curve, d
       drawing = false;
       continue;
     }
-    if (drawing) {
-      cairo_line_to(cairo, area.Column(input), ClampedRow(area, output));
-    } else {
-      cairo_move_to(cairo, area.Column(input), ClampedRow(area, output));
-      drawing = true;
-    }
+    (drawing ? cairo_line_to : cairo_move_to)(cairo, area.Column(input), ClampedRow(area, output));
+    drawing = true;
   }
   SetColour(cairo, colour);
   cairo_stroke(cairo);

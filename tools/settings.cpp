@@ -1,8 +1,3 @@
-// The tool's parameter table: the module's registered definitions, read
-// through the persistent ids of the effect's parameter table, and the
-// settings' value of each as the user types it. Persistent ids are stored in
-// project files and never change, so they are the one safe key from a row to
-// the module's definition.
 #include "tools/settings.h"
 
 #include <OpenImageIO/strutil.h>
@@ -23,6 +18,12 @@
 
 namespace {
 
+std::string FirstWord(const std::string& label) {
+  const std::size_t start = label.find_first_not_of(' ');
+  if (start == std::string::npos) return "";
+  return Lowercase(label.substr(start, label.find(' ', start) - start));
+}
+
 RegisteredParam Describe(const ParamIdentity& identity, const PF_ParamDef& def) {
   RegisteredParam param{identity.tool_name,
                         std::string(def.name, strnlen(def.name, sizeof def.name)),
@@ -35,8 +36,10 @@ RegisteredParam Describe(const ParamIdentity& identity, const PF_ParamDef& def) 
     case ParamKind::Popup:
       param.valid_min = 1;
       param.valid_max = def.u.pd.num_choices;
-      if (def.u.pd.u.namesptr != nullptr)
-        param.choices = OIIO::Strutil::splits(def.u.pd.u.namesptr, "|");
+      for (const std::string& label :
+           OIIO::Strutil::splits(def.u.pd.u.namesptr != nullptr ? def.u.pd.u.namesptr : "", "|")) {
+        param.choices.push_back(FirstWord(label));
+      }
       break;
     case ParamKind::FloatSlider:
       param.valid_min = static_cast<double>(def.u.fs_d.valid_min);
@@ -55,12 +58,6 @@ RegisteredParam Describe(const ParamIdentity& identity, const PF_ParamDef& def) 
       break;
   }
   return param;
-}
-
-std::string FirstWord(const std::string& label) {
-  const std::size_t start = label.find_first_not_of(' ');
-  if (start == std::string::npos) return "";
-  return Lowercase(label.substr(start, label.find(' ', start) - start));
 }
 
 // The shortest text that reads back to `value`.
@@ -148,16 +145,17 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
   const bool parsed = ParseDouble(text, &number);
   const bool in_range = parsed && number >= param.valid_min && number <= param.valid_max;
   switch (param.kind) {
-    case ParamKind::Popup:
-      for (std::size_t i = 0; i < param.choices.size(); ++i) {
-        if (!param.choices[i].empty() && Lowercase(text) == FirstWord(param.choices[i])) {
-          settings->Choice(param.index) = static_cast<PF_ParamValue>(i + 1);
-          return;
-        }
+    case ParamKind::Popup: {
+      const auto word = std::find(param.choices.begin(), param.choices.end(), Lowercase(text));
+      if (!text.empty() && word != param.choices.end()) {
+        settings->Choice(param.index) =
+            static_cast<PF_ParamValue>(word - param.choices.begin() + 1);
+        return;
       }
       if (!in_range || number != std::floor(number)) throw OutOfRange(param, text);
       settings->Choice(param.index) = static_cast<PF_ParamValue>(number);
       return;
+    }
     case ParamKind::FloatSlider: {
       // The host keeps slider ranges in single precision, so a value is in range
       // when it is at that precision ("0.001" for a minimum of 0.001f); it is
@@ -208,12 +206,9 @@ std::string SettingText(const RegisteredParam& param, const simhost::EffectSetti
 std::string AllowedText(const RegisteredParam& param) {
   const std::string percent = param.percent ? " (percent)" : "";
   switch (param.kind) {
-    case ParamKind::Popup: {
-      std::vector<std::string> words;
-      for (const std::string& choice : param.choices) words.push_back(FirstWord(choice));
+    case ParamKind::Popup:
       return FormatNumber(param.valid_min) + " to " + FormatNumber(param.valid_max) + " (" +
-             OIIO::Strutil::join(words, ", ") + ")";
-    }
+             OIIO::Strutil::join(param.choices, ", ") + ")";
     case ParamKind::FloatSlider:
       // Registered as floats; shown as the float they are, not its double widening.
       return FormatNumber(static_cast<float>(param.valid_min)) + " to " +

@@ -32,7 +32,7 @@ struct RegisteredParam {
   double valid_min = 0.0;
   double valid_max = 0.0;
   bool percent = false;                // a slider shown in percent
-  std::vector<std::string> choices{};  // Popup only, as the host splits the list
+  std::vector<std::string> choices{};  // Popup only: each label's first word, lower case
 };
 
 // Pairs each row of `table` with the recorded definition of its persistent id.

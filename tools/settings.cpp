@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <regex>
 
 #include "host/param_values.h"
 #include "tools/lowercase.h"
@@ -84,19 +83,22 @@ ToolError OutOfRange(const RegisteredParam& param, const std::string& text) {
                   " takes " + AllowedText(param));
 }
 
+// "#RRGGBB" or "R,G,B", each byte written out in full.
 bool ParseColour(const std::string& text, PF_Pixel* colour) {
-  static const std::regex hex("#([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})");
-  static const std::regex bytes("([0-9]+),([0-9]+),([0-9]+)");
-  std::smatch match;
-  const bool is_hex = std::regex_match(text, match, hex);
-  if (!is_hex && !std::regex_match(text, match, bytes)) return false;
-  long channels[3];
-  for (int i = 0; i < 3; ++i) {
-    channels[i] = std::strtol(match.str(i + 1).c_str(), nullptr, is_hex ? 16 : 10);
-    if (channels[i] > 255) return false;
+  const bool hex = text.size() == 7 && text[0] == '#';
+  const std::vector<std::string> parts =
+      hex ? std::vector<std::string>{text.substr(1, 2), text.substr(3, 2), text.substr(5, 2)}
+          : OIIO::Strutil::splits(text, ",");
+  if (parts.size() != 3) return false;
+  A_u_char bytes[3];
+  for (std::size_t i = 0; i < 3; ++i) {
+    const char* digits = hex ? "0123456789abcdefABCDEF" : "0123456789";
+    if (parts[i].empty() || parts[i].find_first_not_of(digits) != std::string::npos) return false;
+    const long value = std::strtol(parts[i].c_str(), nullptr, hex ? 16 : 10);
+    if (value > 255) return false;
+    bytes[i] = static_cast<A_u_char>(value);
   }
-  *colour = PF_Pixel{255, static_cast<A_u_char>(channels[0]), static_cast<A_u_char>(channels[1]),
-                     static_cast<A_u_char>(channels[2])};
+  *colour = PF_Pixel{255, bytes[0], bytes[1], bytes[2]};
   return true;
 }
 

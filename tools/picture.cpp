@@ -7,9 +7,7 @@
 #include "tools/tool_error.h"
 
 Picture::Picture(int width, int height, Rgb background)
-    : width_(width),
-      height_(height),
-      surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height)),
+    : surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height)),
       cairo_(cairo_create(surface_)) {
   if (cairo_status(cairo_) != CAIRO_STATUS_SUCCESS) {
     const std::string reason = cairo_status_to_string(cairo_status(cairo_));
@@ -31,8 +29,9 @@ Image Picture::ToImage() const {
   // RGB24 keeps each pixel as a native 32-bit word 0x00RRGGBB: bytes B, G, R and one unused.
   static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "RGB24 read as little-endian bytes");
   cairo_surface_flush(surface_);
-  const OIIO::ImageBuf surface(OIIO::ImageSpec(width_, height_, 4, OIIO::TypeDesc::UINT8),
-                               cairo_image_surface_get_data(surface_), OIIO::AutoStride,
+  const OIIO::ImageSpec header(cairo_image_surface_get_width(surface_),
+                               cairo_image_surface_get_height(surface_), 4, OIIO::TypeDesc::UINT8);
+  const OIIO::ImageBuf surface(header, cairo_image_surface_get_data(surface_), OIIO::AutoStride,
                                cairo_image_surface_get_stride(surface_));
   OIIO::ImageBuf rgb = OIIO::ImageBufAlgo::channels(surface, 3, {2, 1, 0}, {}, {"R", "G", "B"});
   return Image{rgb.spec(), std::move(rgb)};

@@ -29,8 +29,6 @@ class Picture {
   Image ToImage() const;
 
  private:
-  int width_;
-  int height_;
   cairo_surface_t* surface_;
   cairo_t* cairo_;
 };

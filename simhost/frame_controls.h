@@ -8,6 +8,7 @@
 #include "engine/frame_curve.h"
 #include "host/param_values.h"
 #include "simhost/effect_settings.h"
+#include "simhost/portable_trig.h"
 
 namespace simhost {
 
@@ -20,5 +21,18 @@ inline EffectInput EffectInputOf(const EffectSettings& settings) {
   }
   return input;
 }
+
+// The record a render builds from `settings`, with the table it points into,
+// made with the sine and cosine the simulated host hands the effect.
+struct RenderCurve {
+  explicit RenderCurve(const EffectSettings& settings) {
+    BuildFrameCurve(EffectInputOf(settings), lut, PortableSin, PortableCos, &curve);
+  }
+  RenderCurve(const RenderCurve&) = delete;
+  RenderCurve& operator=(const RenderCurve&) = delete;
+
+  ToneCurve curve{};
+  float lut[kLutCapacity] = {};
+};
 
 }  // namespace simhost

@@ -1,5 +1,6 @@
 // velmora curve [values] -o curve.png
-#include <cstdarg>
+#include <OpenImageIO/strutil.h>
+
 #include <cstdio>
 
 #include "tools/commands.h"
@@ -14,38 +15,28 @@ struct CurveOptions {
   SettingFlags settings;
 };
 
-__attribute__((format(printf, 1, 2))) std::string Format(const char* pattern, ...) {
-  char text[96];
-  va_list values;
-  va_start(values, pattern);
-  std::vsnprintf(text, sizeof text, pattern, values);
-  va_end(values);
-  return text;
-}
-
-}  // namespace
-
-Caption CurveCaption(const simhost::EffectSettings& settings, const CurveModel& model) {
-  const simhost::EffectSettings& s = settings;
-  return {{Format("contrast %g", s.Slider(PARAM_CONTRAST)),
-           Format("width %g", s.Slider(PARAM_WIDTH)), Format("%d points", model.curve.lut_size)},
+Caption CurveCaption(const simhost::EffectSettings& s, const CurveModel& model) {
+  using OIIO::Strutil::sprintf;
+  return {{sprintf("contrast %g", s.Slider(PARAM_CONTRAST)),
+           sprintf("width %g", s.Slider(PARAM_WIDTH)), sprintf("%d points", model.curve.lut_size)},
           {"pivot " + ColourText(s.Colour(PARAM_PIVOT)),
-           Format("lightness %.4f", model.pivot_lightness)},
-          {Format("offset %g", s.Slider(PARAM_OFFSET)), Format("gamma %g", s.Slider(PARAM_GAMMA)),
-           Format("gain %g", s.Slider(PARAM_GAIN)),
-           Format("roll-off %g / %g", s.Slider(PARAM_SHADOWS_ROLLOFF),
-                  s.Slider(PARAM_HIGHLIGHTS_ROLLOFF))},
-          {Format("clamp black %s", s.Checkbox(PARAM_CLAMP_BLACK) != 0 ? "on" : "off"),
-           Format("clamp white %s", s.Checkbox(PARAM_CLAMP_WHITE) != 0 ? "on" : "off"),
-           Format("end slopes %.4g / %.4g", static_cast<double>(model.curve.black_slope),
-                  static_cast<double>(model.curve.white_slope))},
+           sprintf("lightness %.4f", model.pivot_lightness)},
+          {sprintf("offset %g", s.Slider(PARAM_OFFSET)), sprintf("gamma %g", s.Slider(PARAM_GAMMA)),
+           sprintf("gain %g", s.Slider(PARAM_GAIN)),
+           sprintf("roll-off %g / %g", s.Slider(PARAM_SHADOWS_ROLLOFF),
+                   s.Slider(PARAM_HIGHLIGHTS_ROLLOFF))},
+          {sprintf("clamp black %s", s.Checkbox(PARAM_CLAMP_BLACK) != 0 ? "on" : "off"),
+           sprintf("clamp white %s", s.Checkbox(PARAM_CLAMP_WHITE) != 0 ? "on" : "off"),
+           sprintf("end slopes %.4g / %.4g", static_cast<double>(model.curve.black_slope),
+                   static_cast<double>(model.curve.white_slope))},
           {s.Checkbox(PARAM_PRESERVE_HDR) != 0 ? "Preserve HDR on: the curve's own end slopes"
                                                : "Preserve HDR off: the table's end slopes"}};
 }
 
+}  // namespace
+
 void WriteCurvePlot(const simhost::EffectSettings& settings, const std::string& output) {
-  auto model = std::make_unique<CurveModel>();
-  BuildCurveModel(settings, model.get());
+  const auto model = std::make_unique<CurveModel>(settings);
   WriteImage(output, PlotCurve(*model, CurveCaption(settings, *model)).image);
 }
 

@@ -1,4 +1,6 @@
 // velmora demo [--out DIR]: the built-in chart, graded, with nothing to supply.
+#include <OpenImageIO/imagebufalgo.h>
+
 #include <cstdio>
 #include <thread>
 
@@ -31,14 +33,16 @@ void WriteBeforeAfter(const Image& before, const Image& after, const std::string
   const int width = before.header.width;
   const int height = before.header.height;
   Picture picture(2 * width + 3 * kGap, height + kLabelBand + kGap, {0.08, 0.08, 0.09});
-  picture.Paste(kGap, kLabelBand, before);
-  picture.Paste(2 * kGap + width, kLabelBand, after);
   cairo_t* cairo = picture.cairo();
   SetColour(cairo, {0.9, 0.9, 0.9});
   UseFont(cairo, kLabelSize, true);
   ShowText(cairo, kGap, kLabelBaseline, "Before");
   ShowText(cairo, 2 * kGap + width, kLabelBaseline, "After");
-  WriteImage(path, picture.ToImage());
+  // Each channel clamped to 0..1 and rounded to the nearest code.
+  Image side_by_side = picture.ToImage();
+  OIIO::ImageBufAlgo::paste(side_by_side.pixels, kGap, kLabelBand, 0, 0, before.pixels);
+  OIIO::ImageBufAlgo::paste(side_by_side.pixels, 2 * kGap + width, kLabelBand, 0, 0, after.pixels);
+  WriteImage(path, side_by_side);
 }
 
 void RunDemo(const ToolContext& context, const std::string& out) {
@@ -61,19 +65,17 @@ void RunDemo(const ToolContext& context, const std::string& out) {
                   " on the demo chart");
   }
 
-  const std::filesystem::path folder(out);
-  const std::string chart_path = (folder / "chart.exr").string();
-  const std::string graded_path = (folder / "chart_graded.exr").string();
-  const std::string before_after_path = (folder / "before_after.png").string();
-  const std::string curve_path = (folder / "curve.png").string();
-  WriteImage(chart_path, chart);
-  WriteImage(graded_path, graded);
-  WriteBeforeAfter(chart, graded, before_after_path);
-  WriteCurvePlot(settings, curve_path);
-  std::printf("chart:          %s\n", chart_path.c_str());
-  std::printf("graded chart:   %s\n", graded_path.c_str());
-  std::printf("before / after: %s\n", before_after_path.c_str());
-  std::printf("tone curve:     %s\n", curve_path.c_str());
+  const auto in_folder = [&out](const char* name) {
+    return (std::filesystem::path(out) / name).string();
+  };
+  WriteImage(in_folder("chart.exr"), chart);
+  WriteImage(in_folder("chart_graded.exr"), graded);
+  WriteBeforeAfter(chart, graded, in_folder("before_after.png"));
+  WriteCurvePlot(settings, in_folder("curve.png"));
+  std::printf("chart:          %s\n", in_folder("chart.exr").c_str());
+  std::printf("graded chart:   %s\n", in_folder("chart_graded.exr").c_str());
+  std::printf("before / after: %s\n", in_folder("before_after.png").c_str());
+  std::printf("tone curve:     %s\n", in_folder("curve.png").c_str());
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <utility>
 
 #include "tools/picture.h"
 
@@ -44,15 +43,36 @@ constexpr Rgb kTablePoint{0.30, 0.75, 1.00};
 constexpr Rgb kPivot{1.00, 0.85, 0.20};
 constexpr Rgb kText{0.85, 0.85, 0.85};
 
-// The caption's rows, a line of items continuing on the next row where it is
-// too long for `width`.
-std::vector<std::string> LayOutCaption(const Caption& caption, double width) {
+// The caption's rows: the items of a line joined by the separator while a row
+// holds them, the rest of the line continuing on the next row. An item is split
+// only when it is wider than a whole row: then it is cut between characters
+// over rows of its own.
+std::vector<std::string> CaptionRows(const Caption& caption, double width) {
   Picture scratch(1, 1, kBackground);
-  UseFont(scratch.cairo(), kCaptionSize, false);
+  cairo_t* cairo = scratch.cairo();
+  UseFont(cairo, kCaptionSize, false);
   std::vector<std::string> rows;
   for (const auto& line : caption) {
-    for (std::string& row : PackIntoRows(scratch.cairo(), line, kCaptionSeparator, width)) {
-      rows.push_back(std::move(row));
+    bool open = false;  // the last row may take another item of the line
+    for (const std::string& item : line) {
+      if (open && TextWidth(cairo, rows.back() + kCaptionSeparator + item) <= width) {
+        rows.back() += kCaptionSeparator + item;
+        continue;
+      }
+      open = TextWidth(cairo, item) <= width;
+      rows.emplace_back(open ? item : "");
+      for (std::size_t at = 0; !open && at < item.size();) {
+        std::size_t next = at + 1;  // a character is a whole UTF-8 sequence
+        while (next < item.size() && (static_cast<unsigned char>(item[next]) & 0xC0) == 0x80) {
+          ++next;
+        }
+        const std::string character = item.substr(at, next - at);
+        if (!rows.back().empty() && TextWidth(cairo, rows.back() + character) > width) {
+          rows.emplace_back();
+        }
+        rows.back() += character;
+        at = next;
+      }
     }
   }
   return rows;
@@ -132,12 +152,8 @@ void DrawStretch(cairo_t* cairo, const PlotArea& area, const ToneCurve& curve, d
       drawing = false;
       continue;
     }
-    if (drawing) {
-      cairo_line_to(cairo, area.Column(input), ClampedRow(area, output));
-    } else {
-      cairo_move_to(cairo, area.Column(input), ClampedRow(area, output));
-      drawing = true;
-    }
+    (drawing ? cairo_line_to : cairo_move_to)(cairo, area.Column(input), ClampedRow(area, output));
+    drawing = true;
   }
   SetColour(cairo, colour);
   cairo_stroke(cairo);
@@ -182,9 +198,16 @@ void DrawLegend(cairo_t* cairo, double left, double baseline) {
 
 }  // namespace
 
+CurveModel::CurveModel(const simhost::EffectSettings& settings) : RenderCurve(settings) {
+  const EffectInput input = simhost::EffectInputOf(settings);
+  const float sum = std::max({input.pivot_red, input.pivot_green, input.pivot_blue}) +
+                    std::min({input.pivot_red, input.pivot_green, input.pivot_blue});
+  pivot_lightness = 0.5 * static_cast<double>(sum);
+}
+
 CurvePicture PlotCurve(const CurveModel& model, const Caption& caption) {
   // The caption lines up with the plot and ends where it ends.
-  const std::vector<std::string> rows = LayOutCaption(caption, kPlotSize);
+  const std::vector<std::string> rows = CaptionRows(caption, kPlotSize);
   const double pitch = kCaptionSize * kCaptionLeading;
   const double first_baseline = kTitleBaseline + 30.0;
   const double plot_top = std::ceil(first_baseline + pitch * static_cast<double>(rows.size()));

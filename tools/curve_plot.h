@@ -6,8 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "tools/curve_model.h"
+#include "simhost/frame_controls.h"
 #include "tools/image_io.h"
+
+// The tone curve of a set of effect values as the render builds it, for
+// plotting, and the lightness of their pivot.
+struct CurveModel : simhost::RenderCurve {
+  explicit CurveModel(const simhost::EffectSettings& settings);
+  double pivot_lightness;
+};
 
 constexpr double kPlotLow = -0.25;
 constexpr double kPlotHigh = 1.25;

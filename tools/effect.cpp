@@ -1,6 +1,7 @@
 #include "tools/effect.h"
 
 #include <cstring>
+#include <map>
 
 #include "host_sdk/host_constants.h"
 #include "tools/module_file.h"
@@ -9,24 +10,18 @@
 namespace {
 
 const char* ErrorName(PF_Err error) {
-  switch (error) {
-    case PF_Err_OUT_OF_MEMORY:
-      return "PF_Err_OUT_OF_MEMORY: out of memory";
-    case PF_Err_INTERNAL_STRUCT_DAMAGED:
-      return "PF_Err_INTERNAL_STRUCT_DAMAGED: internal structure damaged";
-    case PF_Err_INVALID_INDEX:
-      return "PF_Err_INVALID_INDEX: invalid index";
-    case PF_Err_UNRECOGNIZED_PARAM_TYPE:
-      return "PF_Err_UNRECOGNIZED_PARAM_TYPE: pixel format not recognised";
-    case PF_Err_INVALID_CALLBACK:
-      return "PF_Err_INVALID_CALLBACK: invalid callback";
-    case PF_Err_BAD_CALLBACK_PARAM:
-      return "PF_Err_BAD_CALLBACK_PARAM: a host suite could not be acquired";
-    case PF_Err_CANNOT_PARSE_KEYFRAME_TEXT:
-      return "PF_Err_CANNOT_PARSE_KEYFRAME_TEXT";
-    default:
-      return "an error code of the host";
-  }
+  static const std::map<PF_Err, const char*> kNames{
+      {PF_Err_OUT_OF_MEMORY, "PF_Err_OUT_OF_MEMORY: out of memory"},
+      {PF_Err_INTERNAL_STRUCT_DAMAGED,
+       "PF_Err_INTERNAL_STRUCT_DAMAGED: internal structure damaged"},
+      {PF_Err_INVALID_INDEX, "PF_Err_INVALID_INDEX: invalid index"},
+      {PF_Err_UNRECOGNIZED_PARAM_TYPE,
+       "PF_Err_UNRECOGNIZED_PARAM_TYPE: pixel format not recognised"},
+      {PF_Err_INVALID_CALLBACK, "PF_Err_INVALID_CALLBACK: invalid callback"},
+      {PF_Err_BAD_CALLBACK_PARAM, "PF_Err_BAD_CALLBACK_PARAM: a host suite could not be acquired"},
+      {PF_Err_CANNOT_PARSE_KEYFRAME_TEXT, "PF_Err_CANNOT_PARSE_KEYFRAME_TEXT"}};
+  const auto found = kNames.find(error);
+  return found != kNames.end() ? found->second : "an error code of the host";
 }
 
 std::unique_ptr<simhost::SimulatedHost> SetUpHost(simhost::EntryPointFunction entry,
@@ -34,14 +29,14 @@ std::unique_ptr<simhost::SimulatedHost> SetUpHost(simhost::EntryPointFunction en
                                                   const std::string& path) {
   auto host = std::make_unique<simhost::SimulatedHost>(mode, entry);
   host->SetThreadCount(threads);
+  const char* step = "global setup";
   PF_Err error = host->GlobalSetup();
-  if (error != PF_Err_NONE) {
-    throw Failure("module " + path + " failed global setup: " + DescribeModuleError(error, *host));
+  if (error == PF_Err_NONE) {
+    step = "parameter setup";
+    error = host->ParamsSetup();
   }
-  error = host->ParamsSetup();
   if (error != PF_Err_NONE) {
-    throw Failure("module " + path +
-                  " failed parameter setup: " + DescribeModuleError(error, *host));
+    throw Failure("module " + path + " failed " + step + ": " + DescribeModuleError(error, *host));
   }
   return host;
 }

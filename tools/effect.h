@@ -19,7 +19,6 @@ class Effect {
   explicit Effect(const std::string& module_path);
 
   const std::string& Path() const { return path_; }
-  simhost::EntryPointFunction Entry() const { return module_.Entry(); }
   // The parameters as After Effects registers them (ranges and names are the
   // same in every host; defaults can differ, see NewInstance).
   const std::vector<RegisteredParam>& Params() const { return params_; }

@@ -2,17 +2,12 @@
 
 #include <OpenImageIO/imagebufalgo.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstring>
 #include <utility>
 
 #include "tools/tool_error.h"
 
 Picture::Picture(int width, int height, Rgb background)
-    : width_(width),
-      height_(height),
-      surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height)),
+    : surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height)),
       cairo_(cairo_create(surface_)) {
   if (cairo_status(cairo_) != CAIRO_STATUS_SUCCESS) {
     const std::string reason = cairo_status_to_string(cairo_status(cairo_));
@@ -30,29 +25,14 @@ Picture::~Picture() {
   cairo_surface_destroy(surface_);
 }
 
-namespace {
-
-// The surface's pixels in place. RGB24 keeps each pixel as a native 32-bit word 0x00RRGGBB:
-// bytes B, G, R and one unused.
-OIIO::ImageBuf SurfacePixels(cairo_surface_t* surface, int width, int height) {
-  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "RGB24 read as little-endian bytes");
-  cairo_surface_flush(surface);
-  return OIIO::ImageBuf(OIIO::ImageSpec(width, height, 4, OIIO::TypeDesc::UINT8),
-                        cairo_image_surface_get_data(surface), OIIO::AutoStride,
-                        cairo_image_surface_get_stride(surface));
-}
-
-}  // namespace
-
-void Picture::Paste(int left, int top, const Image& image) {
-  OIIO::ImageBuf surface = SurfacePixels(surface_, width_, height_);
-  const OIIO::ImageBuf bgr = OIIO::ImageBufAlgo::channels(image.pixels, 4, {2, 1, 0, -1}, {0.0f});
-  OIIO::ImageBufAlgo::paste(surface, left, top, 0, 0, bgr);
-  cairo_surface_mark_dirty(surface_);
-}
-
 Image Picture::ToImage() const {
-  const OIIO::ImageBuf surface = SurfacePixels(surface_, width_, height_);
+  // RGB24 keeps each pixel as a native 32-bit word 0x00RRGGBB: bytes B, G, R and one unused.
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "RGB24 read as little-endian bytes");
+  cairo_surface_flush(surface_);
+  const OIIO::ImageSpec header(cairo_image_surface_get_width(surface_),
+                               cairo_image_surface_get_height(surface_), 4, OIIO::TypeDesc::UINT8);
+  const OIIO::ImageBuf surface(header, cairo_image_surface_get_data(surface_), OIIO::AutoStride,
+                               cairo_image_surface_get_stride(surface_));
   OIIO::ImageBuf rgb = OIIO::ImageBufAlgo::channels(surface, 3, {2, 1, 0}, {}, {"R", "G", "B"});
   return Image{rgb.spec(), std::move(rgb)};
 }
@@ -82,51 +62,4 @@ double TextWidth(cairo_t* cairo, const std::string& text) {
 void ShowText(cairo_t* cairo, double left, double baseline, const std::string& text) {
   cairo_move_to(cairo, left, baseline);
   cairo_show_text(cairo, text.c_str());
-}
-
-namespace {
-
-// `text` cut between characters into pieces at most `width` wide (a piece has at
-// least one character).
-std::vector<std::string> CutToWidth(cairo_t* cairo, const std::string& text, double width) {
-  std::vector<std::string> pieces;
-  std::string piece;
-  for (std::size_t at = 0; at < text.size();) {
-    std::size_t next = at + 1;
-    while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
-    const std::string character = text.substr(at, next - at);
-    if (!piece.empty() && TextWidth(cairo, piece + character) > width) {
-      pieces.push_back(piece);
-      piece.clear();
-    }
-    piece += character;
-    at = next;
-  }
-  if (!piece.empty()) pieces.push_back(piece);
-  return pieces;
-}
-
-}  // namespace
-
-std::vector<std::string> PackIntoRows(cairo_t* cairo, const std::vector<std::string>& items,
-                                      const std::string& separator, double width) {
-  std::vector<std::string> rows;
-  bool row_full = true;
-  for (const std::string& item : items) {
-    if (TextWidth(cairo, item) > width) {
-      for (std::string& piece : CutToWidth(cairo, item, width)) rows.push_back(std::move(piece));
-      row_full = true;
-      continue;
-    }
-    if (!row_full) {
-      const std::string longer = rows.back() + separator + item;
-      if (TextWidth(cairo, longer) <= width) {
-        rows.back() = longer;
-        continue;
-      }
-    }
-    rows.push_back(item);
-    row_full = false;
-  }
-  return rows;
 }

@@ -6,7 +6,6 @@
 #include <cairo.h>
 
 #include <string>
-#include <vector>
 
 #include "tools/image_io.h"
 
@@ -25,19 +24,11 @@ class Picture {
   Picture& operator=(const Picture&) = delete;
 
   cairo_t* cairo() { return cairo_; }
-  int width() const { return width_; }
-  int height() const { return height_; }
-
-  // The colour of `image` (RGB first) with its top-left at (left, top), each channel
-  // clamped to 0..1 and rounded to the nearest code.
-  void Paste(int left, int top, const Image& image);
 
   // 8-bit RGB, without alpha.
   Image ToImage() const;
 
  private:
-  int width_;
-  int height_;
   cairo_surface_t* surface_;
   cairo_t* cairo_;
 };
@@ -50,9 +41,3 @@ void UseFont(cairo_t* cairo, double size, bool bold);
 
 double TextWidth(cairo_t* cairo, const std::string& text);
 void ShowText(cairo_t* cairo, double left, double baseline, const std::string& text);
-
-// `items` in the current font, joined into rows by `separator`, each row at
-// most `width` wide. An item is split only when it is wider than a whole row:
-// then it is cut between characters over rows of its own.
-std::vector<std::string> PackIntoRows(cairo_t* cairo, const std::vector<std::string>& items,
-                                      const std::string& separator, double width);

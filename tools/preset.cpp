@@ -1,5 +1,6 @@
 #include "tools/preset.h"
 
+#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -12,29 +13,23 @@ namespace {
 std::string ValueText(const nlohmann::json& value) {
   if (value.is_boolean()) return value.get<bool>() ? "on" : "off";
   if (value.is_string()) return value.get<std::string>();
-  if (value.is_number_integer()) return std::to_string(value.get<long long>());
-  if (value.is_number()) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.17g", value.get<double>());
-    return text;
-  }
-  return value.dump();
+  if (!value.is_number_float()) return value.dump();
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", value.get<double>());
+  return text;
 }
 
 nlohmann::json ValueJson(const RegisteredParam& param, const simhost::EffectSettings& settings) {
-  const std::string text = SettingText(param, settings);
   switch (param.kind) {
     case ParamKind::Popup:
       return settings.Choice(param.index);
-    case ParamKind::FloatSlider:
-    case ParamKind::FixedSlider:
-      return std::strtod(text.c_str(), nullptr);
     case ParamKind::Checkbox:
-      return text == "on";
+      return settings.Checkbox(param.index) != 0;
     case ParamKind::Colour:
-      return text;
+      return SettingText(param, settings);
+    default:
+      return std::strtod(SettingText(param, settings).c_str(), nullptr);
   }
-  return text;
 }
 
 }  // namespace
@@ -77,28 +72,26 @@ void ReadPreset(const std::filesystem::path& path, const std::vector<RegisteredP
   if (!document.is_object()) {
     throw BadInput("preset " + path.string() + " must be a JSON object of settings");
   }
-  for (const auto& [key, value] : document.items()) {
-    std::string known;
-    const RegisteredParam* match = nullptr;
-    for (const RegisteredParam& param : params) {
-      if (param.flag == key) match = &param;
-      known += (known.empty() ? "" : ", ") + param.flag;
+  std::string known;
+  for (const RegisteredParam& param : params) known += (known.empty() ? "" : ", ") + param.flag;
+  try {
+    for (const auto& item : document.items()) {
+      const auto match = std::find_if(params.begin(), params.end(),
+                                      [&](const auto& param) { return param.flag == item.key(); });
+      if (match == params.end()) {
+        throw BadInput("unknown setting \"" + Shortened(item.key()) + "\"; known are " + known);
+      }
+      ApplySetting(*match, ValueText(item.value()), settings);
     }
-    if (match == nullptr) {
-      throw BadInput("preset " + path.string() + ": unknown setting \"" + Shortened(key) +
-                     "\"; known are " + known);
-    }
-    try {
-      ApplySetting(*match, ValueText(value), settings);
-    } catch (const ToolError& error) {
-      throw BadInput("preset " + path.string() + ": " + error.what());
-    }
+  } catch (const ToolError& error) {
+    throw BadInput("preset " + path.string() + ": " + error.what());
   }
   // A preset written before a parameter existed opens as a project of that
   // time does: the parameter takes the value the module gives old projects.
   for (const RegisteredParam& param : params) {
-    if (param.old_projects_value && !document.contains(param.flag)) {
-      ApplySetting(param, ValueText(*param.old_projects_value), settings);
+    if ((param.def.flags & PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS) != 0 &&
+        !document.contains(param.flag)) {
+      settings->ReadValue(*param.identity, param.def, false);
     }
   }
 }

@@ -1,97 +1,105 @@
-// The tool's parameter table: the module's registered definitions, read
-// through the persistent ids of the effect's parameter table, and the
-// settings' value of each. Persistent ids are stored in project files and
-// never change, so they are the one safe key from a row to the module's
-// definition.
 #include "tools/settings.h"
 
+#include <OpenImageIO/strutil.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <map>
 
 #include "host/param_values.h"
-#include "host/params.h"
-#include "host_sdk/host_constants.h"
+#include "tools/lowercase.h"
 #include "tools/tool_error.h"
 
 namespace {
 
-ParamKind KindOf(PF_ParamType type) {
-  switch (type) {
-    case PF_Param_POPUP:
-      return ParamKind::Popup;
-    case PF_Param_FLOAT_SLIDER:
-      return ParamKind::FloatSlider;
-    case PF_Param_FIX_SLIDER:
-      return ParamKind::FixedSlider;
-    case PF_Param_COLOR:
-      return ParamKind::Colour;
-    case PF_Param_CHECKBOX:
-      return ParamKind::Checkbox;
-    default:
-      throw Failure("the tool has no flag for parameter type " + std::to_string(type));
-  }
+std::string FirstWord(const std::string& label) {
+  const std::size_t start = label.find_first_not_of(' ');
+  if (start == std::string::npos) return "";
+  return Lowercase(label.substr(start, label.find(' ', start) - start));
 }
 
-std::vector<std::string> SplitChoices(const char* names) {
-  std::vector<std::string> choices;
-  if (names == nullptr) return choices;
-  std::string rest(names);
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t bar = rest.find('|', start);
-    choices.push_back(rest.substr(start, bar - start));
-    if (bar == std::string::npos) break;
-    start = bar + 1;
-  }
-  return choices;
-}
-
-RegisteredParam Describe(const ParamIdentity& identity, const simhost::RecordedParam& recorded) {
-  const PF_ParamDef& def = recorded.def;
-  RegisteredParam param{};
-  param.flag = identity.tool_name;
-  param.name.assign(def.name, strnlen(def.name, sizeof def.name));
-  param.disk_id = identity.disk_id;
-  param.index = identity.index;
-  param.kind = KindOf(identity.kind);
-  param.param_type = def.param_type;
-  param.flags = def.flags;
+RegisteredParam Describe(const ParamIdentity& identity, const PF_ParamDef& def) {
+  RegisteredParam param{identity.tool_name,
+                        std::string(def.name, strnlen(def.name, sizeof def.name)),
+                        identity.disk_id,
+                        identity.index,
+                        static_cast<ParamKind>(identity.kind),
+                        &identity,
+                        def};
   switch (param.kind) {
     case ParamKind::Popup:
       param.valid_min = 1;
       param.valid_max = def.u.pd.num_choices;
-      param.default_value = def.u.pd.dephault;
-      param.old_projects_value = def.u.pd.value;
-      param.choices = SplitChoices(def.u.pd.u.namesptr);
+      for (const std::string& label :
+           OIIO::Strutil::splits(def.u.pd.u.namesptr != nullptr ? def.u.pd.u.namesptr : "", "|")) {
+        param.choices.push_back(FirstWord(label));
+      }
       break;
     case ParamKind::FloatSlider:
       param.valid_min = static_cast<double>(def.u.fs_d.valid_min);
       param.valid_max = static_cast<double>(def.u.fs_d.valid_max);
-      param.default_value = static_cast<double>(def.u.fs_d.dephault);
-      param.old_projects_value = def.u.fs_d.value;
-      param.precision = def.u.fs_d.precision;
       param.percent = (def.u.fs_d.display_flags & PF_ValueDisplayFlag_PERCENT) != 0;
       break;
     case ParamKind::FixedSlider:
-      param.valid_min = def.u.fd.valid_min / kFixedOne;
-      param.valid_max = def.u.fd.valid_max / kFixedOne;
-      param.default_value = def.u.fd.dephault / kFixedOne;
-      param.old_projects_value = def.u.fd.value / kFixedOne;
-      param.precision = def.u.fd.precision;
+      param.valid_min = NumberOfFixed(def.u.fd.valid_min);
+      param.valid_max = NumberOfFixed(def.u.fd.valid_max);
       param.percent = (def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) != 0;
-      break;
-    case ParamKind::Colour:
-      param.default_colour = def.u.cd.dephault;
       break;
     case ParamKind::Checkbox:
       param.valid_max = 1;
-      param.default_value = def.u.bd.dephault != 0 ? 1 : 0;
-      param.old_projects_value = def.u.bd.value != 0 ? 1 : 0;
+      break;
+    case ParamKind::Colour:
       break;
   }
-  if ((def.flags & PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS) == 0) param.old_projects_value.reset();
   return param;
+}
+
+// The shortest text that reads back to `value`.
+template <typename Number>
+std::string FormatNumber(Number value) {
+  char text[64];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+bool ParseDouble(const std::string& text, double* value) {
+  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return false;
+  char* end = nullptr;
+  errno = 0;
+  *value = std::strtod(text.c_str(), &end);
+  return end == text.c_str() + text.size() && errno != ERANGE;
+}
+
+ToolError OutOfRange(const RegisteredParam& param, const std::string& text) {
+  double number = 0.0;
+  const bool slider = param.kind == ParamKind::FloatSlider || param.kind == ParamKind::FixedSlider;
+  const char* reason = slider && !ParseDouble(text, &number) ? "not a number" : "not allowed";
+  return BadInput("--" + param.flag + " " + Shortened(text) + ": " + reason + "; " + param.name +
+                  " takes " + AllowedText(param));
+}
+
+// "#RRGGBB" or "R,G,B", each byte written out in full.
+bool ParseColour(const std::string& text, PF_Pixel* colour) {
+  const bool hex = text.size() == 7 && text[0] == '#';
+  const std::vector<std::string> parts =
+      hex ? std::vector<std::string>{text.substr(1, 2), text.substr(3, 2), text.substr(5, 2)}
+          : OIIO::Strutil::splits(text, ",");
+  if (parts.size() != 3) return false;
+  A_u_char bytes[3];
+  for (std::size_t i = 0; i < 3; ++i) {
+    const char* digits = hex ? "0123456789abcdefABCDEF" : "0123456789";
+    if (parts[i].empty() || parts[i].find_first_not_of(digits) != std::string::npos) return false;
+    const long value = std::strtol(parts[i].c_str(), nullptr, hex ? 16 : 10);
+    if (value > 255) return false;
+    bytes[i] = static_cast<A_u_char>(value);
+  }
+  *colour = PF_Pixel{255, bytes[0], bytes[1], bytes[2]};
+  return true;
 }
 
 }  // namespace
@@ -113,7 +121,7 @@ std::vector<RegisteredParam> ReadRegisteredParams(
                     " (--" + flag + ") as parameter type " + std::to_string(found->def.param_type) +
                     ", expected " + std::to_string(identity.kind));
     }
-    params.push_back(Describe(identity, *found));
+    params.push_back(Describe(identity, found->def));
   }
   return params;
 }
@@ -129,25 +137,96 @@ const RegisteredParam& FindParam(const std::vector<RegisteredParam>& params,
 simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& params,
                                         ParamTable table) {
   simhost::EffectSettings settings(table);
-  for (const RegisteredParam& param : params) {
-    switch (param.kind) {
-      case ParamKind::Popup:
-        settings.Choice(param.index) = static_cast<PF_ParamValue>(param.default_value);
-        break;
-      case ParamKind::FloatSlider:
-        settings.Slider(param.index) = param.default_value;
-        break;
-      case ParamKind::FixedSlider:
-        settings.Fixed(param.index) =
-            static_cast<PF_Fixed>(std::lround(param.default_value * kFixedOne));
-        break;
-      case ParamKind::Colour:
-        settings.Colour(param.index) = param.default_colour;
-        break;
-      case ParamKind::Checkbox:
-        settings.Checkbox(param.index) = param.default_value != 0.0 ? 1 : 0;
-        break;
+  for (const RegisteredParam& param : params) settings.ReadValue(*param.identity, param.def, true);
+  return settings;
+}
+
+void ApplySetting(const RegisteredParam& param, const std::string& text,
+                  simhost::EffectSettings* settings) {
+  double number = 0.0;
+  const bool parsed = ParseDouble(text, &number);
+  const bool in_range = parsed && number >= param.valid_min && number <= param.valid_max;
+  switch (param.kind) {
+    case ParamKind::Popup: {
+      const auto word = std::find(param.choices.begin(), param.choices.end(), Lowercase(text));
+      if (!text.empty() && word != param.choices.end()) {
+        settings->Choice(param.index) =
+            static_cast<PF_ParamValue>(word - param.choices.begin() + 1);
+        return;
+      }
+      if (!in_range || number != std::floor(number)) throw OutOfRange(param, text);
+      settings->Choice(param.index) = static_cast<PF_ParamValue>(number);
+      return;
+    }
+    case ParamKind::FloatSlider: {
+      // The host keeps slider ranges in single precision, so a value is in range
+      // when it is at that precision ("0.001" for a minimum of 0.001f); it is
+      // then held to the range as the host holds its sliders.
+      const auto narrowed = static_cast<double>(static_cast<float>(number));
+      if (!parsed || !(narrowed >= param.valid_min && narrowed <= param.valid_max)) {
+        throw OutOfRange(param, text);
+      }
+      settings->Slider(param.index) = std::clamp(number, param.valid_min, param.valid_max);
+      return;
+    }
+    case ParamKind::FixedSlider:
+      if (!in_range) throw OutOfRange(param, text);
+      // The host keeps the slider in 16.16 fixed point; the nearest step is what it would store.
+      settings->Fixed(param.index) = static_cast<PF_Fixed>(std::lround(number * kFixedOne));
+      return;
+    case ParamKind::Colour:
+      if (!ParseColour(text, &settings->Colour(param.index))) throw OutOfRange(param, text);
+      return;
+    case ParamKind::Checkbox: {
+      static const std::map<std::string, PF_ParamValue> kSwitches{
+          {"on", 1},  {"true", 1},  {"yes", 1}, {"1", 1},
+          {"off", 0}, {"false", 0}, {"no", 0},  {"0", 0}};
+      const auto found = kSwitches.find(Lowercase(text));
+      if (found == kSwitches.end()) throw OutOfRange(param, text);
+      settings->Checkbox(param.index) = found->second;
+      return;
     }
   }
-  return settings;
+}
+
+std::string SettingText(const RegisteredParam& param, const simhost::EffectSettings& settings) {
+  switch (param.kind) {
+    case ParamKind::Popup:
+      return std::to_string(settings.Choice(param.index));
+    case ParamKind::FloatSlider:
+      return FormatNumber(settings.Slider(param.index));
+    case ParamKind::FixedSlider:
+      return FormatNumber(NumberOfFixed(settings.Fixed(param.index)));
+    case ParamKind::Colour:
+      return ColourText(settings.Colour(param.index));
+    case ParamKind::Checkbox:
+      return settings.Checkbox(param.index) != 0 ? "on" : "off";
+  }
+  return "";
+}
+
+std::string AllowedText(const RegisteredParam& param) {
+  const std::string percent = param.percent ? " (percent)" : "";
+  switch (param.kind) {
+    case ParamKind::Popup:
+      return FormatNumber(param.valid_min) + " to " + FormatNumber(param.valid_max) + " (" +
+             OIIO::Strutil::join(param.choices, ", ") + ")";
+    case ParamKind::FloatSlider:
+      // Registered as floats; shown as the float they are, not its double widening.
+      return FormatNumber(static_cast<float>(param.valid_min)) + " to " +
+             FormatNumber(static_cast<float>(param.valid_max)) + percent;
+    case ParamKind::FixedSlider:
+      return FormatNumber(param.valid_min) + " to " + FormatNumber(param.valid_max) + percent;
+    case ParamKind::Colour:
+      return "R,G,B bytes 0..255 or #RRGGBB";
+    case ParamKind::Checkbox:
+      return "on or off";
+  }
+  return "";
+}
+
+std::string ColourText(const PF_Pixel& colour) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02X%02X%02X", colour.red, colour.green, colour.blue);
+  return text;
 }

@@ -5,37 +5,34 @@
 // definitions.
 #pragma once
 
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/params.h"
 #include "simhost/effect_settings.h"
-#include "simhost/host.h"
 
-enum class ParamKind { Popup, FloatSlider, FixedSlider, Colour, Checkbox };
+enum class ParamKind {
+  Popup = PF_Param_POPUP,
+  FloatSlider = PF_Param_FLOAT_SLIDER,
+  FixedSlider = PF_Param_FIX_SLIDER,
+  Colour = PF_Param_COLOR,
+  Checkbox = PF_Param_CHECKBOX
+};
 
-// One parameter as the module registered it, in the units the user types:
-// choice numbers, slider values, percent for the blend, 0/1 for the checkboxes.
+// One parameter as the module registered it. Ranges are in the units the user
+// types: choice numbers, slider values, percent for the blend, 0/1 for the checkboxes.
 struct RegisteredParam {
   std::string flag;  // "contrast-width", without the dashes
   std::string name;  // "Contrast width", as registered
   A_long disk_id;
   A_long index;  // ParamIndex: the position in the host's array and in the settings
   ParamKind kind;
-  PF_ParamType param_type;
-  PF_ParamFlags flags;
-  double valid_min;
-  double valid_max;
-  double default_value;
-  // The value a project saved before the parameter existed reads, where the
-  // module asks for one (PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS); not for colours.
-  std::optional<double> old_projects_value;
-  PF_Pixel default_colour;           // Colour only
-  std::vector<std::string> choices;  // Popup only, as the host splits the list
-  int precision;                     // shown decimals of sliders
-  bool percent;                      // a slider shown in percent
+  const ParamIdentity* identity;  // the table's row
+  PF_ParamDef def;                // as registered: the defaults and old projects' value
+  double valid_min = 0.0;
+  double valid_max = 0.0;
+  bool percent = false;                // a slider shown in percent
+  std::vector<std::string> choices{};  // Popup only: each label's first word, lower case
 };
 
 // Pairs each row of `table` with the recorded definition of its persistent id.
@@ -49,8 +46,6 @@ const RegisteredParam& FindParam(const std::vector<RegisteredParam>& params,
 // Every value at the default the module registered with the host `params` were read from.
 simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& params,
                                         ParamTable table = kParamTable);
-
-// ---- text (setting_text.cpp)
 
 // Sets one value from text: numbers for sliders (the blend in percent), the
 // choice number or the first word of its label for a popup, "R,G,B" bytes or

@@ -23,20 +23,7 @@ inline const simhost::LoadedModule& EffectModule() {
   return module;
 }
 
-// The record a render builds from `settings`, with its table, made here with
-// the same sine and cosine that the simulated host hands the effect. The pivot
-// arrives as the colour bytes over 255 in single precision, in both hosts.
-struct ReferenceCurve {
-  ToneCurve curve{};
-  float lut[kLutCapacity] = {};
-
-  explicit ReferenceCurve(const simhost::EffectSettings& settings) {
-    BuildFrameCurve(simhost::EffectInputOf(settings), lut, simhost::PortableSin,
-                    simhost::PortableCos, &curve);
-  }
-  ReferenceCurve(const ReferenceCurve&) = delete;
-  ReferenceCurve& operator=(const ReferenceCurve&) = delete;
-};
+using ReferenceCurve = simhost::RenderCurve;
 
 // Writes into `expected` what the engine's adapter for the image's format makes
 // of `input`, pixel by pixel, over `rows` rows and `columns` columns from the

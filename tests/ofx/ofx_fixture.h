@@ -46,13 +46,10 @@ inline simhost::EffectSettings BusySettings() {
 
 // The engine's frame for the settings, built as After Effects' render builds it.
 struct PredictedFrame {
-  float lut[kLutCapacity] = {};
+  simhost::RenderCurve built;
   PixelFrame frame;
-  explicit PredictedFrame(const simhost::EffectSettings& settings) {
-    ToneCurve curve;
-    BuildFrameCurve(simhost::EffectInputOf(settings), lut, simhost::PortableSin,
-                    simhost::PortableCos, &curve);
-    PreparePixelFrame(curve, &frame);
+  explicit PredictedFrame(const simhost::EffectSettings& settings) : built(settings) {
+    PreparePixelFrame(built.curve, &frame);
   }
 };
 

@@ -45,8 +45,7 @@ TEST(CurvePlot, TheCurveLiesOverTheTablePointsInItsOwnColoursAtEveryTableSize) {
     simhost::EffectSettings settings;
     settings.Choice(PARAM_QUALITY) = quality;
     settings.Slider(PARAM_CONTRAST) = 30.0;
-    auto model = std::make_unique<CurveModel>();
-    BuildCurveModel(settings, model.get());
+    const auto model = std::make_unique<CurveModel>(settings);
     const CurvePicture plot = PlotCurve(*model, {{"contrast 30"}});
     for (double input = 0.05; input < 0.96; input += 0.05) {
       if (std::fabs(input - model->pivot_lightness) < 0.03) continue;
@@ -61,8 +60,7 @@ TEST(CurvePlot, TheCurveLiesOverTheTablePointsInItsOwnColoursAtEveryTableSize) {
 }
 
 TEST(CurvePlot, ACaptionOfAnyLengthStaysInsideThePictureAboveThePlot) {
-  auto model = std::make_unique<CurveModel>();
-  BuildCurveModel(simhost::EffectSettings{}, model.get());
+  const auto model = std::make_unique<CurveModel>(simhost::EffectSettings{});
   const CurvePicture short_caption = PlotCurve(*model, {{"contrast 0"}});
   std::vector<std::string> items(12, "a fairly long caption item -0.123456");
   items.push_back(std::string(200, 'W'));  // too wide even for a row of its own

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <map>
 #include <string>
 #include <utility>
 
@@ -94,7 +95,7 @@ std::string FlagText(uint32_t word, const NamedBit (&names)[N]) {
 // Premiere Pro's formats by channel order as the pixel holds it in memory; the
 // constant's four characters read the other way round on a little-endian machine.
 std::string PixelFormatText(PrPixelFormat format) {
-  static const std::pair<PrPixelFormat, const char*> kNames[] = {
+  static const std::map<PrPixelFormat, const char*> kNames = {
       {PrPixelFormat_BGRA_4444_8u, "8-bit BGRA"},
       {PrPixelFormat_BGRA_4444_16u, "16-bit BGRA"},
       {PrPixelFormat_BGRA_4444_32f, "32-bit float BGRA"},
@@ -102,13 +103,12 @@ std::string PixelFormatText(PrPixelFormat format) {
       {PrPixelFormat_VUYA_4444_8u, "8-bit VUYA"},
       {PrPixelFormat_VUYA_4444_32f, "32-bit float VUYA"},
   };
-  for (const auto& [known, name] : kNames) {
-    if (known == format) return std::string(name) + " (" + Hex(format) + ")";
-  }
-  return "unknown format " + Hex(format);
+  const auto known = kNames.find(format);
+  if (known == kNames.end()) return "unknown format " + Hex(format);
+  return std::string(known->second) + " (" + Hex(format) + ")";
 }
 
-void PrintAbout(const Effect& effect) {
+void PrintNativeModule(const Effect& effect) {
   auto host = effect.MakeHost(simhost::HostMode::AfterEffects, 1);
   host->ResetOutData();
   host->About();
@@ -128,9 +128,7 @@ void PrintAbout(const Effect& effect) {
     formats += (formats.empty() ? " " : ", ") + PixelFormatText(format);
   }
   Strutil::printf("Premiere Pro pixel formats:%s\n\n", formats);
-}
 
-void PrintParams(const Effect& effect) {
   static const std::array<const char*, 5> kKindNames = {"popup", "float slider", "fixed slider",
                                                         "colour", "checkbox"};
   const char* const row = "  %-5s %-22s %-20s %-3s %-13s %-36s %s\n";
@@ -144,13 +142,15 @@ void PrintParams(const Effect& effect) {
                     SettingText(param, defaults));
   }
   // The defaults above are a new After Effects instance's; Premiere Pro's can differ.
-  const simhost::EffectSettings premiere = effect.NewInstance(simhost::HostMode::PremierePro);
+  const simhost::EffectSettings in_premiere = effect.NewInstance(simhost::HostMode::PremierePro);
   for (const RegisteredParam& param : effect.Params()) {
-    const std::string there = SettingText(param, premiere);
+    const std::string there = SettingText(param, in_premiere);
     if (there == SettingText(param, defaults)) continue;
     Strutil::printf("  default in Premiere Pro: --%s %s\n", param.flag, there);
   }
-  Strutil::printf("\n");
+  Strutil::printf(
+      "\nProperty list: none (a native module; the property list is a resource of the Windows "
+      "module only)\n");
 }
 
 // A Windows module cannot be loaded here, but its property list can still be read.
@@ -185,15 +185,10 @@ void AddInfoCommand(CLI::App& app, const ToolContext& context) {
   command->callback([&context] {
     const simhost::ModuleFile file(context.ModulePath());
     const PeBytes bytes(file.fd(), file.size());
-    // The system's loader takes no Windows module, so one is only read.
     if (file.Error().empty() && IsPeFile(bytes)) {
       PrintWindowsModule(context.ModulePath(), bytes);
-      return;
+    } else {
+      PrintNativeModule(context.RequireEffect());
     }
-    PrintAbout(context.RequireEffect());
-    PrintParams(context.RequireEffect());
-    Strutil::printf(
-        "Property list: none (a native module; the property list is a resource of the Windows "
-        "module only)\n");
   });
 }

@@ -83,11 +83,7 @@ bool ModuleFile::LibraryWhole() const {
   uint8_t header[64] = {};
   const bool header_read = ReadAt(0, header, sizeof header);
   // Only 64-bit little-endian libraries load here; anything else the loader refuses unmapped.
-  if (std::memcmp(header,
-                  "\x7F"
-                  "ELF\x02\x01",
-                  6) != 0)
-    return true;
+  if (std::memcmp(header, "\177ELF\2\1", 6) != 0) return true;
   const uint64_t program_table = Little(header + 0x20, 8);
   const uint64_t section_table = Little(header + 0x28, 8);
   const uint64_t program_count = Little(header + 0x38, 2);

@@ -14,7 +14,8 @@ namespace simhost {
 // mapped, not read: a page past the end of a file cut short (an interrupted
 // copy) ends the process with a bus error when touched, so a native library's
 // headers are held against the file's size first. The file is opened without
-// blocking, so a pipe or device is never waited on.
+// blocking, so a pipe or device is never waited on. Native builds only: the
+// Windows build loads its modules through LoadLibrary.
 class ModuleFile {
  public:
   // Never throws; check `Error()`.
@@ -45,7 +46,7 @@ using EntryPointFunction = PF_FilterProc;
 class LoadedModule {
  public:
   // Never throws; check `IsLoaded()` and read `Error()` for the reason. A file
-  // that ModuleFile refuses is not handed to the system's loader.
+  // that ModuleFile refuses is never handed to the system's loader.
   explicit LoadedModule(const std::string& path);
   ~LoadedModule();
   LoadedModule(const LoadedModule&) = delete;

@@ -19,7 +19,7 @@ deps:
 
 # ---- format ----------------------------------------------------------------------
 # format-check: every C++ source file as clang-format (.clang-format) writes it.
-FORMAT_FOLDERS = host_sdk ofx_sdk engine host ofx resources simhost simofx tools bench fuzz tests
+FORMAT_FOLDERS = host_sdk ofx_sdk engine host ofx resources simhost simofx pe_reader tools bench fuzz tests
 format-check: deps
 	find $(FORMAT_FOLDERS) \( -name '*.cpp' -o -name '*.h' \) -print0 | \
 	  xargs -0 clang-format --dry-run -Werror

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "tools/pe_reader.h"
+#include "pe_reader/pe_reader.h"
 
 namespace {
 

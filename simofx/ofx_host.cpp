@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "ofx_sdk/ofx_constants.h"
+#include "simhost/module.h"
 
 namespace simofx {
 namespace {
@@ -289,6 +290,11 @@ OfxHostSim* OfxHostSim::Current() {
 }
 
 bool OfxHostSim::Load(const std::string& binary_path) {
+#ifndef _WIN32
+  load_error_ = simhost::ModuleFile(binary_path).Error();
+  if (!load_error_.empty()) return false;
+#endif
+  load_error_ = "cannot load " + binary_path + " as an image-effect plug-in";
   library_ = OpenBinary(binary_path);
   if (library_ == nullptr) return false;
   using Count = int32_t (*)();
@@ -300,6 +306,8 @@ bool OfxHostSim::Load(const std::string& binary_path) {
   if (!loaded) {
     CloseBinary(library_);
     library_ = nullptr;
+  } else {
+    load_error_.clear();
   }
   return loaded;
 }

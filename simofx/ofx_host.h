@@ -77,8 +77,11 @@ class OfxHostSim {
   OfxHostSim(const OfxHostSim&) = delete;
   OfxHostSim& operator=(const OfxHostSim&) = delete;
 
-  // dlopen, the plug-in record, setHost and the load action; false when any fails.
+  // dlopen, the plug-in record, setHost and the load action; false when any
+  // fails, with LoadError() saying why. A file that simhost::ModuleFile
+  // refuses is not handed to the system's loader.
   bool Load(const std::string& binary_path);
+  const std::string& LoadError() const { return load_error_; }
   // The same for a plug-in linked into the caller (the fuzz target): its
   // record checked, setHost and the load action.
   bool Attach(OfxPlugin* plugin);
@@ -118,6 +121,7 @@ class OfxHostSim {
   PropertySet host_properties_;
   OfxHost host_{};
   void* library_ = nullptr;
+  std::string load_error_;
   OfxPlugin* plugin_ = nullptr;
   Ledger ledger_;
   std::unique_ptr<Effect> descriptor_;

@@ -1,25 +1,26 @@
 // velmora info [--module PATH]: what the module says about itself.
-#include <cstdio>
+#include <OpenImageIO/strutil.h>
+
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <map>
 #include <string>
 #include <utility>
 
 #include "host_sdk/host_constants.h"
+#include "pe_reader/pe_reader.h"
 #include "resources/property_list.h"
+#include "simhost/module.h"
 #include "tools/commands.h"
-#include "tools/module_file.h"
-#include "tools/pe_reader.h"
 
 namespace {
 
-struct NamedBit {
-  uint32_t bit;
-  const char* name;
-};
-#define VELMORA_NAMED(constant)                \
-  NamedBit {                                   \
-    static_cast<uint32_t>(constant), #constant \
-  }
+namespace Strutil = OIIO::Strutil;
+
+using NamedBit = std::pair<uint32_t, const char*>;
+#define VELMORA_NAMED(constant) \
+  { static_cast<uint32_t>(constant), #constant }
 
 constexpr NamedBit kOutFlags[] = {
     VELMORA_NAMED(PF_OutFlag_KEEP_RESOURCE_OPEN),
@@ -72,31 +73,29 @@ constexpr NamedBit kOutFlags2[] = {
 };
 #undef VELMORA_NAMED
 
+std::string Hex(uint32_t word) {
+  return Strutil::sprintf("0x%08X", word);
+}
+
 // "0x02000400 (PF_OutFlag_PIX_INDEPENDENT, PF_OutFlag_DEEP_COLOR_AWARE)", bits
 // without a name shown by their value.
 template <std::size_t N>
 std::string FlagText(uint32_t word, const NamedBit (&names)[N]) {
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "0x%08X", word);
   std::string list;
   uint32_t unnamed = word;
-  for (const NamedBit& named : names) {
-    if ((word & named.bit) == 0) continue;
-    list += (list.empty() ? "" : ", ") + std::string(named.name);
-    unnamed &= ~named.bit;
+  for (const auto& [bit, name] : names) {
+    if ((word & bit) == 0) continue;
+    list += std::string(", ") + name;
+    unnamed &= ~bit;
   }
-  if (unnamed != 0) {
-    char rest[32];
-    std::snprintf(rest, sizeof rest, "unnamed bits 0x%08X", unnamed);
-    list += (list.empty() ? "" : ", ") + std::string(rest);
-  }
-  return std::string(hex) + " (" + (list.empty() ? "none" : list) + ")";
+  if (unnamed != 0) list += ", unnamed bits " + Hex(unnamed);
+  return Hex(word) + " (" + (list.empty() ? "none" : list.substr(2)) + ")";
 }
 
 // Premiere Pro's formats by channel order as the pixel holds it in memory; the
 // constant's four characters read the other way round on a little-endian machine.
 std::string PixelFormatText(PrPixelFormat format) {
-  static const std::pair<PrPixelFormat, const char*> kNames[] = {
+  static const std::map<PrPixelFormat, const char*> kNames = {
       {PrPixelFormat_BGRA_4444_8u, "8-bit BGRA"},
       {PrPixelFormat_BGRA_4444_16u, "16-bit BGRA"},
       {PrPixelFormat_BGRA_4444_32f, "32-bit float BGRA"},
@@ -104,104 +103,74 @@ std::string PixelFormatText(PrPixelFormat format) {
       {PrPixelFormat_VUYA_4444_8u, "8-bit VUYA"},
       {PrPixelFormat_VUYA_4444_32f, "32-bit float VUYA"},
   };
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<uint32_t>(format));
-  for (const auto& [known, name] : kNames) {
-    if (known == format) return std::string(name) + " (" + hex + ")";
-  }
-  return std::string("unknown format ") + hex;
+  const auto known = kNames.find(format);
+  if (known == kNames.end()) return "unknown format " + Hex(format);
+  return std::string(known->second) + " (" + Hex(format) + ")";
 }
 
-const char* KindName(ParamKind kind) {
-  switch (kind) {
-    case ParamKind::Popup:
-      return "popup";
-    case ParamKind::FloatSlider:
-      return "float slider";
-    case ParamKind::FixedSlider:
-      return "fixed slider";
-    case ParamKind::Colour:
-      return "colour";
-    case ParamKind::Checkbox:
-      return "checkbox";
-  }
-  return "?";
-}
-
-void PrintAbout(const Effect& effect) {
+void PrintNativeModule(const Effect& effect) {
   auto host = effect.MakeHost(simhost::HostMode::AfterEffects, 1);
   host->ResetOutData();
   host->About();
   const PF_OutData& out = host->OutData();
   std::string about(out.return_msg, strnlen(out.return_msg, sizeof out.return_msg));
-  for (char& c : about) {
-    if (c == '\r') c = '\n';
-  }
-  std::printf("Module:   %s\n\n%s\n\n", effect.Path().c_str(), about.c_str());
+  std::replace(about.begin(), about.end(), '\r', '\n');
+  Strutil::printf("Module:   %s\n\n%s\n\n", effect.Path(), about);
 
   auto premiere = effect.MakeHost(simhost::HostMode::PremierePro, 1);
   const PF_OutData& setup = premiere->OutData();
-  std::printf("Version word:  0x%X: version %s\n", static_cast<uint32_t>(setup.my_version),
-              VersionText(setup.my_version).c_str());
-  std::printf("Out flags:     %s\n",
-              FlagText(static_cast<uint32_t>(setup.out_flags), kOutFlags).c_str());
-  std::printf("Out flags 2:   %s\n",
-              FlagText(static_cast<uint32_t>(setup.out_flags2), kOutFlags2).c_str());
-  std::printf("Premiere Pro pixel formats:");
-  const char* separator = " ";
+  Strutil::printf("Version word:  0x%X: version %s\n", static_cast<uint32_t>(setup.my_version),
+                  VersionText(setup.my_version));
+  Strutil::printf("Out flags:     %s\n", FlagText(setup.out_flags, kOutFlags));
+  Strutil::printf("Out flags 2:   %s\n", FlagText(setup.out_flags2, kOutFlags2));
+  std::string formats;
   for (PrPixelFormat format : premiere->SupportedPixelFormats()) {
-    std::printf("%s%s", separator, PixelFormatText(format).c_str());
-    separator = ", ";
+    formats += (formats.empty() ? " " : ", ") + PixelFormatText(format);
   }
-  std::printf("\n\n");
-}
+  Strutil::printf("Premiere Pro pixel formats:%s\n\n", formats);
 
-void PrintParams(const Effect& effect) {
+  static const std::array<const char*, 5> kKindNames = {"popup", "float slider", "fixed slider",
+                                                        "colour", "checkbox"};
+  const char* const row = "  %-5s %-22s %-20s %-3s %-13s %-36s %s\n";
   const simhost::EffectSettings defaults = DefaultSettings(effect.Params());
-  std::printf("Parameters, as the module registers them:\n");
-  std::printf("  %-5s %-22s %-20s %-3s %-13s %-36s %s\n", "index", "name", "flag", "id", "kind",
-              "range", "default");
+  Strutil::printf("Parameters, as the module registers them:\n");
+  Strutil::printf(row, "index", "name", "flag", "id", "kind", "range", "default");
   for (const RegisteredParam& param : effect.Params()) {
-    std::printf("  %-5d %-22s --%-18s %-3d %-13s %-36s %s\n", param.index, param.name.c_str(),
-                param.flag.c_str(), param.disk_id, KindName(param.kind), AllowedText(param).c_str(),
-                SettingText(param, defaults).c_str());
+    Strutil::printf(row, std::to_string(param.index), param.name, "--" + param.flag,
+                    std::to_string(param.disk_id),
+                    kKindNames.at(static_cast<std::size_t>(param.kind)), AllowedText(param),
+                    SettingText(param, defaults));
   }
   // The defaults above are a new After Effects instance's; Premiere Pro's can differ.
-  const simhost::EffectSettings premiere = effect.NewInstance(simhost::HostMode::PremierePro);
+  const simhost::EffectSettings in_premiere = effect.NewInstance(simhost::HostMode::PremierePro);
   for (const RegisteredParam& param : effect.Params()) {
-    const std::string there = SettingText(param, premiere);
+    const std::string there = SettingText(param, in_premiere);
     if (there == SettingText(param, defaults)) continue;
-    std::printf("  default in Premiere Pro: --%s %s\n", param.flag.c_str(), there.c_str());
+    Strutil::printf("  default in Premiere Pro: --%s %s\n", param.flag, there);
   }
-  std::printf("\n");
+  Strutil::printf(
+      "\nProperty list: none (a native module; the property list is a resource of the Windows "
+      "module only)\n");
 }
 
-bool IsWindowsModule(const std::string& path) {
-  const ModuleFile file(path);
-  return IsPeFile(PeBytes(file.fd(), file.size()));
-}
-
-void PrintPropertyList(const std::string& path) {
-  const ModuleFile file(path);
-  const PeBytes bytes(file.fd(), file.size());
-  if (!IsPeFile(bytes)) {
-    std::printf(
-        "Property list: none (a native module; the property list is a resource of the "
-        "Windows module only)\n");
-    return;
-  }
+// A Windows module cannot be loaded here, but its property list can still be read.
+void PrintWindowsModule(const std::string& path, const PeBytes& module) {
+  Strutil::printf(
+      "Module:   %s\n\nA Windows module: its about text, flags and parameters are read by "
+      "running it, which needs Windows or wine.\n\n",
+      path);
   try {
-    const auto resource = FindPeResource(bytes, "PIPL", kPropertyListResourceId);
+    const auto resource = FindPeResource(module, "PIPL", kPropertyListResourceId);
     if (!resource) {
-      std::printf("Property list: none (no resource of type \"PIPL\" with id 16000)\n");
+      Strutil::printf("Property list: none (no resource of type \"PIPL\" with id 16000)\n");
       return;
     }
     const auto properties = ParsePipl(resource->bytes);
-    std::printf("Property list (\"PIPL\" 16000, language %u, %zu bytes, %zu properties):\n",
-                resource->language, resource->bytes.size(), properties.size());
+    Strutil::printf("Property list (\"PIPL\" 16000, language %u, %zu bytes, %zu properties):\n",
+                    resource->language, resource->bytes.size(), properties.size());
     for (const PiplProperty& property : properties) {
-      std::printf("  %s %s  length %-3u %s\n", property.vendor.c_str(), property.key.c_str(),
-                  property.declared_length, DescribePiplValue(property).c_str());
+      Strutil::printf("  %s %s  length %-3u %s\n", property.vendor, property.key,
+                      property.declared_length, DescribePiplValue(property));
     }
   } catch (const PeFormatError& error) {
     throw BadInput("damaged module " + path + ": cannot read its property list: " + error.what());
@@ -214,23 +183,12 @@ void AddInfoCommand(CLI::App& app, const ToolContext& context) {
   CLI::App* command = app.add_subcommand(
       "info", "The module's about text, version, flags, parameters and property list");
   command->callback([&context] {
-    // A Windows module cannot be loaded here, but its property list can still be read.
-    const bool windows_module = IsWindowsModule(context.ModulePath());
-    if (windows_module) {
-      try {
-        context.RequireEffect();
-      } catch (const ToolError&) {
-        std::printf(
-            "Module:   %s\n\nA Windows module: its about text, flags and parameters are "
-            "read by running it, which needs Windows or wine.\n\n",
-            context.ModulePath().c_str());
-        PrintPropertyList(context.ModulePath());
-        return;
-      }
+    const simhost::ModuleFile file(context.ModulePath());
+    const PeBytes bytes(file.fd(), file.size());
+    if (file.Error().empty() && IsPeFile(bytes)) {
+      PrintWindowsModule(context.ModulePath(), bytes);
+    } else {
+      PrintNativeModule(context.RequireEffect());
     }
-    const Effect& effect = context.RequireEffect();
-    PrintAbout(effect);
-    PrintParams(effect);
-    PrintPropertyList(effect.Path());
   });
 }

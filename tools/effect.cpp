@@ -4,7 +4,7 @@
 #include <map>
 
 #include "host_sdk/host_constants.h"
-#include "tools/module_file.h"
+#include "tools/output_paths.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -42,8 +42,8 @@ std::unique_ptr<simhost::SimulatedHost> SetUpHost(simhost::EntryPointFunction en
 }
 
 // A module is named by its path, never looked up where the system keeps libraries.
-const std::string& WholeModule(const std::string& path) {
-  ModuleFile(path).CheckLibraryWhole();
+const std::string& ExistingModule(const std::string& path) {
+  CheckPathExists(path, "module");
   return path;
 }
 
@@ -54,7 +54,7 @@ std::string DefaultModulePath() {
 }
 
 Effect::Effect(const std::string& module_path)
-    : path_(module_path), module_(WholeModule(module_path)) {
+    : path_(module_path), module_(ExistingModule(module_path)) {
   if (!module_.IsLoaded()) throw BadInput(module_.Error());
   auto host = SetUpHost(module_.Entry(), simhost::HostMode::AfterEffects, 1, path_);
   params_ = ReadRegisteredParams(host->RecordedParams());

@@ -11,7 +11,6 @@
 #include "ofx_sdk/ofx_constants.h"
 #include "simofx/effect_values.h"
 #include "simofx/host_image.h"
-#include "tools/module_file.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -177,10 +176,7 @@ OfxBundle::OfxBundle(const std::string& path, int threads) : threads_(std::max(1
   if (!std::filesystem::exists(binary, error)) {
     throw BadInput("no image-effect plug-in at " + binary);
   }
-  ModuleFile(binary).CheckLibraryWhole();
-  if (!host_.Load(binary)) {
-    throw BadInput("cannot load " + binary + " as an image-effect plug-in");
-  }
+  if (!host_.Load(binary)) throw BadInput(host_.LoadError());
   OfxStatus status = host_.Describe();
   if (status == kOfxStatOK) status = host_.CreateInstance();
   if (status != kOfxStatOK) {

@@ -2,7 +2,9 @@
 // the identity answer, the actions it has nothing to do for, and every fault
 // a host can present, each leaving the ledger of images balanced.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -163,6 +165,18 @@ TEST(OfxLoad, MissingRequiredSuiteRefusesTheLoad) {
   faults.missing_suites = {kOfxParameterSuite};
   simofx::OfxHostSim host(faults);
   EXPECT_FALSE(host.Load(VELMORA_OFX_BINARY));
+}
+
+// The same check as the effect module's loader: a binary cut short is never mapped.
+TEST(OfxLoad, ABinaryCutShortIsRefusedWithTheReason) {
+  const auto cut =
+      std::filesystem::temp_directory_path() / ("ofx-cut-" + std::to_string(getpid()) + ".ofx");
+  std::filesystem::copy_file(VELMORA_OFX_BINARY, cut);
+  std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
+  simofx::OfxHostSim host;
+  EXPECT_FALSE(host.Load(cut.string()));
+  EXPECT_NE(host.LoadError().find("is cut short"), std::string::npos) << host.LoadError();
+  std::filesystem::remove(cut);
 }
 
 }  // namespace

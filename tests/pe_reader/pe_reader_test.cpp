@@ -1,4 +1,4 @@
-#include "tools/pe_reader.h"
+#include "pe_reader/pe_reader.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

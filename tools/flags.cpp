@@ -25,15 +25,16 @@ std::string HelpText(const std::string& flag, const std::vector<RegisteredParam>
 
 // What the help shows a flag's value as.
 std::string TypeName(const ParamIdentity& identity) {
-  switch (identity.kind) {
-    case PF_Param_COLOR:
-      return "R,G,B|#RRGGBB";
-    case PF_Param_POPUP:
-      return std::to_string(static_cast<int>(identity.valid_min)) + "-" +
-             std::to_string(static_cast<int>(identity.valid_max)) + "|WORD";
-    default:
-      return "NUMBER";
-  }
+  if (identity.kind == PF_Param_COLOR) return "R,G,B|#RRGGBB";
+  if (identity.kind != PF_Param_POPUP) return "NUMBER";
+  return std::to_string(static_cast<int>(identity.valid_min)) + "-" +
+         std::to_string(static_cast<int>(identity.valid_max)) + "|WORD";
+}
+
+// An unset shell variable gives an empty name; taken as "no preset" it would
+// write an ungraded image or save nothing without a word.
+void RefuseEmpty(const std::optional<std::string>& name, const char* flag) {
+  if (name && name->empty()) throw BadInput(std::string(flag) + " is empty; give a file name");
 }
 
 }  // namespace
@@ -61,16 +62,6 @@ void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& para
       ->add_option("--save-preset", flags->save_preset, "Write the values used to this JSON file")
       ->type_name("FILE");
 }
-
-namespace {
-
-// An unset shell variable gives an empty name; taken as "no preset" it would
-// write an ungraded image or save nothing without a word.
-void RefuseEmpty(const std::optional<std::string>& name, const char* flag) {
-  if (name && name->empty()) throw BadInput(std::string(flag) + " is empty; give a file name");
-}
-
-}  // namespace
 
 simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
                                         const std::vector<RegisteredParam>& params,

@@ -45,10 +45,10 @@ HostChoice ParseHost(const std::string& text) {
 // What the jobs are found to need before the first pixel.
 struct JobPlan {
   std::vector<RenderPath> paths;
-  // The file of each input that another job's output replaces (with --force: a
-  // held frame stored as a link to another, overlapping patterns), read before
-  // any output; empty for the others.
-  std::vector<std::string> read_first;
+  // Each input that another job's output replaces (with --force: a held frame stored
+  // as a link to another, overlapping patterns), read before any output is written,
+  // once per file however many frames show it; null for the others.
+  std::vector<std::shared_ptr<const ImageFile>> read_early;
 };
 
 // Everything that can be known before the first pixel: nothing is written
@@ -86,7 +86,8 @@ JobPlan CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force,
   CheckPresetsApart(settings, inputs, outputs);
   std::multimap<std::string, std::size_t> readers;
   for (std::size_t i = 0; i < jobs.size(); ++i) readers.emplace(FileIdentity(jobs[i].input), i);
-  plan.read_first.assign(jobs.size(), "");
+  std::map<std::string, std::shared_ptr<const ImageFile>> files_read;
+  plan.read_early.resize(jobs.size());
   for (std::size_t writer = 0; writer < jobs.size(); ++writer) {
     const auto [first, last] = readers.equal_range(FileIdentity(jobs[writer].output));
     for (auto reader = first; reader != last; ++reader) {
@@ -94,25 +95,27 @@ JobPlan CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force,
         throw BadInput("output " + jobs[writer].output.string() + " would overwrite the input " +
                        jobs[reader->second].input.string() + "; add --force to allow it");
       }
-      if (reader->second != writer) plan.read_first[reader->second] = reader->first;
+      if (reader->second == writer) continue;
+      auto& file = files_read[reader->first];
+      if (!file)
+        file = std::make_shared<const ImageFile>(ReadImageFile(jobs[reader->second].input));
+      plan.read_early[reader->second] = file;
     }
   }
   return plan;
 }
 
-using Hosts = std::map<simhost::HostMode, std::unique_ptr<simhost::SimulatedHost>>;
-
-// Renders one job's image with the module (on `hosts`, kept by the calling thread) or the
-// bundle and writes it. Throws ToolError.
-void RenderJob(const Effect& effect, Hosts& hosts, int iterate_threads, OfxBundle* bundle,
-               const simhost::EffectSettings& settings, const FileJob& job, const RenderPath& path,
-               ImageFile image) {
+// Renders one job's image with the module (on `host`, made at first use and kept by the
+// calling thread, since a host serves one thread at a time) or the bundle, and writes it.
+// Throws ToolError.
+void RenderJob(const Effect& effect, std::unique_ptr<simhost::SimulatedHost>& host,
+               int iterate_threads, OfxBundle* bundle, const simhost::EffectSettings& settings,
+               const FileJob& job, const RenderPath& path, ImageFile image) {
   std::string refusal;
   if (path.openfx) {
     const OfxStatus status = bundle->RenderFile(settings, path, &image);
     if (status != kOfxStatOK) refusal = "the bundle returned " + OfxStatusText(status);
   } else {
-    auto& host = hosts[path.mode];
     if (!host) host = effect.MakeHost(path.mode, iterate_threads);
     // A job's share of the cores renders its float images in bands.
     const PF_Err error = RenderImageFile(*host, settings, path, &image,
@@ -133,15 +136,13 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
     throw BadInput("--bundle is for --host ofx only");
   }
   const std::vector<FileJob> jobs = PlanJobs(options.paths, options.frames);
-  const JobPlan plan = CheckJobs(jobs, host, options.force, options.keep_going, options.settings);
-  // The values each host renders with: a new instance in that host (each has its
-  // own defaults), then the preset and flags.
-  std::map<simhost::HostMode, simhost::EffectSettings> settings;
-  for (const RenderPath& path : plan.paths) {
-    if (settings.count(path.mode) != 0) continue;
-    settings.emplace(path.mode, ResolveSettings(options.settings, effect.Params(),
-                                                effect.NewInstance(path.mode)));
-  }
+  JobPlan plan = CheckJobs(jobs, host, options.force, options.keep_going, options.settings);
+  // A new instance in the host that renders (each has its own defaults), then the
+  // preset and flags.
+  const simhost::HostMode mode = host == HostChoice::PremierePro ? simhost::HostMode::PremierePro
+                                                                 : simhost::HostMode::AfterEffects;
+  const simhost::EffectSettings settings =
+      ResolveSettings(options.settings, effect.Params(), effect.NewInstance(mode));
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   // One instance of the bundle renders every file in turn, each in tiles on every core.
   std::unique_ptr<OfxBundle> bundle;
@@ -150,16 +151,6 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
                                          static_cast<int>(cores));
   }
 
-  // Read once per file, however many frames show it, and let go with the last of them.
-  std::map<std::string, std::shared_ptr<const ImageFile>> files_read;
-  std::vector<std::shared_ptr<const ImageFile>> read_early(jobs.size());
-  for (std::size_t i = 0; i < jobs.size(); ++i) {
-    if (plan.read_first[i].empty()) continue;
-    auto& file = files_read[plan.read_first[i]];
-    if (!file) file = std::make_shared<const ImageFile>(ReadImageFile(jobs[i].input));
-    read_early[i] = file;
-  }
-  files_read.clear();
   const bool several = jobs.size() > 1;
   Progress progress(several ? ErrorStream() : nullptr, jobs, options.keep_going,
                     isatty(fileno(ErrorStream())) != 0);
@@ -167,16 +158,16 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
       std::min<std::size_t>(options.jobs > 0 ? options.jobs : cores, jobs.size()));
   const int iterate_threads = static_cast<int>(std::max(1u, cores / workers));
   std::atomic<std::size_t> next{0};
-  // Each thread has hosts of its own, since a simulated host serves one thread at a
-  // time. After a failure that stops the run, jobs in flight finish and no new one starts.
+  // After a failure that stops the run, jobs in flight finish and no new one starts.
   auto work = [&] {
-    Hosts hosts;
+    std::unique_ptr<simhost::SimulatedHost> thread_host;
     for (std::size_t i = next++; i < jobs.size() && !progress.Stopped(); i = next++) {
       try {
-        ImageFile image = read_early[i] ? *read_early[i] : ReadImageFile(jobs[i].input);
-        read_early[i].reset();
-        RenderJob(effect, hosts, iterate_threads, bundle.get(), settings.at(plan.paths[i].mode),
-                  jobs[i], plan.paths[i], std::move(image));
+        // An input read early is let go with the last frame that shows it.
+        ImageFile image = plan.read_early[i] ? *plan.read_early[i] : ReadImageFile(jobs[i].input);
+        plan.read_early[i].reset();
+        RenderJob(effect, thread_host, iterate_threads, bundle.get(), settings, jobs[i],
+                  plan.paths[i], std::move(image));
         progress.Done(i);
       } catch (const ToolError& error) {
         progress.Failed(error);
@@ -198,7 +189,7 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
   progress.Finish();
   if (!several) std::printf("%s\n", jobs[0].output.string().c_str());
   // Only now: a run that ends in bad input has touched nothing, the preset included.
-  SavePresetIfAsked(options.settings, effect.Params(), settings.at(plan.paths.front().mode));
+  SavePresetIfAsked(options.settings, effect.Params(), settings);
 }
 
 }  // namespace

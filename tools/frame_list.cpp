@@ -134,17 +134,11 @@ std::string DescribeJobs(const std::vector<const FileJob*>& jobs) {
   const bool frames = std::all_of(jobs.begin(), jobs.end(),
                                   [](const FileJob* job) { return job->frame.has_value(); });
   std::string text;
-  if (!frames) {
-    for (const FileJob* job : jobs) text += (text.empty() ? "" : ", ") + job->label;
-    return text;
-  }
-  for (std::size_t i = 0; i < jobs.size();) {
-    std::size_t end = i + 1;
-    while (end < jobs.size() && *jobs[end]->frame == *jobs[end - 1]->frame + 1) ++end;
-    text += (text.empty() ? "" : ", ") + std::to_string(*jobs[i]->frame);
+  for (std::size_t i = 0, end = 1; i < jobs.size(); i = end++) {
+    while (frames && end < jobs.size() && *jobs[end]->frame == *jobs[end - 1]->frame + 1) ++end;
+    text +=
+        (text.empty() ? "" : ", ") + (frames ? std::to_string(*jobs[i]->frame) : jobs[i]->label);
     if (end - i > 1) text += "-" + std::to_string(*jobs[end - 1]->frame);
-    i = end;
   }
-  const bool one = jobs.size() == 1;
-  return (one ? "frame " : "frames ") + text;
+  return frames ? (jobs.size() == 1 ? "frame " : "frames ") + text : text;
 }

@@ -10,13 +10,9 @@
 namespace {
 
 std::string CommandNames(const CLI::App& app, const char* last_joint = " and ") {
-  std::string names;
-  const auto commands = app.get_subcommands([](const CLI::App*) { return true; });
-  for (std::size_t i = 0; i < commands.size(); ++i) {
-    if (i > 0) names += i + 1 == commands.size() ? last_joint : ", ";
-    names += commands[i]->get_name();
-  }
-  return names;
+  std::string names = CLI::detail::join(
+      app.get_subcommands({}), [](const CLI::App* command) { return command->get_name(); }, ", ");
+  return names.replace(names.rfind(", "), 2, last_joint);
 }
 
 ToolError UnknownCommand(const CLI::App& app, const std::string& word) {
@@ -79,7 +75,7 @@ int main(int argc, char** argv) {
   const std::string version = "velmora " + VersionText(kEffectVersion);
   // The module is loaded before the flags are defined, so that their help shows its
   // ranges and defaults; the version, the tool's own, is answered before that,
-  // whatever state the module's file is in. The real parse checks both again.
+  // whatever state the module's file is in.
   std::string module_path = DefaultModulePath();
   CLI::App first;
   first.allow_extras();
@@ -90,7 +86,10 @@ int main(int argc, char** argv) {
     first.parse(argc, argv);
   } catch (const CLI::CallForVersion& done) {
     return first.exit(done);
-  } catch (const CLI::ParseError&) {
+  } catch (const CLI::ParseError& error) {
+    // Here, not in the real parse, where each command has a --module of its own.
+    PrintError(ParseErrorText(first, error));
+    return kExitBadInput;
   }
   const ToolContext context(module_path);
 

@@ -1,5 +1,7 @@
 #include "tools/progress.h"
 
+#include <OpenImageIO/strutil.h>
+
 #include <cmath>
 
 #include "tools/error_stream.h"
@@ -68,17 +70,11 @@ void Progress::Print(const std::string& text) {
 }
 
 std::string Progress::Bar(std::size_t done, std::size_t total, double seconds, int width) {
-  const double fraction = total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
-  const int filled = static_cast<int>(fraction * width);
-  std::string bar = "[" + std::string(static_cast<std::size_t>(filled), '#') +
-                    std::string(static_cast<std::size_t>(width - filled), ' ') + "] ";
-  bar += std::to_string(done) + "/" + std::to_string(total) + " frames";
-  if (done > 0 && seconds > 0.0) {
-    const double rate = static_cast<double>(done) / seconds;
-    const long left = std::lround(static_cast<double>(total - done) / rate);
-    char text[64];
-    std::snprintf(text, sizeof text, "  %.1f fps  %ld:%02ld left", rate, left / 60, left % 60);
-    bar += text;
-  }
-  return bar;
+  const std::size_t filled = total == 0 ? width : done * width / total;
+  const std::string bar = "[" + std::string(filled, '#') + std::string(width - filled, ' ') + "] " +
+                          std::to_string(done) + "/" + std::to_string(total) + " frames";
+  if (done == 0 || seconds <= 0.0) return bar;
+  const double rate = static_cast<double>(done) / seconds;
+  const long left = std::lround(static_cast<double>(total - done) / rate);
+  return bar + OIIO::Strutil::sprintf("  %.1f fps  %ld:%02ld left", rate, left / 60, left % 60);
 }

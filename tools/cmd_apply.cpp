@@ -53,7 +53,7 @@ struct JobPlan {
 
 // Everything that can be known before the first pixel: nothing is written
 // unless every job can start, and no output replaces a file the command reads
-// (an input only with --force).
+// (an input only with --force, and then it is read here).
 // With `keep_going` an input that cannot be read is left to its job, which then fails on
 // its own like a frame the module fails, unless no input can be read.
 JobPlan CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force, bool keep_going,

@@ -24,9 +24,8 @@ class ToolContext {
   // Throws the reason the module could not be loaded.
   const Effect& RequireEffect() const { return effect_ ? *effect_ : throw *load_error_; }
   // Empty when the module could not be loaded.
-  const std::vector<RegisteredParam>& KnownParams() const {
-    static const std::vector<RegisteredParam> none;
-    return effect_ ? effect_->Params() : none;
+  std::vector<RegisteredParam> KnownParams() const {
+    return effect_ ? effect_->Params() : std::vector<RegisteredParam>{};
   }
   const std::string& ModulePath() const { return module_path_; }
 

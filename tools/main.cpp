@@ -1,5 +1,6 @@
 // velmora: applies the effect to image files through the simulated host.
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "host/effect_identity.h"
@@ -67,6 +68,25 @@ void AddHelpCommand(CLI::App& app) {
   });
 }
 
+// Parses and runs the command. The exit code, unless parsing found nothing to stop at.
+std::optional<int> Parse(CLI::App& app, int argc, char** argv) {
+  try {
+    app.parse(argc, argv);
+    return std::nullopt;
+  } catch (const CLI::Success& done) {
+    return app.exit(done);
+  } catch (const CLI::ParseError& error) {
+    PrintError(ParseErrorText(app, error));
+    return kExitBadInput;
+  } catch (const ToolError& error) {
+    PrintError(error.what());
+    return error.exit_code();
+  } catch (const std::exception& error) {
+    PrintError(error.what());
+    return kExitFailed;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,15 +102,8 @@ int main(int argc, char** argv) {
   first.set_help_flag();
   first.set_version_flag("--version", version);
   first.add_option("--module", module_path);
-  try {
-    first.parse(argc, argv);
-  } catch (const CLI::CallForVersion& done) {
-    return first.exit(done);
-  } catch (const CLI::ParseError& error) {
-    // Here, not in the real parse, where each command has a --module of its own.
-    PrintError(ParseErrorText(first, error));
-    return kExitBadInput;
-  }
+  // --module is checked here, not in the real parse, where each command has one of its own.
+  if (const std::optional<int> exit_code = Parse(first, argc, argv)) return *exit_code;
   const ToolContext context(module_path);
 
   CLI::App app(
@@ -107,24 +120,10 @@ int main(int argc, char** argv) {
   AddDemoCommand(app, context);
   AddCurveCommand(app, context);
   AddInfoCommand(app, context);
-  for (CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; })) {
+  for (CLI::App* command : app.get_subcommands({})) {
     command->add_option("--module", module_path, module_help)->type_name("PATH");
   }
   AddHelpCommand(app);
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::Success& done) {
-    return app.exit(done);
-  } catch (const CLI::ParseError& error) {
-    PrintError(ParseErrorText(app, error));
-    return kExitBadInput;
-  } catch (const ToolError& error) {
-    PrintError(error.what());
-    return error.exit_code();
-  } catch (const std::exception& error) {
-    PrintError(error.what());
-    return kExitFailed;
-  }
-  return 0;
+  return Parse(app, argc, argv).value_or(0);
 }

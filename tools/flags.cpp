@@ -10,14 +10,12 @@
 
 namespace {
 
-std::string HelpText(const std::string& flag, const std::vector<RegisteredParam>& params) {
+std::string HelpText(const ParamIdentity& identity, const std::vector<RegisteredParam>& params) {
   for (const RegisteredParam& param : params) {
-    if (param.flag != flag) continue;
-    simhost::EffectSettings defaults = DefaultSettings(params);
-    const ParamIdentity* identity = kParamTable.FindDiskId(static_cast<int32_t>(param.disk_id));
-    const bool per_host =
-        identity != nullptr && identity->defaults.after_effects != identity->defaults.premiere_pro;
-    return param.name + ": " + AllowedText(param) + "; default " + SettingText(param, defaults) +
+    if (param.flag != identity.tool_name) continue;
+    const bool per_host = identity.defaults.after_effects != identity.defaults.premiere_pro;
+    return param.name + ": " + AllowedText(param) + "; default " +
+           SettingText(param, DefaultSettings(params)) +
            (per_host ? " in After Effects, the host's own with --host premiere" : "");
   }
   return "see `velmora info` for the range and default";
@@ -46,13 +44,13 @@ void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& para
     if (identity.kind == PF_Param_CHECKBOX) {
       // One option for both spellings, so that the last one given wins.
       command->add_flag("--" + flag + ",!--no-" + flag)
-          ->description(HelpText(flag, params) + "; --no-" + flag + " turns it off")
+          ->description(HelpText(identity, params) + "; --no-" + flag + " turns it off")
           ->each([flags, flag](const std::string& value) { flags->given[flag] = value; });
     } else {
       command
           ->add_option_function<std::string>(
               "--" + flag, [flags, flag](const std::string& text) { flags->given[flag] = text; },
-              HelpText(flag, params))
+              HelpText(identity, params))
           ->type_name(TypeName(identity));
     }
   }

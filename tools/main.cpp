@@ -57,11 +57,10 @@ void AddHelpCommand(CLI::App& app) {
   command->add_option("command", *topic, "The command to explain");
   command->callback([&app, topic] {
     const CLI::App* shown = &app;  // not app.help(), which would show this command's
-    try {
-      if (!topic->empty()) shown = app.get_subcommand(*topic);
-    } catch (const CLI::OptionNotFound&) {
-      throw UnknownCommand(app, *topic);
+    for (const CLI::App* other : app.get_subcommands({})) {
+      if (other->get_name() == *topic) shown = other;
     }
+    if (shown == &app && !topic->empty()) throw UnknownCommand(app, *topic);
     const std::string usage = shown == &app ? app.get_name() : app.get_name() + " " + *topic;
     std::printf("%s",
                 app.get_formatter()->make_help(shown, usage, CLI::AppFormatMode::Normal).c_str());

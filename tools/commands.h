@@ -10,16 +10,23 @@
 #include "tools/effect.h"
 #include "tools/tool_error.h"
 
-// The module every command works with, loaded before the flags are parsed so
+// The module every command works with, loaded before the flags are defined so
 // that their help can show the module's own ranges and defaults.
 class ToolContext {
  public:
-  // Without `load` the module stays untouched, as it is unloaded: for --version.
-  ToolContext(const std::string& module_path, bool load);
+  explicit ToolContext(const std::string& module_path) : module_path_(module_path) {
+    try {
+      effect_ = std::make_unique<Effect>(module_path);
+    } catch (const ToolError& error) {
+      load_error_ = error;
+    }
+  }
   // Throws the reason the module could not be loaded.
-  const Effect& RequireEffect() const;
+  const Effect& RequireEffect() const { return effect_ ? *effect_ : throw *load_error_; }
   // Empty when the module could not be loaded.
-  const std::vector<RegisteredParam>& KnownParams() const;
+  std::vector<RegisteredParam> KnownParams() const {
+    return effect_ ? effect_->Params() : std::vector<RegisteredParam>{};
+  }
   const std::string& ModulePath() const { return module_path_; }
 
  private:

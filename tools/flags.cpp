@@ -10,14 +10,12 @@
 
 namespace {
 
-std::string HelpText(const std::string& flag, const std::vector<RegisteredParam>& params) {
+std::string HelpText(const ParamIdentity& identity, const std::vector<RegisteredParam>& params) {
   for (const RegisteredParam& param : params) {
-    if (param.flag != flag) continue;
-    simhost::EffectSettings defaults = DefaultSettings(params);
-    const ParamIdentity* identity = kParamTable.FindDiskId(static_cast<int32_t>(param.disk_id));
-    const bool per_host =
-        identity != nullptr && identity->defaults.after_effects != identity->defaults.premiere_pro;
-    return param.name + ": " + AllowedText(param) + "; default " + SettingText(param, defaults) +
+    if (param.flag != identity.tool_name) continue;
+    const bool per_host = identity.defaults.after_effects != identity.defaults.premiere_pro;
+    return param.name + ": " + AllowedText(param) + "; default " +
+           SettingText(param, DefaultSettings(params)) +
            (per_host ? " in After Effects, the host's own with --host premiere" : "");
   }
   return "see `velmora info` for the range and default";
@@ -25,15 +23,16 @@ std::string HelpText(const std::string& flag, const std::vector<RegisteredParam>
 
 // What the help shows a flag's value as.
 std::string TypeName(const ParamIdentity& identity) {
-  switch (identity.kind) {
-    case PF_Param_COLOR:
-      return "R,G,B|#RRGGBB";
-    case PF_Param_POPUP:
-      return std::to_string(static_cast<int>(identity.valid_min)) + "-" +
-             std::to_string(static_cast<int>(identity.valid_max)) + "|WORD";
-    default:
-      return "NUMBER";
-  }
+  if (identity.kind == PF_Param_COLOR) return "R,G,B|#RRGGBB";
+  if (identity.kind != PF_Param_POPUP) return "NUMBER";
+  return std::to_string(static_cast<int>(identity.valid_min)) + "-" +
+         std::to_string(static_cast<int>(identity.valid_max)) + "|WORD";
+}
+
+// An unset shell variable gives an empty name; taken as "no preset" it would
+// write an ungraded image or save nothing without a word.
+void RefuseEmpty(const std::optional<std::string>& name, const char* flag) {
+  if (name && name->empty()) throw BadInput(std::string(flag) + " is empty; give a file name");
 }
 
 }  // namespace
@@ -45,13 +44,13 @@ void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& para
     if (identity.kind == PF_Param_CHECKBOX) {
       // One option for both spellings, so that the last one given wins.
       command->add_flag("--" + flag + ",!--no-" + flag)
-          ->description(HelpText(flag, params) + "; --no-" + flag + " turns it off")
+          ->description(HelpText(identity, params) + "; --no-" + flag + " turns it off")
           ->each([flags, flag](const std::string& value) { flags->given[flag] = value; });
     } else {
       command
           ->add_option_function<std::string>(
               "--" + flag, [flags, flag](const std::string& text) { flags->given[flag] = text; },
-              HelpText(flag, params))
+              HelpText(identity, params))
           ->type_name(TypeName(identity));
     }
   }
@@ -61,16 +60,6 @@ void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& para
       ->add_option("--save-preset", flags->save_preset, "Write the values used to this JSON file")
       ->type_name("FILE");
 }
-
-namespace {
-
-// An unset shell variable gives an empty name; taken as "no preset" it would
-// write an ungraded image or save nothing without a word.
-void RefuseEmpty(const std::optional<std::string>& name, const char* flag) {
-  if (name && name->empty()) throw BadInput(std::string(flag) + " is empty; give a file name");
-}
-
-}  // namespace
 
 simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
                                         const std::vector<RegisteredParam>& params,

@@ -19,7 +19,7 @@ struct SettingFlags {
   std::optional<std::string> save_preset;
 };
 
-// `params` (may be empty when the module could not be loaded) only enriches the help texts.
+// `params` (empty when the module could not be loaded) only enriches the help texts.
 void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& params,
                      SettingFlags* flags);
 

@@ -1,52 +1,15 @@
 #include "tools/frame_list.h"
 
 #include <OpenImageIO/filesystem.h>
+#include <OpenImageIO/strutil.h>
 
 #include <algorithm>
-#include <cctype>
+#include <regex>
 #include <set>
 
 #include "tools/tool_error.h"
 
 namespace {
-
-bool AllDigits(const std::string& text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](unsigned char c) { return std::isdigit(c) != 0; });
-}
-
-// "-3", "-5-2" or "1--3": a minus sign in front of a number rather than between two.
-bool NamesNegativeFrame(const std::string& part) {
-  for (std::size_t i = 0; i + 1 < part.size(); ++i) {
-    if (part[i] == '-' && (i == 0 || part[i - 1] == '-') &&
-        std::isdigit(static_cast<unsigned char>(part[i + 1])) != 0) {
-      return true;
-    }
-  }
-  return false;
-}
-
-int ParseFrameNumber(const std::string& text, const std::string& whole) {
-  if (text.empty() || text.size() > 9 || !AllDigits(text)) {
-    throw BadInput("--frames " + Shortened(whole) +
-                   ": expected frame numbers such as 1001-1240,1250");
-  }
-  return std::stoi(text);
-}
-
-// The printf conversions in a format, not counting the escaped "%%".
-int ConversionCount(const std::string& format) {
-  int count = 0;
-  for (std::size_t i = 0; i < format.size(); ++i) {
-    if (format[i] != '%') continue;
-    if (i + 1 < format.size() && format[i + 1] == '%') {
-      ++i;
-    } else {
-      ++count;
-    }
-  }
-  return count;
-}
 
 std::vector<FileJob> PlanSequence(const std::vector<std::string>& inputs, const std::string& output,
                                   const std::optional<std::string>& frames) {
@@ -83,28 +46,25 @@ std::vector<FileJob> PlanSequence(const std::vector<std::string>& inputs, const 
 
 std::vector<int> ParseFrameRanges(const std::string& text) {
   if (text.empty()) throw BadInput("--frames is empty; give frame numbers such as 1001-1240,1250");
+  const std::string flag = "--frames " + Shortened(text) + ": ";
+  // "-3", "-5-2" or "1--3": a minus sign in front of a number rather than between two.
+  if (std::regex_search(text, std::regex("(^|[,-])-[0-9]"))) {
+    throw BadInput(flag + "frame numbers cannot be negative");
+  }
+  static const std::regex range("([0-9]{1,9})(-([0-9]{1,9}))?");
   std::set<int> frames;
   long long count = 0;  // over every range, so that many ranges cannot pass the cap together
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    const std::size_t comma = std::min(text.find(',', start), text.size());
-    const std::string part = text.substr(start, comma - start);
-    if (NamesNegativeFrame(part)) {
-      throw BadInput("--frames " + Shortened(text) + ": frame numbers cannot be negative");
+  for (const std::string& part : OIIO::Strutil::splits(text, ",")) {
+    std::smatch match;
+    if (!std::regex_match(part, match, range)) {
+      throw BadInput(flag + "expected frame numbers such as 1001-1240,1250");
     }
-    const std::size_t dash = part.find('-');
-    const int first = ParseFrameNumber(part.substr(0, dash), text);
-    const int last =
-        dash == std::string::npos ? first : ParseFrameNumber(part.substr(dash + 1), text);
-    if (last < first)
-      throw BadInput("--frames " + Shortened(text) + ": range " + Shortened(part) +
-                     " runs backwards");
+    const int first = std::stoi(match[1]);
+    const int last = match[3].matched ? std::stoi(match[3]) : first;
+    if (last < first) throw BadInput(flag + "range " + Shortened(part) + " runs backwards");
     count += last - first + 1;
-    if (count > 1000000) {
-      throw BadInput("--frames " + Shortened(text) + ": more than a million frames");
-    }
+    if (count > 1000000) throw BadInput(flag + "more than a million frames");
     for (int frame = first; frame <= last; ++frame) frames.insert(frame);
-    start = comma + 1;
   }
   return {frames.begin(), frames.end()};
 }
@@ -116,7 +76,8 @@ std::optional<FramePattern> ParseFramePattern(const std::string& path) {
   }
   // OpenImageIO turns the first '#' or '@' run into a number and leaves the
   // others as they are, which would be written literally.
-  if (ConversionCount(pattern.format) != 1 ||
+  const std::string conversions = OIIO::Strutil::replace(pattern.format, "%%", "", true);
+  if (std::count(conversions.begin(), conversions.end(), '%') != 1 ||
       pattern.format.find_first_of("#@") != std::string::npos) {
     throw BadInput("pattern " + path +
                    ": a pattern holds one frame number (%04d, # or @); write a literal % as %%");
@@ -173,17 +134,11 @@ std::string DescribeJobs(const std::vector<const FileJob*>& jobs) {
   const bool frames = std::all_of(jobs.begin(), jobs.end(),
                                   [](const FileJob* job) { return job->frame.has_value(); });
   std::string text;
-  if (!frames) {
-    for (const FileJob* job : jobs) text += (text.empty() ? "" : ", ") + job->label;
-    return text;
-  }
-  for (std::size_t i = 0; i < jobs.size();) {
-    std::size_t end = i + 1;
-    while (end < jobs.size() && *jobs[end]->frame == *jobs[end - 1]->frame + 1) ++end;
-    text += (text.empty() ? "" : ", ") + std::to_string(*jobs[i]->frame);
+  for (std::size_t i = 0, end = 1; i < jobs.size(); i = end++) {
+    while (frames && end < jobs.size() && *jobs[end]->frame == *jobs[end - 1]->frame + 1) ++end;
+    text +=
+        (text.empty() ? "" : ", ") + (frames ? std::to_string(*jobs[i]->frame) : jobs[i]->label);
     if (end - i > 1) text += "-" + std::to_string(*jobs[end - 1]->frame);
-    i = end;
   }
-  const bool one = jobs.size() == 1;
-  return (one ? "frame " : "frames ") + text;
+  return frames ? (jobs.size() == 1 ? "frame " : "frames ") + text : text;
 }

@@ -28,17 +28,14 @@ struct FramePattern {
 // Empty when the path holds no frame number. Throws BadInput when it holds more than one.
 std::optional<FramePattern> ParseFramePattern(const std::string& path);
 
-// The pattern's path for each frame, in order.
 std::vector<std::string> ExpandFramePattern(const FramePattern& pattern,
                                             const std::vector<int>& frames);
 
-// Builds the jobs of one apply run from its positional paths and --frames
-// (absent when the flag was not given). Throws BadInput for an inconsistent
-// combination (a pattern without frames, frames without patterns, several
-// inputs whose output is not a folder, two jobs writing the same file).
+// The jobs of one apply run from its positional paths and --frames (absent when
+// not given). Throws BadInput for an inconsistent combination, or two jobs
+// writing the same file.
 std::vector<FileJob> PlanJobs(const std::vector<std::string>& paths,
                               const std::optional<std::string>& frames);
 
-// The jobs named for a message: "frames 1003-1005, 1010" for frames of a
-// sequence, otherwise their labels.
+// "frames 1003-1005, 1010" for frames of a sequence, otherwise the jobs' labels.
 std::string DescribeJobs(const std::vector<const FileJob*>& jobs);

@@ -1,7 +1,6 @@
 // velmora: applies the effect to image files through the simulated host.
 #include <cstdio>
-#include <cstring>
-#include <map>
+#include <optional>
 #include <string>
 
 #include "host/effect_identity.h"
@@ -11,70 +10,32 @@
 
 namespace {
 
-// The module has to be known before the flags are defined, so --module is
-// looked for ahead of the real parse (which checks it again).
-std::string ModuleFromArguments(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--module") == 0 && i + 1 < argc) return argv[i + 1];
-    if (std::strncmp(argv[i], "--module=", 9) == 0) return argv[i] + 9;
-  }
-  return DefaultModulePath();
-}
-
-// The version is the tool's own, compiled in; asking for it before any command
-// must work whatever state the module's file is in.
-bool AsksForVersionOnly(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) return true;
-    if (std::strcmp(argv[i], "--module") == 0) {
-      ++i;
-    } else if (argv[i][0] != '-') {
-      return false;
-    }
-  }
-  return false;
-}
-
 std::string CommandNames(const CLI::App& app, const char* last_joint = " and ") {
-  std::string names;
-  const auto commands = app.get_subcommands([](const CLI::App*) { return true; });
-  for (std::size_t i = 0; i < commands.size(); ++i) {
-    if (i > 0) names += i + 1 == commands.size() ? last_joint : ", ";
-    names += commands[i]->get_name();
-  }
-  return names;
+  std::string names = CLI::detail::join(
+      app.get_subcommands({}), [](const CLI::App* command) { return command->get_name(); }, ", ");
+  return names.replace(names.rfind(", "), 2, last_joint);
 }
 
-// Why no command ran: the first word that is neither a flag nor the module's
-// path was not a command, or there was none.
-std::string MissingCommand(const CLI::App& app, int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--module") == 0) {
-      ++i;
-    } else if (argv[i][0] != '-') {
-      return std::string("unknown command ") + argv[i] + "; the commands are " + CommandNames(app);
-    }
-  }
-  return "a command is needed: " + CommandNames(app, " or ");
+ToolError UnknownCommand(const CLI::App& app, const std::string& word) {
+  return BadInput("unknown command " + word + "; the commands are " + CommandNames(app));
 }
 
-// Every option that takes a value may be given once; a repeat is more likely a
-// slip than a wish for the last one. Switches may repeat, and the last wins.
-void RefuseRepeatedValues(const CLI::App& app) {
-  std::map<std::string, std::size_t> counts;
-  auto count = [&counts](const CLI::App& command) {
-    for (const CLI::Option* option : command.get_options()) {
-      if (option->nonpositional() && option->get_expected_max() > 0) {
-        counts[option->get_name()] += option->count();
-      }
+// CLI11's words, except where a user needs others: why no command ran (the first
+// word left over was not one, or there was none), and a value option repeated,
+// which CLI11 refuses since a repeat is more likely a slip than a wish.
+std::string ParseErrorText(const CLI::App& app, const CLI::ParseError& error) {
+  if (dynamic_cast<const CLI::RequiredError*>(&error) && app.get_subcommands().empty()) {
+    for (const std::string& word : app.remaining()) {
+      if (word[0] != '-') return UnknownCommand(app, word).what();
     }
-  };
-  count(app);
-  for (const CLI::App* command : app.get_subcommands()) count(*command);
-  for (const auto& [name, times] : counts) {
-    if (times > 1)
-      throw BadInput(name + " given " + std::to_string(times) + " times; give it once");
+    return "a command is needed: " + CommandNames(app, " or ");
   }
+  const std::string text = error.what();
+  const std::string repeated = ": At Most 1 required but received ";
+  const std::size_t at = text.find(repeated);
+  if (at == std::string::npos) return text + " (see velmora --help)";
+  return text.substr(0, at) + " given " + text.substr(at + repeated.size()) +
+         " times; give it once";
 }
 
 // Help that names a switch's two spellings without CLI11's note of the value
@@ -95,63 +56,26 @@ void AddHelpCommand(CLI::App& app) {
   auto topic = std::make_shared<std::string>();
   command->add_option("command", *topic, "The command to explain");
   command->callback([&app, topic] {
-    if (topic->empty()) {
-      // The application's own help; app.help() would show this command's.
-      std::printf(
-          "%s",
-          app.get_formatter()->make_help(&app, app.get_name(), CLI::AppFormatMode::Normal).c_str());
-      return;
+    const CLI::App* shown = &app;  // not app.help(), which would show this command's
+    for (const CLI::App* other : app.get_subcommands({})) {
+      if (other->get_name() == *topic) shown = other;
     }
-    for (const CLI::App* other : app.get_subcommands([](const CLI::App*) { return true; })) {
-      if (other->get_name() == *topic) {
-        std::printf("%s", other->help(app.get_name()).c_str());
-        return;
-      }
-    }
-    throw BadInput("unknown command " + *topic + "; the commands are " + CommandNames(app));
+    if (shown == &app && !topic->empty()) throw UnknownCommand(app, *topic);
+    const std::string usage = shown == &app ? app.get_name() : app.get_name() + " " + *topic;
+    std::printf("%s",
+                app.get_formatter()->make_help(shown, usage, CLI::AppFormatMode::Normal).c_str());
   });
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  KeepLibraryMessagesOut();
-  InstallTemporaryFileCleanup();
-  ToolContext context(ModuleFromArguments(argc, argv), !AsksForVersionOnly(argc, argv));
-
-  CLI::App app(
-      "Velmora: the tone-contrast effect, applied to image files through a simulated "
-      "After Effects / Premiere Pro host.",
-      "velmora");
-  app.formatter(std::make_shared<HelpFormatter>());
-  // Repeats are refused with a message of our own once parsing is complete.
-  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  app.require_subcommand(1);
-  app.fallthrough();
-  app.set_version_flag("--version", "velmora " + VersionText(kEffectVersion));
-  std::string module_path = context.ModulePath();
-  const std::string module_help = "Effect module file to load (default: the native build)";
-  app.add_option("--module", module_path, module_help)->type_name("PATH");
-  AddApplyCommand(app, context);
-  AddDemoCommand(app, context);
-  AddCurveCommand(app, context);
-  AddInfoCommand(app, context);
-  for (CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; })) {
-    command->add_option("--module", module_path, module_help)->type_name("PATH");
-  }
-  AddHelpCommand(app);
-  app.parse_complete_callback([&app] { RefuseRepeatedValues(app); });
-
+// Parses and runs the command. The exit code, unless parsing found nothing to stop at.
+std::optional<int> Parse(CLI::App& app, int argc, char** argv) {
   try {
     app.parse(argc, argv);
+    return std::nullopt;
   } catch (const CLI::Success& done) {
     return app.exit(done);
-  } catch (const CLI::RequiredError& error) {
-    PrintError(app.get_subcommands().empty() ? MissingCommand(app, argc, argv)
-                                             : std::string(error.what()) + " (see velmora --help)");
-    return kExitBadInput;
   } catch (const CLI::ParseError& error) {
-    PrintError(std::string(error.what()) + " (see velmora --help)");
+    PrintError(ParseErrorText(app, error));
     return kExitBadInput;
   } catch (const ToolError& error) {
     PrintError(error.what());
@@ -160,5 +84,45 @@ int main(int argc, char** argv) {
     PrintError(error.what());
     return kExitFailed;
   }
-  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  KeepLibraryMessagesOut();
+  InstallTemporaryFileCleanup();
+  const std::string version = "velmora " + VersionText(kEffectVersion);
+  // The module is loaded before the flags are defined, so that their help shows its
+  // ranges and defaults; the version, the tool's own, is answered before that,
+  // whatever state the module's file is in.
+  std::string module_path = DefaultModulePath();
+  CLI::App first;
+  first.allow_extras();
+  first.set_help_flag();
+  first.set_version_flag("--version", version);
+  first.add_option("--module", module_path);
+  // --module is checked here, not in the real parse, where each command has one of its own.
+  if (const std::optional<int> exit_code = Parse(first, argc, argv)) return *exit_code;
+  const ToolContext context(module_path);
+
+  CLI::App app(
+      "Velmora: the tone-contrast effect, applied to image files through a simulated "
+      "After Effects / Premiere Pro host.",
+      "velmora");
+  app.formatter(std::make_shared<HelpFormatter>());
+  app.require_subcommand(1);
+  app.fallthrough();
+  app.set_version_flag("--version", version);
+  const std::string module_help = "Effect module file to load (default: the native build)";
+  app.add_option("--module", module_path, module_help)->type_name("PATH");
+  AddApplyCommand(app, context);
+  AddDemoCommand(app, context);
+  AddCurveCommand(app, context);
+  AddInfoCommand(app, context);
+  for (CLI::App* command : app.get_subcommands({})) {
+    command->add_option("--module", module_path, module_help)->type_name("PATH");
+  }
+  AddHelpCommand(app);
+
+  return Parse(app, argc, argv).value_or(0);
 }

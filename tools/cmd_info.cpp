@@ -108,6 +108,22 @@ std::string PixelFormatText(PrPixelFormat format) {
   return std::string(known->second) + " (" + Hex(format) + ")";
 }
 
+const char* KindName(ParamKind kind) {
+  switch (kind) {
+    case ParamKind::Popup:
+      return "popup";
+    case ParamKind::FloatSlider:
+      return "float slider";
+    case ParamKind::FixedSlider:
+      return "fixed slider";
+    case ParamKind::Colour:
+      return "colour";
+    case ParamKind::Checkbox:
+      break;
+  }
+  return "checkbox";
+}
+
 void PrintNativeModule(const Effect& effect) {
   auto host = effect.MakeHost(simhost::HostMode::AfterEffects, 1);
   host->ResetOutData();
@@ -129,16 +145,13 @@ void PrintNativeModule(const Effect& effect) {
   }
   Strutil::printf("Premiere Pro pixel formats:%s\n\n", formats);
 
-  static const std::array<const char*, 5> kKindNames = {"popup", "float slider", "fixed slider",
-                                                        "colour", "checkbox"};
   const char* const row = "  %-5s %-22s %-20s %-3s %-13s %-36s %s\n";
   const simhost::EffectSettings defaults = DefaultSettings(effect.Params());
   Strutil::printf("Parameters, as the module registers them:\n");
   Strutil::printf(row, "index", "name", "flag", "id", "kind", "range", "default");
   for (const RegisteredParam& param : effect.Params()) {
     Strutil::printf(row, std::to_string(param.index), param.name, "--" + param.flag,
-                    std::to_string(param.disk_id),
-                    kKindNames.at(static_cast<std::size_t>(param.kind)), AllowedText(param),
+                    std::to_string(param.disk_id), KindName(param.kind), AllowedText(param),
                     SettingText(param, defaults));
   }
   // The defaults above are a new After Effects instance's; Premiere Pro's can differ.

@@ -1,12 +1,7 @@
-// Image files through the image-effect bundle: the bundle's binary loaded by
-// the simulated image-effect host, described, instantiated and driven as a
-// host drives it (is-identity, then a render of tiles on several threads).
-//
-// The interface takes every depth of the files as it is: 8-bit, 16-bit with
-// white at 65535 (no rescaling, unlike After Effects' 32768) and float; RGBA
-// for files with alpha, RGB for those without. The file's top row is the
-// image's top row (rows bottom-up in the interface's coordinates, so the
-// buffer's row bytes are negative, as a top-down host's are).
+// Image files through the image-effect bundle, driven as a host drives it:
+// is-identity, then a render in tiles on several threads. Every depth goes in
+// as the file holds it (16-bit white stays 65535), RGBA for files with alpha,
+// RGB for those without; the file's top row is the image's top row.
 #pragma once
 
 #include <mutex>
@@ -21,10 +16,6 @@
 // The bundle of this build, unless --bundle names another.
 std::string DefaultBundlePath();
 
-// The path a file of `depth` takes through the bundle.
-RenderPath OfxRenderPath(SampleDepth depth);
-const char* OfxPathName(const RenderPath& path);
-
 // "1000 (kOfxStatErrImageFormat)".
 std::string OfxStatusText(OfxStatus status);
 
@@ -37,13 +28,9 @@ class OfxBundle {
   // tiles at once.
   OfxBundle(const std::string& path, int threads);
 
-  // Renders the colour channels and alpha of every subimage and level of
-  // `file` that has colour, at the depth of `path`; every other channel is
-  // left as it was. Returns the first status other than kOfxStatOK (the
-  // image it failed on is unchanged); throws Failure when the bundle's
-  // parameters are not the settings' table's. Safe to call from several
-  // threads: the one instance renders one file at a time, each in tiles on
-  // several threads.
+  // As RenderImageFile, through the one instance, one file at a time (safe
+  // from several threads); returns the first status other than kOfxStatOK.
+  // Throws Failure when the bundle's parameters are not the settings' table's.
   OfxStatus RenderFile(const simhost::EffectSettings& settings, const RenderPath& path,
                        ImageFile* file);
 

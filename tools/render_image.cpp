@@ -1,14 +1,120 @@
 #include "tools/render_image.h"
 
 #include <algorithm>
+#include <cstring>
+#include <filesystem>
 #include <future>
+#include <system_error>
 #include <vector>
 
+#include "ofx_sdk/ofx_constants.h"
+#include "simofx/effect_values.h"
+#include "simofx/host_image.h"
+#include "tools/module_file.h"
 #include "tools/tool_error.h"
 
 namespace {
 
 using simhost::HostPixelFormat;
+
+#ifdef _WIN32
+constexpr const char* kArchitecture = "Win64";
+#else
+constexpr const char* kArchitecture = "Linux-x86-64";
+#endif
+
+// A bundle folder "Name.ofx.bundle" holds its binary as
+// Contents/<architecture>/Name.ofx; any other path is taken as the binary.
+std::string BinaryOf(const std::string& path) {
+  std::filesystem::path bundle(path);
+  if (!std::filesystem::is_directory(bundle)) return path;
+  if (!bundle.has_filename()) bundle = bundle.parent_path();  // a trailing slash
+  const auto name = bundle.extension() == ".bundle" ? bundle.stem() : bundle.filename();
+  return (bundle / "Contents" / kArchitecture / name).string();
+}
+
+// Where a host image holds the colour and alpha of file rows: column 0 of the
+// first of them, the steps to the next pixel and to the next file row, and
+// the sample index in a pixel of red, green, blue and alpha (-1: none).
+struct HostPixels {
+  unsigned char* first_row;
+  OIIO::stride_t pixel_bytes;
+  OIIO::stride_t row_bytes;
+  int channel[4];
+};
+
+// The path was chosen from the file's header before the run: an image read
+// since with samples of another depth is refused.
+SampleDepth CheckSamplesFor(const RenderPath& path, const Image& image) {
+  const SampleDepth depth =
+      path.format == HostPixelFormat::ARGB8 || path.format == HostPixelFormat::BGRA8
+          ? SampleDepth::Bits8
+          : (path.format == HostPixelFormat::ARGB16 ? SampleDepth::Bits16 : SampleDepth::Float);
+  const OIIO::TypeDesc held = image.pixels.spec().format;
+  if (held != SampleType(depth)) {
+    throw BadInput("the image changed while velmora ran: its samples are now " +
+                   std::string(held.c_str()) + ", not for the " + PathName(path) + " path");
+  }
+  return depth;
+}
+
+// File rows [first, last) of the image's colour and alpha to the host's pixels
+// or back; every other channel is left alone. A host's alpha that the file
+// lacks is made opaque in the file's scale.
+void ExchangeSamples(Image* image, int first, int last, const HostPixels& host, bool to_host) {
+  const ColourChannels colour = FindColourChannels(image->header);
+  const int file[4] = {colour.red, colour.green, colour.blue, colour.alpha};
+  const OIIO::ImageSpec& spec = image->pixels.spec();
+  // Blue, green, red, then alpha: a grey file's one channel takes red last,
+  // the same value for a grey pixel.
+  for (int k : {2, 1, 0, 3}) {
+    if (host.channel[k] < 0 || (file[k] < 0 && !to_host)) continue;
+    unsigned char* samples = host.first_row + host.channel[k] * spec.format.size();
+    if (file[k] < 0) {
+      const float opaque = 1.0f;
+      OIIO::convert_image(1, spec.width, last - first, 1, &opaque, OIIO::TypeFloat, 0, 0, 0,
+                          samples, spec.format, host.pixel_bytes, host.row_bytes, 0);
+      continue;
+    }
+    const OIIO::ROI rows(spec.x, spec.x + spec.width, spec.y + first, spec.y + last, spec.z,
+                         spec.z + 1, file[k], file[k] + 1);
+    if (!(to_host ? image->pixels.get_pixels(rows, spec.format, samples, host.pixel_bytes,
+                                             host.row_bytes)
+                  : image->pixels.set_pixels(rows, spec.format, samples, host.pixel_bytes,
+                                             host.row_bytes))) {
+      throw Failure("cannot hand the samples over: " + image->pixels.geterror());
+    }
+  }
+}
+
+// Rows [0, rows) as `bands` bands at once, each `render(band, first, last)`;
+// the first non-zero answer in band order, once every band is done.
+int RenderInBands(int bands, int rows, const std::function<int(int, int, int)>& render) {
+  std::vector<std::future<int>> answers;
+  for (int64_t band = 0; band < bands; ++band) {
+    answers.push_back(std::async(std::launch::async, render, static_cast<int>(band),
+                                 static_cast<int>(rows * band / bands),
+                                 static_cast<int>(rows * (band + 1) / bands)));
+  }
+  int first = 0;
+  for (std::future<int>& answer : answers) {
+    const int value = answer.get();  // rethrows what the band threw
+    if (first == 0) first = value;
+  }
+  return first;
+}
+
+// `render` on every subimage and level of `file` that has colour channels, in
+// turn until one answers other than 0; that answer, or 0.
+int RenderPictures(ImageFile* file, const std::function<int(Image*)>& render) {
+  for (std::vector<Image>& levels : file->subimages) {
+    for (Image& image : levels) {
+      if (FindColourChannels(image.header).red < 0) continue;  // data, not a picture
+      if (const int answer = render(&image)) return answer;
+    }
+  }
+  return 0;
+}
 
 // Every sample of a 16-bit band between file and host scale.
 void Rescale(simhost::HostImage& band, uint16_t (*scale)(uint16_t)) {
@@ -54,19 +160,6 @@ const char* PathName(const RenderPath& path) {
   return (path.openfx ? kOpenFx : kModule)[static_cast<int>(path.format)];
 }
 
-SampleDepth CheckSamplesFor(const RenderPath& path, const Image& image) {
-  const SampleDepth depth =
-      path.format == HostPixelFormat::ARGB8 || path.format == HostPixelFormat::BGRA8
-          ? SampleDepth::Bits8
-          : (path.format == HostPixelFormat::ARGB16 ? SampleDepth::Bits16 : SampleDepth::Float);
-  const OIIO::TypeDesc held = image.pixels.spec().format;
-  if (held != SampleType(depth)) {
-    throw BadInput("the image changed while velmora ran: its samples are now " +
-                   std::string(held.c_str()) + ", not for the " + PathName(path) + " path");
-  }
-  return depth;
-}
-
 uint16_t FileToHost16(uint16_t file_value) {
   return static_cast<uint16_t>((uint32_t{file_value} * 32768u + 32767u) / 65535u);
 }
@@ -74,41 +167,6 @@ uint16_t FileToHost16(uint16_t file_value) {
 uint16_t HostToFile16(uint16_t host_value) {
   const uint32_t clamped = std::min<uint32_t>(host_value, 32768u);
   return static_cast<uint16_t>((clamped * 65535u + 16384u) / 32768u);
-}
-
-void ExchangeSamples(Image* image, int first, int last, const HostPixels& host, bool to_host) {
-  const ColourChannels colour = FindColourChannels(image->header);
-  const int file[4] = {colour.red, colour.green, colour.blue, colour.alpha};
-  const OIIO::ImageSpec& spec = image->pixels.spec();
-  // Blue, green, red, then alpha: a grey file's one channel takes red last,
-  // the same value for a grey pixel.
-  for (int k : {2, 1, 0, 3}) {
-    if (file[k] < 0 || host.channel[k] < 0) continue;
-    const OIIO::ROI rows(spec.x, spec.x + spec.width, spec.y + first, spec.y + last, spec.z,
-                         spec.z + 1, file[k], file[k] + 1);
-    unsigned char* samples = host.first_row + host.channel[k] * spec.format.size();
-    if (!(to_host ? image->pixels.get_pixels(rows, spec.format, samples, host.pixel_bytes,
-                                             host.row_bytes)
-                  : image->pixels.set_pixels(rows, spec.format, samples, host.pixel_bytes,
-                                             host.row_bytes))) {
-      throw Failure("cannot hand the samples over: " + image->pixels.geterror());
-    }
-  }
-}
-
-int RenderInBands(int bands, int rows, const std::function<int(int, int, int)>& render) {
-  std::vector<std::future<int>> answers;
-  for (int64_t band = 0; band < bands; ++band) {
-    answers.push_back(std::async(std::launch::async, render, static_cast<int>(band),
-                                 static_cast<int>(rows * band / bands),
-                                 static_cast<int>(rows * (band + 1) / bands)));
-  }
-  int first = 0;
-  for (std::future<int>& answer : answers) {
-    const int value = answer.get();  // rethrows what the band threw, once all are done
-    if (first == 0) first = value;
-  }
-  return first;
 }
 
 // Premiere Pro's float frames are walked by the effect on the calling thread,
@@ -126,36 +184,29 @@ PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& 
                         : 1;
   std::vector<std::unique_ptr<simhost::SimulatedHost>> hosts;
   for (int band = 1; band < count; ++band) hosts.push_back(more_hosts());
-  // Each band's first row and output, handed back once every band succeeded.
-  std::vector<std::pair<int, std::unique_ptr<simhost::HostImage>>> bands(
-      static_cast<std::size_t>(count));
+  // Each band's output, handed back once every band succeeded.
+  std::vector<std::unique_ptr<simhost::HostImage>> outputs(static_cast<std::size_t>(count));
   const PF_Err error = RenderInBands(count, height, [&](int band, int first, int last) {
     simhost::HostImage source(path.format, width, last - first);
-    auto output = std::make_unique<simhost::HostImage>(path.format, width, last - first);
-    // Alpha opaque in the file's scale (the 16-bit rescale makes it the host's)
-    // where the file has none.
-    const HostPixels pixels = PixelsOf(source);
-    const float one = 1.0f;
-    OIIO::convert_image(1, width, last - first, 1, &one, OIIO::TypeFloat, 0, 0, 0,
-                        pixels.first_row + pixels.channel[3] * SampleType(depth).size(),
-                        SampleType(depth), pixels.pixel_bytes, pixels.row_bytes, 0);
-    ExchangeSamples(image, first, last, pixels, true);
+    outputs[band] = std::make_unique<simhost::HostImage>(path.format, width, last - first);
+    ExchangeSamples(image, first, last, PixelsOf(source), true);
     if (depth == SampleDepth::Bits16) Rescale(source, FileToHost16);
     simhost::SimulatedHost& band_host = band == 0 ? host : *hosts[band - 1];
-    bands[band] = {first, std::move(output)};
     // After Effects hands float frames to the smart render only.
     if (path.format != HostPixelFormat::ARGBFloat) {
-      return band_host.Render(settings, source, *bands[band].second);
+      return band_host.Render(settings, source, *outputs[band]);
     }
     simhost::SmartFrame frame;
     frame.input.image = &source;
-    frame.output.image = bands[band].second.get();
+    frame.output.image = outputs[band].get();
     return band_host.SmartRender(settings, frame);
   });
   if (error != 0) return error;
-  for (auto& [first, output] : bands) {
+  int first = 0;
+  for (const auto& output : outputs) {
     if (depth == SampleDepth::Bits16) Rescale(*output, HostToFile16);
     ExchangeSamples(image, first, first + output->Height(), PixelsOf(*output), false);
+    first += output->Height();
   }
   return 0;
 }
@@ -166,12 +217,80 @@ PF_Err RenderImageFile(simhost::SimulatedHost& host, const simhost::EffectSettin
       file, [&](Image* image) { return RenderImage(host, settings, path, image, more_hosts); });
 }
 
-int RenderPictures(ImageFile* file, const std::function<int(Image*)>& render) {
-  for (std::vector<Image>& levels : file->subimages) {
-    for (Image& image : levels) {
-      if (FindColourChannels(image.header).red < 0) continue;  // data, not a picture
-      if (const int answer = render(&image)) return answer;
-    }
+std::string DefaultBundlePath() {
+  return VELMORA_DEFAULT_OFX_BUNDLE;
+}
+
+std::string OfxStatusText(OfxStatus status) {
+  const char* name = nullptr;  // the first of the interface's statuses of that value
+#define OFX_STRING(constant, value)
+#define OFX_INT(constant, value) \
+  if (!name && status == (value) && std::strncmp(#constant, "kOfxStat", 8) == 0) name = #constant;
+#include "ofx_sdk/ofx_constants.inc"
+#undef OFX_STRING
+#undef OFX_INT
+  return std::to_string(status) + " (" + (name ? name : "not a status of the interface") + ")";
+}
+
+OfxBundle::OfxBundle(const std::string& path, int threads) : threads_(std::max(1, threads)) {
+  const std::string binary = BinaryOf(path);
+  std::error_code error;
+  if (!std::filesystem::exists(binary, error)) {
+    throw BadInput("no image-effect plug-in at " + binary);
   }
-  return 0;
+  ModuleFile(binary).CheckLibraryWhole();
+  if (!host_.Load(binary)) {
+    throw BadInput("cannot load " + binary + " as an image-effect plug-in");
+  }
+  OfxStatus status = host_.Describe();
+  if (status == kOfxStatOK) status = host_.CreateInstance();
+  if (status != kOfxStatOK) {
+    throw Failure("the bundle " + binary + " answered " + OfxStatusText(status) +
+                  " when described or instantiated");
+  }
+}
+
+OfxStatus OfxBundle::RenderFile(const simhost::EffectSettings& settings, const RenderPath& path,
+                                ImageFile* file) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!simofx::ApplySettings(settings, &host_)) {
+    throw Failure("the bundle's parameters are not the " + std::to_string(settings.Table().size()) +
+                  " the tool knows");
+  }
+  return RenderPictures(file, [&](Image* image) { return RenderImage(path, image); });
+}
+
+OfxStatus OfxBundle::RenderImage(const RenderPath& path, Image* image) {
+  const int32_t width = image->header.width;
+  const int32_t height = image->header.height;
+  if (width <= 0 || height <= 0) return kOfxStatOK;  // no pixels
+  // As a host does: no render where the effect says it changes nothing.
+  std::string clip;
+  if (host_.IsIdentity(0.0, {0, 0, width, height}, &clip) == kOfxStatOK &&
+      clip == kOfxImageEffectSimpleSourceClipName) {
+    return kOfxStatOK;
+  }
+  static const char* const kDepths[] = {kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat};
+  const char* depth = kDepths[static_cast<int>(CheckSamplesFor(path, *image))];
+  const int32_t channels = FindColourChannels(image->header).alpha >= 0 ? 4 : 3;
+  simofx::HostImage source({0, 0, width, height}, channels, depth, 0, true);
+  simofx::HostImage output({0, 0, width, height}, channels, depth, 0, true);
+  // Memory holds the top row first, so the file's rows run forward through it.
+  const auto pixels = [&](simofx::HostImage& held) {
+    return HostPixels{held.Pixel(0, height - 1),
+                      held.PixelBytes(),
+                      -held.Record().row_bytes,
+                      {0, 1, 2, channels == 4 ? 3 : -1}};
+  };
+  ExchangeSamples(image, 0, height, pixels(source), true);
+  host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, source.Record());
+  host_.SetClipImage(kOfxImageEffectOutputClipName, output.Record());
+  const OfxStatus status =
+      RenderInBands(std::min(threads_, height), height, [&](int, int first, int last) {
+        return host_.Render(0.0, {0, first, width, last});
+      });
+  host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, {});
+  host_.SetClipImage(kOfxImageEffectOutputClipName, {});
+  if (status == kOfxStatOK) ExchangeSamples(image, 0, height, pixels(output), false);
+  return status;
 }

@@ -19,7 +19,6 @@
 #include "tools/output_paths.h"
 #include "tools/progress.h"
 #include "tools/render_image.h"
-#include "tools/render_ofx.h"
 
 namespace {
 

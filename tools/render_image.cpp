@@ -1,187 +1,170 @@
 #include "tools/render_image.h"
 
-#include <OpenImageIO/parallel.h>
-
 #include <algorithm>
-#include <exception>
-#include <functional>
-#include <memory>
+#include <cstring>
+#include <filesystem>
+#include <future>
+#include <system_error>
+#include <vector>
 
-#include "tools/render_ofx.h"
+#include "ofx_sdk/ofx_constants.h"
+#include "simofx/effect_values.h"
+#include "simofx/host_image.h"
 #include "tools/tool_error.h"
 
 namespace {
 
-struct PixelBGRA8 {
-  uint8_t blue;
-  uint8_t green;
-  uint8_t red;
-  uint8_t alpha;
-};
+using simhost::HostPixelFormat;
 
-struct PixelBGRAFloat {
-  float blue;
-  float green;
-  float red;
-  float alpha;
-};
+#ifdef _WIN32
+constexpr const char* kArchitecture = "Win64";
+#else
+constexpr const char* kArchitecture = "Linux-x86-64";
+#endif
 
-// Rows [first, last) of an image between the file's interleaved layout and
-// host images of those rows, for one pixel type. `in` and `out` convert a
-// channel value between file and host scale.
-template <typename HostPixel, typename Sample>
-struct Band {
-  A_long first;
-  A_long last;
-  simhost::HostImage source;
-  simhost::HostImage destination;
-
-  Band(simhost::HostPixelFormat format, A_long width, A_long first_row, A_long last_row)
-      : first(first_row),
-        last(last_row),
-        source(format, width, last_row - first_row),
-        destination(format, width, last_row - first_row) {}
-
-  template <typename In>
-  void Fill(const Sample* samples, const OIIO::ImageSpec& header, Sample opaque, In in) {
-    const ColourChannels channels = FindColourChannels(header);
-    for (A_long y = first; y < last; ++y) {
-      for (A_long x = 0; x < header.width; ++x) {
-        const Sample* pixel = &samples[PixelIndex(header, x, y)];
-        HostPixel& host = source.At<HostPixel>(x, y - first);
-        host.red = in(pixel[channels.red]);
-        host.green = in(pixel[channels.green]);
-        host.blue = in(pixel[channels.blue]);
-        host.alpha = channels.alpha >= 0 ? in(pixel[channels.alpha]) : opaque;
-      }
-    }
-  }
-
-  template <typename Out>
-  void Return(Sample* samples, const OIIO::ImageSpec& header, Out out) const {
-    const ColourChannels channels = FindColourChannels(header);
-    for (A_long y = first; y < last; ++y) {
-      for (A_long x = 0; x < header.width; ++x) {
-        Sample* pixel = &samples[PixelIndex(header, x, y)];
-        const HostPixel& host = destination.At<HostPixel>(x, y - first);
-        // A grey file keeps one channel; the effect keeps grey pixels grey.
-        pixel[channels.blue] = out(host.blue);
-        pixel[channels.green] = out(host.green);
-        pixel[channels.red] = out(host.red);
-        if (channels.alpha >= 0) pixel[channels.alpha] = out(host.alpha);
-      }
-    }
-  }
-
-  static std::size_t PixelIndex(const OIIO::ImageSpec& header, A_long x, A_long y) {
-    return (static_cast<std::size_t>(y) * header.width + x) * header.nchannels;
-  }
-};
-
-// After Effects hands float frames to the smart render only.
-PF_Err RenderBand(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
-                  simhost::HostPixelFormat format, simhost::HostImage* source,
-                  simhost::HostImage* destination) {
-  if (format != simhost::HostPixelFormat::ARGBFloat) {
-    return host.Render(settings, *source, *destination);
-  }
-  simhost::SmartFrame frame;
-  frame.input.image = source;
-  frame.output.image = destination;
-  return host.SmartRender(settings, frame);
+// A bundle folder "Name.ofx.bundle" holds its binary as
+// Contents/<architecture>/Name.ofx; any other path is taken as the binary.
+std::string BinaryOf(const std::string& path) {
+  std::filesystem::path bundle(path);
+  if (!std::filesystem::is_directory(bundle)) return path;
+  if (!bundle.has_filename()) bundle = bundle.parent_path();  // a trailing slash
+  const auto name = bundle.extension() == ".bundle" ? bundle.stem() : bundle.filename();
+  return (bundle / "Contents" / kArchitecture / name).string();
 }
 
-// The image through `host`; or, given `more_hosts` and a host of several
-// threads, in as many bands of rows at once, the first on `host` and each other
-// on a host of its own (a host serves one thread at a time; the module may be
-// entered from several). Premiere Pro's float frames are walked by the effect
-// on the calling thread, so this is how one float image uses every core. A
-// pixel's result depends on that pixel alone, so the bands give what one
-// render gives. The samples change only once every band has succeeded.
-template <typename HostPixel, typename Sample, typename In, typename Out>
-PF_Err RenderThrough(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
-                     simhost::HostPixelFormat format, Sample opaque, In in, Out out,
-                     Sample* samples, const OIIO::ImageSpec& header,
-                     const HostMaker& more_hosts = {}) {
-  const A_long height = header.height;
-  const A_long count =
-      more_hosts ? std::max<A_long>(1, std::min<A_long>(host.ThreadCount(), height)) : 1;
-  std::vector<Band<HostPixel, Sample>> bands;
-  for (A_long band = 0; band < count; ++band) {
-    bands.emplace_back(format, header.width, static_cast<A_long>(int64_t{height} * band / count),
-                       static_cast<A_long>(int64_t{height} * (band + 1) / count));
+// Where a host image holds the colour and alpha of file rows: column 0 of the
+// first of them, the steps to the next pixel and to the next file row, and
+// the sample index in a pixel of red, green, blue and alpha (-1: none).
+struct HostPixels {
+  unsigned char* first_row;
+  OIIO::stride_t pixel_bytes;
+  OIIO::stride_t row_bytes;
+  int channel[4];
+};
+
+// The path was chosen from the file's header before the run: an image read
+// since with samples of another depth is refused.
+SampleDepth CheckSamplesFor(const RenderPath& path, const Image& image) {
+  const SampleDepth depth =
+      path.format == HostPixelFormat::ARGB8 || path.format == HostPixelFormat::BGRA8
+          ? SampleDepth::Bits8
+          : (path.format == HostPixelFormat::ARGB16 ? SampleDepth::Bits16 : SampleDepth::Float);
+  const OIIO::TypeDesc held = image.pixels.spec().format;
+  if (held != SampleType(depth)) {
+    throw BadInput("the image changed while velmora ran: its samples are now " +
+                   std::string(held.c_str()) + ", not for the " + PathName(path) + " path");
   }
-  std::vector<std::unique_ptr<simhost::SimulatedHost>> hosts;
-  for (A_long band = 1; band < count; ++band) hosts.push_back(more_hosts());
-  std::vector<PF_Err> errors(bands.size(), 0);
-  std::vector<std::exception_ptr> exceptions(bands.size());
-  auto render = [&](std::size_t band, simhost::SimulatedHost* band_host) {
-    try {
-      bands[band].Fill(samples, header, opaque, in);
-      errors[band] =
-          RenderBand(*band_host, settings, format, &bands[band].source, &bands[band].destination);
-    } catch (...) {
-      exceptions[band] = std::current_exception();
+  return depth;
+}
+
+// File rows [first, last) of the image's colour and alpha to the host's pixels
+// or back; every other channel is left alone. A host's alpha that the file
+// lacks is made opaque in the file's scale.
+void ExchangeSamples(Image* image, int first, int last, const HostPixels& host, bool to_host) {
+  const ColourChannels colour = FindColourChannels(image->header);
+  const int file[4] = {colour.red, colour.green, colour.blue, colour.alpha};
+  const OIIO::ImageSpec& spec = image->pixels.spec();
+  // Blue, green, red, then alpha: a grey file's one channel takes red last,
+  // the same value for a grey pixel.
+  for (int k : {2, 1, 0, 3}) {
+    if (host.channel[k] < 0 || (file[k] < 0 && !to_host)) continue;
+    unsigned char* samples = host.first_row + host.channel[k] * spec.format.size();
+    if (file[k] < 0) {
+      const float opaque = 1.0f;
+      OIIO::convert_image(1, spec.width, last - first, 1, &opaque, OIIO::TypeFloat, 0, 0, 0,
+                          samples, spec.format, host.pixel_bytes, host.row_bytes, 0);
+      continue;
     }
-  };
-  OIIO::parallel_for(0, count, [&](int64_t band) {
-    render(static_cast<std::size_t>(band), band == 0 ? &host : hosts[band - 1].get());
-  });
-  for (const std::exception_ptr& exception : exceptions) {
-    if (exception) std::rethrow_exception(exception);
+    const OIIO::ROI rows(spec.x, spec.x + spec.width, spec.y + first, spec.y + last, spec.z,
+                         spec.z + 1, file[k], file[k] + 1);
+    if (!(to_host ? image->pixels.get_pixels(rows, spec.format, samples, host.pixel_bytes,
+                                             host.row_bytes)
+                  : image->pixels.set_pixels(rows, spec.format, samples, host.pixel_bytes,
+                                             host.row_bytes))) {
+      throw Failure("cannot hand the samples over: " + image->pixels.geterror());
+    }
   }
-  for (PF_Err error : errors) {
-    if (error != 0) return error;
+}
+
+// Rows [0, rows) as `bands` bands at once, each `render(band, first, last)`;
+// the first non-zero answer in band order, once every band is done.
+int RenderInBands(int bands, int rows, const std::function<int(int, int, int)>& render) {
+  std::vector<std::future<int>> answers;
+  for (int64_t band = 0; band < bands; ++band) {
+    const auto start = [&](std::launch policy) {
+      return std::async(policy, render, static_cast<int>(band),
+                        static_cast<int>(rows * band / bands),
+                        static_cast<int>(rows * (band + 1) / bands));
+    };
+    try {
+      answers.push_back(start(std::launch::async));
+    } catch (const std::system_error&) {
+      // No thread to be had (a process limit): the band runs on this one when its answer is read.
+      answers.push_back(start(std::launch::deferred));
+    }
   }
-  for (const auto& band : bands) band.Return(samples, header, out);
+  int first = 0;
+  for (std::future<int>& answer : answers) {
+    const int value = answer.get();  // rethrows what the band threw
+    if (first == 0) first = value;
+  }
+  return first;
+}
+
+// `render` on every subimage and level of `file` that has colour channels, in
+// turn until one answers other than 0; that answer, or 0.
+int RenderPictures(ImageFile* file, const std::function<int(Image*)>& render) {
+  for (std::vector<Image>& levels : file->subimages) {
+    for (Image& image : levels) {
+      if (FindColourChannels(image.header).red < 0) continue;  // data, not a picture
+      if (const int answer = render(&image)) return answer;
+    }
+  }
   return 0;
 }
 
-template <typename Sample>
-Sample Unchanged(Sample value) {
-  return value;
+// Every sample of a 16-bit band between file and host scale.
+void Rescale(simhost::HostImage& band, uint16_t (*scale)(uint16_t)) {
+  for (A_long y = 0; y < band.Height(); ++y) {
+    auto* row = reinterpret_cast<uint16_t*>(band.Row(y));
+    std::transform(row, row + 4 * static_cast<std::size_t>(band.Width()), row, scale);
+  }
+}
+
+HostPixels PixelsOf(simhost::HostImage& band) {
+  const HostPixelFormat format = band.Format();
+  const bool bgra = format == HostPixelFormat::BGRA8 || format == HostPixelFormat::BGRAFloat;
+  return {band.Row(0),
+          static_cast<OIIO::stride_t>(simhost::PixelSize(format)),
+          band.World()->rowbytes,
+          {bgra ? 2 : 1, bgra ? 1 : 2, bgra ? 0 : 3, bgra ? 3 : 0}};
 }
 
 }  // namespace
 
 RenderPath ChooseRenderPath(SampleDepth depth, HostChoice host, const std::string& file) {
-  using simhost::HostMode;
-  using simhost::HostPixelFormat;
-  if (host == HostChoice::OpenFx) return OfxRenderPath(depth);
-  switch (depth) {
-    case SampleDepth::Bits8:
-      if (host == HostChoice::PremierePro) return {HostMode::PremierePro, HostPixelFormat::BGRA8};
-      return {HostMode::AfterEffects, HostPixelFormat::ARGB8};
-    case SampleDepth::Bits16:
-      if (host == HostChoice::PremierePro) {
-        throw BadInput(file +
-                       " is a 16-bit image, which only the After Effects host renders; "
-                       "leave out --host premiere or use --host aftereffects");
-      }
-      return {HostMode::AfterEffects, HostPixelFormat::ARGB16};
-    case SampleDepth::Float:
-      if (host == HostChoice::PremierePro)
-        return {HostMode::PremierePro, HostPixelFormat::BGRAFloat};
-      return {HostMode::AfterEffects, HostPixelFormat::ARGBFloat};
+  if (host == HostChoice::PremierePro) {
+    if (depth == SampleDepth::Bits16) {
+      throw BadInput(file +
+                     " is a 16-bit image, which only the After Effects host renders; "
+                     "leave out --host premiere or use --host aftereffects");
+    }
+    return {simhost::HostMode::PremierePro,
+            depth == SampleDepth::Bits8 ? HostPixelFormat::BGRA8 : HostPixelFormat::BGRAFloat};
   }
-  throw BadInput("unsupported image " + file);
+  const HostPixelFormat format = depth == SampleDepth::Bits8    ? HostPixelFormat::ARGB8
+                                 : depth == SampleDepth::Bits16 ? HostPixelFormat::ARGB16
+                                                                : HostPixelFormat::ARGBFloat;
+  return {simhost::HostMode::AfterEffects, format, host == HostChoice::OpenFx};
 }
 
 const char* PathName(const RenderPath& path) {
-  if (path.openfx) return OfxPathName(path);
-  switch (path.format) {
-    case simhost::HostPixelFormat::ARGB8:
-      return "After Effects 8-bit";
-    case simhost::HostPixelFormat::ARGB16:
-      return "After Effects 16-bit";
-    case simhost::HostPixelFormat::BGRA8:
-      return "Premiere Pro 8-bit BGRA";
-    case simhost::HostPixelFormat::BGRAFloat:
-      return "Premiere Pro float BGRA";
-    case simhost::HostPixelFormat::ARGBFloat:
-      return "After Effects float (smart render)";
-  }
-  return "?";
+  // In the order of HostPixelFormat; the bundle takes only the ARGB formats.
+  static const char* const kModule[] = {"After Effects 8-bit", "After Effects 16-bit",
+                                        "Premiere Pro 8-bit BGRA", "Premiere Pro float BGRA",
+                                        "After Effects float (smart render)"};
+  static const char* const kOpenFx[] = {"OpenFX 8-bit", "OpenFX 16-bit", "?", "?", "OpenFX float"};
+  return (path.openfx ? kOpenFx : kModule)[static_cast<int>(path.format)];
 }
 
 uint16_t FileToHost16(uint16_t file_value) {
@@ -193,52 +176,125 @@ uint16_t HostToFile16(uint16_t host_value) {
   return static_cast<uint16_t>((clamped * 65535u + 16384u) / 32768u);
 }
 
+// Premiere Pro's float frames are walked by the effect on the calling thread,
+// so given `more_hosts` they are rendered in bands of rows at once, each on a
+// host of its own (a host serves one thread at a time); a pixel's result
+// depends on that pixel alone, so the bands give what one render gives. The
+// other paths' hosts spread a frame over their threads themselves.
 PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                    const RenderPath& path, Image* image, const HostMaker& more_hosts) {
-  using simhost::HostPixelFormat;
-  const OIIO::TypeDesc held = image->pixels.spec().format;
-  const bool eight = path.format == HostPixelFormat::ARGB8 || path.format == HostPixelFormat::BGRA8;
-  const bool sixteen = path.format == HostPixelFormat::ARGB16;
-  // The path was chosen from the file's header before the run; a file replaced since by
-  // one of another depth is refused rather than read as the depth it had.
-  if (held != SampleType(eight ? SampleDepth::Bits8
-                               : (sixteen ? SampleDepth::Bits16 : SampleDepth::Float))) {
-    throw BadInput("the image changed while velmora ran: its samples are now " +
-                   std::string(held.c_str()) + ", not for the " + PathName(path) + " path");
-  }
-  const OIIO::ImageSpec& header = image->header;
-  void* samples = image->pixels.localpixels();
-  auto* bytes8 = static_cast<uint8_t*>(samples);
-  switch (path.format) {
-    case HostPixelFormat::ARGB8:
-      return RenderThrough<PF_Pixel>(host, settings, path.format, uint8_t{255}, Unchanged<uint8_t>,
-                                     Unchanged<uint8_t>, bytes8, header);
-    case HostPixelFormat::BGRA8:
-      return RenderThrough<PixelBGRA8>(host, settings, path.format, uint8_t{255},
-                                       Unchanged<uint8_t>, Unchanged<uint8_t>, bytes8, header);
-    case HostPixelFormat::ARGB16:
-      return RenderThrough<PF_Pixel16>(host, settings, path.format, uint16_t{32768}, FileToHost16,
-                                       HostToFile16, static_cast<uint16_t*>(samples), header);
-    case HostPixelFormat::BGRAFloat:
-      return RenderThrough<PixelBGRAFloat>(host, settings, path.format, 1.0f, Unchanged<float>,
-                                           Unchanged<float>, static_cast<float*>(samples), header,
-                                           more_hosts);
-    case HostPixelFormat::ARGBFloat:
-      // The host's threaded iterate spreads a smart float frame over its threads.
-      return RenderThrough<PF_PixelFloat>(host, settings, path.format, 1.0f, Unchanged<float>,
-                                          Unchanged<float>, static_cast<float*>(samples), header);
+  const SampleDepth depth = CheckSamplesFor(path, *image);
+  const A_long width = image->header.width;
+  const A_long height = image->header.height;
+  const int count = more_hosts && path.format == HostPixelFormat::BGRAFloat
+                        ? std::max<int>(1, std::min<int>(host.ThreadCount(), height))
+                        : 1;
+  std::vector<std::unique_ptr<simhost::SimulatedHost>> hosts;
+  for (int band = 1; band < count; ++band) hosts.push_back(more_hosts());
+  // Each band's output, handed back once every band succeeded.
+  std::vector<std::unique_ptr<simhost::HostImage>> outputs(static_cast<std::size_t>(count));
+  const PF_Err error = RenderInBands(count, height, [&](int band, int first, int last) {
+    simhost::HostImage source(path.format, width, last - first);
+    outputs[band] = std::make_unique<simhost::HostImage>(path.format, width, last - first);
+    ExchangeSamples(image, first, last, PixelsOf(source), true);
+    if (depth == SampleDepth::Bits16) Rescale(source, FileToHost16);
+    simhost::SimulatedHost& band_host = band == 0 ? host : *hosts[band - 1];
+    // After Effects hands float frames to the smart render only.
+    if (path.format != HostPixelFormat::ARGBFloat) {
+      return band_host.Render(settings, source, *outputs[band]);
+    }
+    simhost::SmartFrame frame;
+    frame.input.image = &source;
+    frame.output.image = outputs[band].get();
+    return band_host.SmartRender(settings, frame);
+  });
+  if (error != 0) return error;
+  int first = 0;
+  for (const auto& output : outputs) {
+    if (depth == SampleDepth::Bits16) Rescale(*output, HostToFile16);
+    ExchangeSamples(image, first, first + output->Height(), PixelsOf(*output), false);
+    first += output->Height();
   }
   return 0;
 }
 
 PF_Err RenderImageFile(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                        const RenderPath& path, ImageFile* file, const HostMaker& more_hosts) {
-  for (std::vector<Image>& levels : file->subimages) {
-    for (Image& image : levels) {
-      if (FindColourChannels(image.header).red < 0) continue;  // data, not a picture
-      const PF_Err error = RenderImage(host, settings, path, &image, more_hosts);
-      if (error != 0) return error;
-    }
+  return RenderPictures(
+      file, [&](Image* image) { return RenderImage(host, settings, path, image, more_hosts); });
+}
+
+std::string DefaultBundlePath() {
+  return VELMORA_DEFAULT_OFX_BUNDLE;
+}
+
+std::string OfxStatusText(OfxStatus status) {
+  const char* name = nullptr;  // the first of the interface's statuses of that value
+#define OFX_STRING(constant, value)
+#define OFX_INT(constant, value) \
+  if (!name && status == (value) && std::strncmp(#constant, "kOfxStat", 8) == 0) name = #constant;
+#include "ofx_sdk/ofx_constants.inc"
+#undef OFX_STRING
+#undef OFX_INT
+  return std::to_string(status) + " (" + (name ? name : "not a status of the interface") + ")";
+}
+
+OfxBundle::OfxBundle(const std::string& path, int threads) : threads_(std::max(1, threads)) {
+  const std::string binary = BinaryOf(path);
+  std::error_code error;
+  if (!std::filesystem::exists(binary, error)) {
+    throw BadInput("no image-effect plug-in at " + binary);
   }
-  return 0;
+  if (!host_.Load(binary)) throw BadInput(host_.LoadError());
+  OfxStatus status = host_.Describe();
+  if (status == kOfxStatOK) status = host_.CreateInstance();
+  if (status != kOfxStatOK) {
+    throw Failure("the bundle " + binary + " answered " + OfxStatusText(status) +
+                  " when described or instantiated");
+  }
+}
+
+OfxStatus OfxBundle::RenderFile(const simhost::EffectSettings& settings, const RenderPath& path,
+                                ImageFile* file) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!simofx::ApplySettings(settings, &host_)) {
+    throw Failure("the bundle's parameters are not the " + std::to_string(settings.Table().size()) +
+                  " the tool knows");
+  }
+  return RenderPictures(file, [&](Image* image) { return RenderImage(path, image); });
+}
+
+OfxStatus OfxBundle::RenderImage(const RenderPath& path, Image* image) {
+  const int32_t width = image->header.width;
+  const int32_t height = image->header.height;
+  if (width <= 0 || height <= 0) return kOfxStatOK;  // no pixels
+  // As a host does: no render where the effect says it changes nothing.
+  std::string clip;
+  if (host_.IsIdentity(0.0, {0, 0, width, height}, &clip) == kOfxStatOK &&
+      clip == kOfxImageEffectSimpleSourceClipName) {
+    return kOfxStatOK;
+  }
+  static const char* const kDepths[] = {kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat};
+  const char* depth = kDepths[static_cast<int>(CheckSamplesFor(path, *image))];
+  const int32_t channels = FindColourChannels(image->header).alpha >= 0 ? 4 : 3;
+  simofx::HostImage source({0, 0, width, height}, channels, depth, 0, true);
+  simofx::HostImage output({0, 0, width, height}, channels, depth, 0, true);
+  // Memory holds the top row first, so the file's rows run forward through it.
+  const auto pixels = [&](simofx::HostImage& held) {
+    return HostPixels{held.Pixel(0, height - 1),
+                      held.PixelBytes(),
+                      -held.Record().row_bytes,
+                      {0, 1, 2, channels == 4 ? 3 : -1}};
+  };
+  ExchangeSamples(image, 0, height, pixels(source), true);
+  host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, source.Record());
+  host_.SetClipImage(kOfxImageEffectOutputClipName, output.Record());
+  const OfxStatus status =
+      RenderInBands(std::min(threads_, height), height, [&](int, int first, int last) {
+        return host_.Render(0.0, {0, first, width, last});
+      });
+  host_.SetClipImage(kOfxImageEffectSimpleSourceClipName, {});
+  host_.SetClipImage(kOfxImageEffectOutputClipName, {});
+  if (status == kOfxStatOK) ExchangeSamples(image, 0, height, pixels(output), false);
+  return status;
 }

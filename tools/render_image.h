@@ -1,26 +1,32 @@
-// Runs one image file's pixels through the effect on a simulated host, choosing
-// the host path by the file's sample depth.
+// Image files through the effect: on the module's simulated hosts by a path
+// chosen from the file's sample depth, or through the image-effect bundle as a
+// host drives it (is-identity, then a render in tiles on several threads).
 //
-// 16-bit files: the host's 16-bit channels have white at 32768, not 65535. A file
-// value v goes in as round(v * 32768 / 65535) and a host value h comes back as
-// round(h * 65535 / 32768), both to the nearest integer; the way in never meets
-// a tie, and the one tie on the way out (h = 16384, 32767.5) rounds up. So black
-// and white survive exactly, and a neutral render returns every file value
-// within one code.
+// The module's 16-bit host has white at 32768: a file value v goes in as
+// round(v * 32768 / 65535) and a host value h comes back as round(h * 65535 /
+// 32768) (the way in meets no tie; the one on the way out, h = 16384, rounds
+// up), so black and white survive exactly and a neutral render returns every
+// file value within one code. The bundle takes every depth as the file holds
+// it (16-bit white stays 65535), RGBA for files with alpha, RGB for those
+// without; the file's top row is the image's top row.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
 
+#include "ofx_sdk/ofx_types.h"
 #include "simhost/host.h"
+#include "simofx/ofx_host.h"
 #include "tools/image_io.h"
 
 enum class HostChoice {
   Automatic,     // After Effects, float files through the smart render as a modern project
   AfterEffects,  // every depth; float files through the smart render
   PremierePro,   // 8-bit (BGRA) and float files only
-  OpenFx,        // every depth, through the image-effect bundle (tools/render_ofx.h)
+  OpenFx,        // every depth, through the image-effect bundle (OfxBundle)
 };
 
 struct RenderPath {
@@ -44,9 +50,10 @@ using HostMaker = std::function<std::unique_ptr<simhost::SimulatedHost>()>;
 
 // Renders the colour channels and alpha of `image` in place (it must have colour); every
 // other channel is left as it was. An image without alpha is rendered opaque. Returns
-// the module's error code; on a non-zero code the image is unchanged. Given
-// `more_hosts`, a float image is rendered in `host.ThreadCount()` bands of
-// rows at once, each other band on a host `more_hosts` makes.
+// the module's error code; on a non-zero code the image is unchanged. Throws BadInput
+// when the image holds samples of another depth than the path's. Given `more_hosts`,
+// a Premiere Pro float image is rendered in `host.ThreadCount()` bands of rows at
+// once, each other band on a host `more_hosts` makes.
 PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                    const RenderPath& path, Image* image, const HostMaker& more_hosts = {});
 
@@ -54,3 +61,32 @@ PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& 
 // as they were. Returns the first non-zero error code of the module.
 PF_Err RenderImageFile(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                        const RenderPath& path, ImageFile* file, const HostMaker& more_hosts = {});
+
+// The bundle of this build, unless --bundle names another.
+std::string DefaultBundlePath();
+
+// "1000 (kOfxStatErrImageFormat)".
+std::string OfxStatusText(OfxStatus status);
+
+class OfxBundle {
+ public:
+  // `path` is a bundle folder (its binary for this platform is used) or the
+  // binary itself. Throws BadInput when there is no such binary or it cannot
+  // be loaded as an image-effect plug-in, Failure when the plug-in refuses to
+  // describe itself or to create an instance. Renders in up to `threads`
+  // tiles at once.
+  OfxBundle(const std::string& path, int threads);
+
+  // As RenderImageFile, through the one instance, one file at a time (safe
+  // from several threads); returns the first status other than kOfxStatOK.
+  // Throws Failure when the bundle's parameters are not the settings' table's.
+  OfxStatus RenderFile(const simhost::EffectSettings& settings, const RenderPath& path,
+                       ImageFile* file);
+
+ private:
+  OfxStatus RenderImage(const RenderPath& path, Image* image);
+
+  std::mutex mutex_;
+  simofx::OfxHostSim host_;
+  int threads_;
+};

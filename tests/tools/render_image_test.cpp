@@ -77,6 +77,29 @@ TEST(FloatBands, EqualOneRenderOfTheWholeImage) {
   EXPECT_EQ(0, std::memcmp(samples, banded.pixels.localpixels(), original.size() * sizeof(float)));
 }
 
+// Colour found by name wherever it stands; every other channel is data and
+// comes back bit for bit.
+TEST(RenderImage, LeavesDataChannelsAsTheyWere) {
+  const Effect effect(VELMORA_MODULE);
+  const RenderPath path = ChooseRenderPath(SampleDepth::Float, HostChoice::Automatic, "f");
+  OIIO::ImageSpec header(6, 5, 5, OIIO::TypeDesc::FLOAT);
+  header.channelnames = {"Z", "B", "G", "R", "N.x"};
+  Image image{header, OIIO::ImageBuf(header)};
+  auto* samples = static_cast<float*>(image.pixels.localpixels());
+  for (int i = 0; i < 150; ++i) samples[i] = static_cast<float>(i % 19) / 13.0f - 0.1f;
+  const std::vector<float> before(samples, samples + 150);
+  simhost::EffectSettings settings = DefaultSettings(effect.Params());
+  settings.Slider(PARAM_CONTRAST) = 35.0;
+  ASSERT_EQ(RenderImage(*effect.MakeHost(path.mode, 1), settings, path, &image), 0);
+  int graded = 0;
+  for (int i = 0; i < 150; i += 5) {
+    EXPECT_EQ(0, std::memcmp(&samples[i], &before[i], sizeof(float))) << "Z of pixel " << i / 5;
+    EXPECT_EQ(0, std::memcmp(&samples[i + 4], &before[i + 4], sizeof(float))) << i / 5;
+    graded += samples[i + 3] != before[i + 3];
+  }
+  EXPECT_GT(graded, 0);
+}
+
 // A file replaced during a run by one of another depth is read as it now is; its samples
 // must not be taken for those of the path chosen before.
 TEST(RenderPathChoice, SamplesOfAnotherDepthAreRefused) {

@@ -1,5 +1,6 @@
 #include "simhost/iterate.h"
 
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -33,6 +34,17 @@ IterateOutcome Combined(const std::vector<Band>& bands) {
     outcome.pixels_visited += band.visited;
   }
   return outcome;
+}
+
+// Runs `work` on a thread of its own, or here where no thread can be had (a
+// process limit): a band is never lost, and no started thread is left unjoined.
+template <typename Work>
+void StartOrRunHere(std::vector<std::thread>* workers, Work work) {
+  try {
+    workers->emplace_back(work);
+  } catch (const std::system_error&) {
+    work();
+  }
 }
 
 }  // namespace
@@ -78,7 +90,7 @@ IterateOutcome IterateArea(int threads, const PF_EffectWorld* src, const PF_LRec
   std::vector<std::thread> workers;
   workers.reserve(bands.size() - 1);
   for (std::size_t b = 1; b < bands.size(); ++b) {
-    workers.emplace_back(run_band, std::ref(bands[b]));
+    StartOrRunHere(&workers, [&run_band, &band = bands[b]] { run_band(band); });
   }
   run_band(bands[0]);
   for (std::thread& worker : workers) worker.join();
@@ -104,7 +116,7 @@ IterateOutcome IterateIndices(int threads, A_long iterations, void* refcon,
     runs[static_cast<std::size_t>(r)].top = BandEdge(0, iterations, r, run_count);
     runs[static_cast<std::size_t>(r)].bottom = BandEdge(0, iterations, r + 1, run_count);
   }
-  for (A_long r = 1; r < run_count; ++r) workers.emplace_back(run, r);
+  for (A_long r = 1; r < run_count; ++r) StartOrRunHere(&workers, [&run, r] { run(r); });
   run(0);
   for (std::thread& worker : workers) worker.join();
   return Combined(runs);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "tools/error_stream.h"
+#include "tools/tool_error.h"
 
 Progress::Progress(std::FILE* stream, std::size_t total, bool terminal)
     : stream_(stream),

@@ -1,5 +1,7 @@
 // The settings as text: a value read from what the user typed, and written
 // back in the form that reads to the same value.
+#include <OpenImageIO/strutil.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -10,7 +12,6 @@
 #include <cstdlib>
 
 #include "host/param_values.h"
-#include "tools/lowercase.h"
 #include "tools/settings.h"
 #include "tools/tool_error.h"
 
@@ -19,7 +20,7 @@ namespace {
 std::string FirstWord(const std::string& label) {
   const std::size_t start = label.find_first_not_of(' ');
   if (start == std::string::npos) return "";
-  return Lowercase(label.substr(start, label.find(' ', start) - start));
+  return OIIO::Strutil::lower(label.substr(start, label.find(' ', start) - start));
 }
 
 std::string FormatNumber(double value) {
@@ -96,7 +97,7 @@ bool ParseColour(const std::string& text, PF_Pixel* colour) {
 }
 
 bool ParseSwitch(const std::string& text, bool* on) {
-  const std::string word = Lowercase(text);
+  const std::string word = OIIO::Strutil::lower(text);
   if (word == "on" || word == "true" || word == "yes" || word == "1") {
     *on = true;
     return true;
@@ -116,7 +117,8 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
   switch (param.kind) {
     case ParamKind::Popup: {
       for (std::size_t i = 0; i < param.choices.size(); ++i) {
-        if (!param.choices[i].empty() && Lowercase(text) == FirstWord(param.choices[i])) {
+        if (!param.choices[i].empty() &&
+            OIIO::Strutil::lower(text) == FirstWord(param.choices[i])) {
           settings->Choice(param.index) = static_cast<PF_ParamValue>(i + 1);
           return;
         }

@@ -1,4 +1,4 @@
-#include "tools/error_stream.h"
+#include "tools/tool_error.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -4,10 +4,8 @@
 #include <OpenImageIO/imagebufalgo.h>
 #include <OpenImageIO/strutil.h>
 
-#include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <set>
 #include <string>
 
 #include "tools/output_paths.h"
@@ -20,80 +18,31 @@ namespace {
 constexpr uint64_t kMaxPixels = uint64_t{1} << 28;   // 16384 x 16384
 constexpr uint64_t kMaxSamples = uint64_t{1} << 31;  // over every level and part of a file
 
-// Where a TIFF's directories and the tag values they point to end. The library drops
-// a tag whose value lies past the end of a cut-short file without a word, and the ICC
-// profile and EXIF often sit last.
-uint64_t TiffExtent(std::ifstream& file) {
-  unsigned char head[16] = {};
-  file.read(reinterpret_cast<char*>(head), sizeof head);
-  const bool little = head[0] == 'I' && head[1] == 'I';
-  const auto number = [little](const unsigned char* at, int bytes) {
-    uint64_t value = 0;
-    for (int i = 0; i < bytes; ++i) value |= uint64_t{at[little ? i : bytes - 1 - i]} << (8 * i);
-    return value;
-  };
-  const uint64_t magic = number(head + 2, 2);
-  if ((!little && (head[0] != 'M' || head[1] != 'M')) || (magic != 42 && magic != 43)) return 0;
-  const int word = magic == 43 ? 8 : 4;  // BigTIFF's offsets and counts are 8 bytes
-  const int count_bytes = magic == 43 ? 8 : 2;
-  const int entry_bytes = 4 + 2 * word;
-  static constexpr int kTypeSize[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
-  std::vector<uint64_t> directories{number(head + word, word)};
-  std::set<uint64_t> seen;
-  uint64_t end = 0;
-  while (!directories.empty() && seen.size() < 256) {
-    const uint64_t at = directories.back();
-    directories.pop_back();
-    if (at == 0 || !seen.insert(at).second) continue;
-    unsigned char count[8] = {};
-    file.clear();
-    file.seekg(static_cast<std::streamoff>(at));
-    const uint64_t entries = file.read(reinterpret_cast<char*>(count), count_bytes)
-                                 ? std::min<uint64_t>(number(count, count_bytes), 4096)
-                                 : 0;
-    std::vector<unsigned char> table(entries * entry_bytes + word);
-    file.read(reinterpret_cast<char*>(table.data()), static_cast<std::streamsize>(table.size()));
-    end = std::max(end, at + count_bytes + table.size());
-    if (!file) break;
-    for (uint64_t i = 0; i < entries; ++i) {
-      const unsigned char* entry = table.data() + i * entry_bytes;
-      const uint64_t tag = number(entry, 2);
-      const uint64_t type = number(entry + 2, 2);
-      const uint64_t bytes = (type < 19 ? kTypeSize[type] : 0) * number(entry + 4, word);
-      const uint64_t value = number(entry + 4 + word, word);
-      if (bytes > static_cast<uint64_t>(word)) end = std::max(end, value + bytes);
-      if (tag == 34665 || tag == 34853 || tag == 40965) directories.push_back(value);
-    }
-    directories.push_back(number(table.data() + entries * entry_bytes, word));
+// A file that notes a read reaching past its end. The TIFF library drops a tag whose value
+// lies past the end of a cut-short file without a word, and the ICC profile and EXIF often
+// sit last.
+class EndWatch final : public OIIO::Filesystem::IOFile {
+ public:
+  using IOFile::IOFile;
+  size_t read(void* bytes, size_t size) override { return Noted(IOFile::read(bytes, size), size); }
+  size_t pread(void* bytes, size_t size, int64_t offset) override {
+    return Noted(IOFile::pread(bytes, size, offset), size);
   }
-  return end;
-}
+  bool cut_short = false;
 
-// A DPX header states the file's length, a TIFF's directories point into it; the library
-// reads a shorter file without complaint.
-void CheckStatedLength(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  unsigned char head[20] = {};
-  if (!file.read(reinterpret_cast<char*>(head), sizeof head)) return;
-  const bool big_endian = std::memcmp(head, "SDPX", 4) == 0;
-  uint64_t stated = 0;
-  if (big_endian || std::memcmp(head, "XPDS", 4) == 0) {
-    for (int i = 0; i < 4; ++i) {
-      stated |= uint64_t{head[16 + i]} << (big_endian ? 24 - 8 * i : 8 * i);
-    }
-  } else {
-    file.seekg(0);
-    stated = TiffExtent(file);
+ private:
+  size_t Noted(size_t done, size_t asked) {
+    cut_short = cut_short || done < asked;
+    return done;
   }
-  std::error_code error;
-  const uint64_t actual = std::filesystem::file_size(path, error);
-  if (!error && actual < stated) {
-    throw BadInput("cannot read input " + path.string() + ": the file is cut short (" +
-                   std::to_string(actual) + " of " + std::to_string(stated) + " bytes)");
-  }
-}
+};
 
-std::unique_ptr<OIIO::ImageInput> OpenInput(const std::filesystem::path& path) {
+struct OpenFile {
+  std::unique_ptr<EndWatch> watch;  // what readers that take one read through
+  std::unique_ptr<OIIO::ImageInput> input;
+};
+
+OpenFile OpenInput(const std::filesystem::path& path) {
   CheckPathExists(path, "input");
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) {
@@ -103,16 +52,32 @@ std::unique_ptr<OIIO::ImageInput> OpenInput(const std::filesystem::path& path) {
   if (!std::filesystem::is_regular_file(path, error)) {
     throw BadInput("input is not a regular file: " + path.string());
   }
-  CheckStatedLength(path);
+  char head[20] = {};
+  std::ifstream(path, std::ios::binary).read(head, sizeof head);
+  // A DPX header states the file's length; the library reads a shorter file without complaint.
+  const bool big_endian = std::memcmp(head, "SDPX", 4) == 0;
+  if (big_endian || std::memcmp(head, "XPDS", 4) == 0) {
+    uint64_t stated = 0;
+    for (int i = 0; i < 4; ++i) {
+      stated |= uint64_t{static_cast<unsigned char>(head[16 + i])}
+                << (big_endian ? 24 - 8 * i : 8 * i);
+    }
+    const uint64_t actual = std::filesystem::file_size(path, error);
+    if (!error && actual < stated) {
+      throw BadInput("cannot read input " + path.string() + ": the file is cut short (" +
+                     std::to_string(actual) + " of " + std::to_string(stated) + " bytes)");
+    }
+  }
+  OpenFile file{std::make_unique<EndWatch>(path.string(), OIIO::Filesystem::IOProxy::Read), {}};
   // The effect sees the file's own channel values: no premultiplication on the
   // way in (PNG and some TIFFs would otherwise be associated), none undone on the way out.
   OIIO::ImageSpec config;
   config.attribute("oiio:UnassociatedAlpha", 1);
-  auto input = OIIO::ImageInput::open(path.string(), &config);
-  if (!input) {
+  file.input = OIIO::ImageInput::create(path.string(), true, &config, file.watch.get());
+  if (!file.input) {
     throw BadInput("cannot read input " + path.string() + ": " + OIIO::geterror());
   }
-  return input;
+  return file;
 }
 
 // Moves to a subimage and level; past the last one the reader's message is cleared, so that
@@ -189,7 +154,8 @@ void ReadPixels(OIIO::ImageInput& input, const std::filesystem::path& path, Imag
 // Every subimage and MIP level of a file, each checked from its header before its pixels are
 // read (with `pixels`) or left unread. The file must have something to grade.
 ImageFile Load(const std::filesystem::path& path, bool pixels) {
-  const auto input = OpenInput(path);
+  const OpenFile opened = OpenInput(path);
+  OIIO::ImageInput* const input = opened.input.get();
   ImageFile file;
   SampleDepth depth = SampleDepth::Float;
   uint64_t samples = 0;
@@ -210,6 +176,10 @@ ImageFile Load(const std::filesystem::path& path, bool pixels) {
       }
       file.subimages.back().push_back(std::move(image));
     }
+  }
+  if (opened.watch->cut_short && std::string(input->format_name()) == "tiff") {
+    throw BadInput("cannot read input " + path.string() +
+                   ": the file is cut short (its directories or tags reach past its end)");
   }
   if (!has_colour) {
     throw BadInput("unsupported image " + path.string() + ": no R, G, B channels to grade (" +

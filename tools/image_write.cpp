@@ -82,27 +82,25 @@ void RefuseUnheld(const OutputFormat& format, const std::filesystem::path& outpu
                   const OIIO::ImageSpec& header) {
   const OIIO::ImageSpec written = WrittenHeader(format, header);
   const FormatLimits& limits = *format.limits;
+  const std::string holds =
+      "output " + output.string() + ": " + format.writer->format_name() + " holds ";
   const std::string size = std::to_string(written.width) + " x " + std::to_string(written.height);
-  std::string reason;
   if (limits.channels != 0 &&
       (written.nchannels > 31 || (limits.channels >> written.nchannels & 1u) == 0)) {
     std::string counts;
     for (int n = 1; n < 5; ++n) {
       if (limits.channels >> n & 1u) counts += (counts.empty() ? "" : ", ") + std::to_string(n);
     }
-    reason = "holds " + counts + " channels, the image has " + std::to_string(written.nchannels) +
-             " (write .exr or .tif to keep them all)";
-  } else if (limits.largest_side > 0 &&
-             std::max(written.width, written.height) > limits.largest_side) {
-    reason = "holds at most " + std::to_string(limits.largest_side) +
-             " pixels a side, the image is " + size;
-  } else if (std::min(written.width, written.height) < limits.smallest_side) {
-    reason = "holds at least " + std::to_string(limits.smallest_side) +
-             " pixels a side, the image is " + size;
+    throw BadInput(holds + counts + " channels, the image has " +
+                   std::to_string(written.nchannels) + " (write .exr or .tif to keep them all)");
   }
-  if (!reason.empty()) {
-    throw BadInput("output " + output.string() + ": " + format.writer->format_name() + " " +
-                   reason);
+  if (limits.largest_side > 0 && std::max(written.width, written.height) > limits.largest_side) {
+    throw BadInput(holds + "at most " + std::to_string(limits.largest_side) +
+                   " pixels a side, the image is " + size);
+  }
+  if (std::min(written.width, written.height) < limits.smallest_side) {
+    throw BadInput(holds + "at least " + std::to_string(limits.smallest_side) +
+                   " pixels a side, the image is " + size);
   }
 }
 
@@ -166,12 +164,9 @@ void EncodeLevels(OIIO::ImageOutput& output, const std::string& name,
   for (std::size_t subimage = 0; subimage < file.subimages.size(); ++subimage) {
     const std::vector<Image>& levels = file.subimages[subimage];
     for (std::size_t level = 0; level < levels.size(); ++level) {
-      OIIO::ImageSpec header = level == 0 ? headers[subimage] : levels[level].header;
-      header.tile_width = headers[subimage].tile_width;
-      header.tile_height = headers[subimage].tile_height;
       const auto mode =
           level > 0 ? OIIO::ImageOutput::AppendMIPLevel : OIIO::ImageOutput::AppendSubimage;
-      if ((subimage > 0 || level > 0) && !output.open(name, header, mode)) {
+      if ((subimage > 0 || level > 0) && !output.open(name, levels[level].header, mode)) {
         throw WriteFailure(path, output);
       }
       const OIIO::ImageBuf& pixels = levels[level].pixels;
@@ -224,32 +219,27 @@ std::vector<unsigned char> Encode(const std::filesystem::path& path,
   }
   // The writer opens the file by name, so it goes in a folder of its own that no one else
   // can put a link into.
-  std::string scratch =
-      ((path.has_parent_path() ? path.parent_path() : std::filesystem::path(".")) /
-       ".velmora-encode-XXXXXX")
-          .string();
-  if (mkdtemp(scratch.data()) == nullptr) {
+  struct Scratch {
+    std::string folder;
+    std::string name;
+    ~Scratch() {
+      if (name.empty()) return;
+      unlink(name.c_str());
+      rmdir(folder.c_str());
+    }
+  } scratch{
+      (path.parent_path().empty() ? "." : path.parent_path().string()) + "/.velmora-encode-XXXXXX",
+      ""};
+  if (mkdtemp(scratch.folder.data()) == nullptr) {
     throw Failure("cannot write " + path.string() + ": " + std::strerror(errno));
   }
-  const std::string name = scratch + "/image";
-  const auto remove = [&] {
-    unlink(name.c_str());
-    rmdir(scratch.c_str());
-  };
-  bool whole = false;
-  try {
-    EncodeLevels(*output, name, path, headers, file);
-    whole = DecodesWhole(format_name.c_str(), name, nullptr, headers);
-    std::ifstream encoded(name, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(encoded), std::istreambuf_iterator<char>());
-    whole = whole && !encoded.bad();
-  } catch (...) {
-    remove();
-    throw;
-  }
-  remove();
-  if (!whole)
+  scratch.name = scratch.folder + "/image";
+  EncodeLevels(*output, scratch.name, path, headers, file);
+  std::ifstream encoded(scratch.name, std::ios::binary);
+  bytes.assign(std::istreambuf_iterator<char>(encoded), std::istreambuf_iterator<char>());
+  if (encoded.bad() || !DecodesWhole(format_name.c_str(), scratch.name, nullptr, headers)) {
     throw Failure("cannot write " + path.string() + ": the encoded file does not read back whole");
+  }
   return bytes;
 }
 
@@ -311,17 +301,16 @@ void WriteImageFile(const std::filesystem::path& path, ImageFile file) {
       }
       image.header = WrittenHeader(format, image.header);
       if (without_profile) image.header.erase_attribute("ICCProfile");
-    }
-    headers.push_back(levels[0].header);
-    if (levels.size() > 1) {
       // MIP levels are written as tiles, and OpenEXR writes them only into a file that says
       // it is a texture.
-      if (headers.back().tile_width == 0)
-        headers.back().tile_width = headers.back().tile_height = 64;
-      if (headers.back().get_string_attribute("textureformat").empty()) {
-        headers.back().attribute("textureformat", "Plain Texture");
+      if (levels.size() > 1 && image.header.tile_width == 0) {
+        image.header.tile_width = image.header.tile_height = 64;
+      }
+      if (levels.size() > 1 && image.header.get_string_attribute("textureformat").empty()) {
+        image.header.attribute("textureformat", "Plain Texture");
       }
     }
+    headers.push_back(levels[0].header);
   }
   const std::vector<unsigned char> bytes = Encode(path, headers, file);
   WriteBytesAtomically(path, bytes.data(), bytes.size());

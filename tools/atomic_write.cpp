@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -18,26 +19,22 @@ namespace {
 
 // A signal handler may neither lock nor allocate, so the temporaries in flight are kept in
 // a list that only ever grows, one node per temporary open at the same time, each claimed
-// and released with atomics. Nodes and their names are reused, never freed, so the handler
-// can walk the list while threads add to it.
+// and released with atomics. Nodes are reused, never freed, so the handler can walk the list
+// while threads add to it. A temporary's path fits, since the system created it.
 struct TemporaryNode {
-  std::atomic<int> state{0};  // 0 free, 1 being filled, 2 holds a path
-  std::size_t capacity = 0;
-  char* path = nullptr;
+  std::atomic<int> state{1};  // 0 free, 1 being filled, 2 holds a path
+  char path[PATH_MAX] = {};
   TemporaryNode* next = nullptr;
 };
 std::atomic<TemporaryNode*> g_temporaries{nullptr};
 
 TemporaryNode* ClaimNode(const std::string& path) {
   TemporaryNode* node = g_temporaries.load();
-  for (int free = 0; node != nullptr; node = node->next, free = 0) {
-    if (node->capacity > path.size() && node->state.compare_exchange_strong(free, 1)) break;
+  for (int free = 0; node != nullptr && !node->state.compare_exchange_strong(free, 1); free = 0) {
+    node = node->next;
   }
   if (node == nullptr) {
     node = new TemporaryNode;
-    node->state = 1;
-    node->capacity = path.size() + 1;
-    node->path = new char[node->capacity];
     node->next = g_temporaries.load();
     while (!g_temporaries.compare_exchange_weak(node->next, node)) {
     }

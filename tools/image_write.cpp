@@ -267,24 +267,24 @@ void CheckOutputHolds(const OutputFormat& format, const std::filesystem::path& i
     throw BadInput(input.string() + " holds " + std::to_string(subimages) + " images and " +
                    output.string() + " can hold one; write .exr or .tif to keep them all");
   }
-  for (const OIIO::ImageSpec& header : layout.subimages) RefuseUnheld(format, output, header);
+  bool windows = true;
+  std::string refusal;
+  for (const OIIO::ImageSpec& header : layout.subimages) {
+    RefuseUnheld(format, output, header);
+    windows = windows && HoldsWindows(format, header);
+    if (refusal.empty()) refusal = ProfileRefusal(format, header);
+  }
   if (layout.mipmapped && !format.writer->supports("mipmap")) {
     PrintError("note: " + output.string() + " gets only the largest MIP level of " +
                input.string());
   }
-  const auto windows = [&format](const OIIO::ImageSpec& header) {
-    return HoldsWindows(format, header);
-  };
-  if (!std::all_of(layout.subimages.begin(), layout.subimages.end(), windows)) {
+  if (!windows) {
     PrintError("note: " + output.string() + " cannot place the data window of " + input.string() +
                "; it gets the display window, cut from the data window and black beyond it");
   }
-  for (const OIIO::ImageSpec& header : layout.subimages) {
-    const std::string refusal = ProfileRefusal(format, header);
-    if (refusal.empty()) continue;
+  if (!refusal.empty()) {
     PrintError("note: " + output.string() + " is written without the ICC profile of " +
                input.string() + ", which its writer refuses (" + refusal + ")");
-    break;
   }
 }
 

@@ -12,18 +12,17 @@
 // OpenImageIO widens to 16 bits) or float (half and float files; half widens exactly).
 enum class SampleDepth { Bits8, Bits16, Float };
 
-// One image. `pixels` holds its samples interleaved in the file's channel order, as uint8,
-// uint16 or float by depth; `header` describes it as the file does (sample formats per
-// channel, windows, tiles, metadata), for writing it back.
+// One image: `header` as the file describes it (sample formats per channel, windows, tiles,
+// metadata), for writing it back; `pixels` its samples in the file's channel order, held as
+// SampleType of its depth.
 struct Image {
   OIIO::ImageSpec header;
   OIIO::ImageBuf pixels;
 };
 
-// Where colour and alpha stand among an image's channels, found by name (in any case):
-// R, G and B are colour and A is alpha; every other channel is data to leave alone. An image
-// whose only channels are Y, or Y and A, is grey: red, green and blue all name Y. -1 stands
-// for a channel the image lacks.
+// Where colour and alpha stand among an image's channels, by name in any case: R, G and B
+// are colour, A is alpha, every other channel is data to leave alone; -1 where there is
+// none. An image whose only channels are Y, or Y and A, is grey: red, green and blue name Y.
 struct ColourChannels {
   int red;
   int green;
@@ -34,8 +33,6 @@ ColourChannels FindColourChannels(const OIIO::ImageSpec& header);
 
 // Throws BadInput naming the file for formats other than 8-bit, 16-bit, half and float.
 SampleDepth DepthOf(const std::filesystem::path& path, const OIIO::TypeDesc& format);
-
-// The sample type `pixels` holds for a depth.
 OIIO::TypeDesc SampleType(SampleDepth depth);
 
 // Every image of a file: its subimages (EXR parts, TIFF pages), each with its MIP levels,
@@ -69,16 +66,14 @@ struct OutputFormat {
 OutputFormat OutputFormatOf(const std::filesystem::path& path);
 
 // Throws BadInput when `format` cannot hold what `layout` describes (its channels, size or
-// number of images). What the format holds otherwise is said on stderr: a format without
-// MIP levels gets the largest level only, one that cannot place a data window gets the
-// display window, one whose writer refuses the ICC profile gets none.
+// number of images). What it holds otherwise is said on stderr: a format without MIP levels
+// gets the largest level only, one that cannot place a data window gets the display window,
+// one whose writer refuses the ICC profile gets none.
 void CheckOutputHolds(const OutputFormat& format, const std::filesystem::path& input,
                       const ImageLayout& layout, const std::filesystem::path& output);
 
-// Writes every subimage and level of `file` that `path`'s format holds, adapted to it as
-// CheckOutputHolds says, through a temporary file renamed into place. Throws BadInput for
-// what the format cannot hold, Failure when writing fails.
+// Writes what `path`'s format holds of `file`, adapted as CheckOutputHolds says, through a
+// temporary file renamed into place. Throws BadInput for what the format cannot hold,
+// Failure when writing fails.
 void WriteImageFile(const std::filesystem::path& path, ImageFile file);
-
-// Writes one image as WriteImageFile writes a file of one image.
 void WriteImage(const std::filesystem::path& path, Image image);

@@ -104,27 +104,18 @@ void RefuseUnheld(const OutputFormat& format, const std::filesystem::path& outpu
   }
 }
 
-// An in-memory output that behaves as a file: writes go where the last seek left off, and
-// what was written can be read back, as writers that revisit what they wrote (TIFF's
-// directories) need.
+// An in-memory output that behaves as a file: what was written can be read back, as writers
+// that revisit what they wrote (TIFF's directories) need.
 class MemoryFile final : public OIIO::Filesystem::IOVecOutput {
  public:
   using IOVecOutput::IOVecOutput;
-  size_t write(const void* bytes, size_t size) override {
-    const size_t done = pwrite(bytes, size, m_pos);
-    m_pos += static_cast<int64_t>(done);
-    return done;
-  }
   size_t read(void* bytes, size_t size) override {
     const size_t done = pread(bytes, size, m_pos);
     m_pos += static_cast<int64_t>(done);
     return done;
   }
   size_t pread(void* bytes, size_t size, int64_t offset) override {
-    if (offset < 0 || static_cast<size_t>(offset) >= m_buf.size()) return 0;
-    size = std::min(size, m_buf.size() - static_cast<size_t>(offset));
-    std::memcpy(bytes, m_buf.data() + offset, size);
-    return size;
+    return OIIO::Filesystem::IOMemReader(m_buf.data(), m_buf.size()).pread(bytes, size, offset);
   }
 };
 
@@ -135,17 +126,13 @@ std::string ProfileRefusal(const OutputFormat& format, const OIIO::ImageSpec& he
   const OIIO::ParamValue* profile = header.find_attribute("ICCProfile");
   if (profile == nullptr || !format.writer->supports("ioproxy")) return "";
   const int side = format.limits->smallest_side;
-  OIIO::ImageSpec tiny(side, side, header.nchannels, OIIO::TypeDesc::UINT8);
-  tiny.attribute("ICCProfile", profile->type(), profile->data());
+  OIIO::ImageBuf tiny(OIIO::ImageSpec(side, side, header.nchannels, OIIO::TypeDesc::UINT8));
+  tiny.specmod().attribute("ICCProfile", profile->type(), profile->data());
   std::vector<unsigned char> bytes;
-  std::vector<unsigned char> pixels(tiny.image_bytes());
   MemoryFile memory(bytes);
-  auto output = OIIO::ImageOutput::create(format.writer->format_name());
-  if (output->set_ioproxy(&memory) && output->open("tiny", tiny) &&
-      output->write_image(OIIO::TypeDesc::UINT8, pixels.data()) && output->close()) {
-    return "";
-  }
-  const std::string reason = output->geterror();
+  tiny.set_write_ioproxy(&memory);
+  if (tiny.write("tiny", OIIO::TypeUnknown, format.writer->format_name())) return "";
+  const std::string reason = tiny.geterror();
   return reason.empty() ? "refused" : reason.substr(0, reason.find('\n'));
 }
 

@@ -287,7 +287,7 @@ void WriteImageFile(const std::filesystem::path& path, ImageFile file) {
         image.pixels = OIIO::ImageBufAlgo::cut(image.pixels, image.pixels.roi_full());
       }
       image.header = WrittenHeader(format, image.header);
-      if (without_profile) image.header.erase_attribute("ICCProfile");
+      if (without_profile) image.header.erase_attribute("ICCProfile.*");  // its fields too
       // MIP levels are written as tiles, and OpenEXR writes them only into a file that says
       // it is a texture.
       if (levels.size() > 1 && image.header.tile_width == 0) {

@@ -62,15 +62,8 @@ extern "C" void RemoveTemporariesAndDie(int signal_number) {
 }
 
 // A new file gets the permissions a newly created file would get. Reading the mask changes
-// it for a moment, so it is read once while the process is still single-threaded.
-mode_t CreationMask() {
-  static const mode_t mask = [] {
-    const mode_t current = umask(0);
-    umask(current);
-    return current;
-  }();
-  return mask;
-}
+// it for a moment, so it is read at start-up, while the process is still single-threaded.
+mode_t g_creation_mask = 022;
 
 ToolError WriteFailure(const std::filesystem::path& target, const std::string& what, int error) {
   return Failure("cannot write " + target.string() + ": " + what + std::strerror(error));
@@ -95,7 +88,7 @@ struct Temporary {
 // give them away.
 void TakeOverPermissions(const std::filesystem::path& target, int fd) {
   struct stat existing {};
-  mode_t mode = 0666 & ~CreationMask();
+  mode_t mode = 0666 & ~g_creation_mask;
   if (stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
     mode = existing.st_mode & 0777;
     if (fchown(fd, existing.st_uid, existing.st_gid) != 0) {
@@ -120,7 +113,8 @@ void WriteAll(int fd, const std::filesystem::path& target, const void* bytes, st
 }  // namespace
 
 void InstallTemporaryFileCleanup() {
-  CreationMask();
+  g_creation_mask = umask(0);
+  umask(g_creation_mask);
   // A write past a file size limit, or to a reader that went away, fails with an error the
   // tool reports instead of ending the process on the spot.
   std::signal(SIGXFSZ, SIG_IGN);

@@ -15,5 +15,6 @@ void WriteBytesAtomically(const std::filesystem::path& target, const void* bytes
 // The same for a file that `write` fills through the temporary's descriptor.
 void WriteAtomically(const std::filesystem::path& target, const std::function<void(int fd)>& write);
 
-// Installs the interruption handlers; called once at start-up.
+// Installs the interruption handlers and reads the file creation mask; called once at
+// start-up, before any other thread runs.
 void InstallTemporaryFileCleanup();

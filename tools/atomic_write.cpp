@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -16,29 +17,24 @@
 
 namespace {
 
-// A signal handler may neither lock nor allocate, so the temporaries in flight
-// are kept in a list that only ever grows, one node per temporary open at the
-// same time, each claimed and released with atomics. Nodes and their names are
-// reused, never freed, so the handler can walk the list while threads add to it.
+// A signal handler may neither lock nor allocate, so the temporaries in flight are kept in
+// a list that only ever grows, one node per temporary open at the same time, each claimed
+// and released with atomics. Nodes are reused, never freed, so the handler can walk the list
+// while threads add to it. A temporary's path fits, since the system created it.
 struct TemporaryNode {
-  std::atomic<int> state{0};  // 0 free, 1 being filled, 2 holds a path
-  std::size_t capacity = 0;
-  char* path = nullptr;
+  std::atomic<int> state{1};  // 0 free, 1 being filled, 2 holds a path
+  char path[PATH_MAX] = {};
   TemporaryNode* next = nullptr;
 };
 std::atomic<TemporaryNode*> g_temporaries{nullptr};
 
 TemporaryNode* ClaimNode(const std::string& path) {
   TemporaryNode* node = g_temporaries.load();
-  for (; node != nullptr; node = node->next) {
-    int expected = 0;
-    if (node->capacity > path.size() && node->state.compare_exchange_strong(expected, 1)) break;
+  for (int free = 0; node != nullptr && !node->state.compare_exchange_strong(free, 1); free = 0) {
+    node = node->next;
   }
   if (node == nullptr) {
     node = new TemporaryNode;
-    node->state = 1;
-    node->capacity = path.size() + 1;
-    node->path = new char[node->capacity];
     node->next = g_temporaries.load();
     while (!g_temporaries.compare_exchange_weak(node->next, node)) {
     }
@@ -54,8 +50,8 @@ extern "C" void RemoveTemporaries() {
   }
 }
 
-// The signals that end the process unless handled and that arrive from outside
-// or by abort: a user or job manager (a CPU time limit included) or a library.
+// The signals that end the process unless handled and that arrive from outside or by
+// abort: a user or job manager (a CPU time limit included) or a library.
 constexpr int kEndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGALRM,
                                   SIGUSR1, SIGUSR2, SIGXCPU, SIGABRT};
 
@@ -65,112 +61,50 @@ extern "C" void RemoveTemporariesAndDie(int signal_number) {
   std::raise(signal_number);
 }
 
-// The temporary is created with owner-only permissions; a new file gets the ones
-// a newly created file would get. Reading the mask changes it for a moment, so
-// it is read once while the process is still single-threaded.
-mode_t CreationMask() {
-  static const mode_t mask = [] {
-    const mode_t current = umask(0);
-    umask(current);
-    return current;
-  }();
-  return mask;
-}
-
-std::filesystem::path FolderOf(const std::filesystem::path& target) {
-  return target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
-}
+// A new file gets the permissions a newly created file would get. Reading the mask changes
+// it for a moment, so it is read at start-up, while the process is still single-threaded.
+mode_t g_creation_mask = 022;
 
 ToolError WriteFailure(const std::filesystem::path& target, const std::string& what, int error) {
   return Failure("cannot write " + target.string() + ": " + what + std::strerror(error));
 }
 
-// A uniquely named file in the target's folder, created exclusively (an existing
-// file or symlink of that name makes creation pick another name) and removed
-// unless it was moved into place.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const std::filesystem::path& target) : target_(target) {
-    // The stem is shortened so that the temporary's name fits wherever the target's does.
-    const std::string extension = target.extension().string();
-    const std::string stem = target.stem().string().substr(0, 64);
-    std::string name = (FolderOf(target) / ("." + stem + ".velmora-XXXXXX" + extension)).string();
-    // An interruption between creating the file and listing it would leave it behind.
-    sigset_t interruptions;
-    sigset_t before;
-    sigemptyset(&interruptions);
-    for (int signal_number : kEndingSignals) sigaddset(&interruptions, signal_number);
-    pthread_sigmask(SIG_BLOCK, &interruptions, &before);
-    fd_ = mkostemps(name.data(), static_cast<int>(extension.size()), O_CLOEXEC);
-    const int error = errno;
-    if (fd_ >= 0) node_ = ClaimNode(name);
-    pthread_sigmask(SIG_SETMASK, &before, nullptr);
-    if (fd_ < 0) throw WriteFailure(target, "", error);
-    path_ = name;
+// A temporary beside the target, created exclusively with owner-only permissions (an
+// existing file or symlink of its name makes creation pick another) and removed unless it
+// was moved into place.
+struct Temporary {
+  std::string path;
+  int fd = -1;
+  TemporaryNode* node = nullptr;
+  bool moved = false;
+  ~Temporary() {
+    if (fd >= 0) close(fd);
+    if (!moved && !path.empty()) unlink(path.c_str());
+    if (node != nullptr) node->state.store(0);
   }
-
-  ~TemporaryFile() {
-    if (fd_ >= 0) close(fd_);
-    if (!committed_) unlink(path_.c_str());
-    node_->state.store(0);
-  }
-
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-  int fd() const { return fd_; }
-
-  void MoveIntoPlace() {
-    TakeOverPermissions();
-    if (fsync(fd_) != 0) throw WriteFailure(target_, "", errno);
-    const int fd = fd_;
-    fd_ = -1;
-    if (close(fd) != 0) throw WriteFailure(target_, "", errno);
-    if (std::rename(path_.c_str(), target_.c_str()) != 0) {
-      throw WriteFailure(target_, "cannot move the finished file into place: ", errno);
-    }
-    committed_ = true;
-    // Without this the rename itself may not survive a power cut.
-    const int folder = open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-      throw WriteFailure(target_, "written, but its folder cannot be flushed: ", errno);
-    const bool flushed = fsync(folder) == 0 || errno == EINVAL;
-    const int error = errno;
-    close(folder);
-    if (!flushed) throw WriteFailure(target_, "written, but its folder cannot be flushed: ", error);
-  }
-
- private:
-  // A file replaced keeps its permissions, and its owner and group as far as
-  // this user may give them away.
-  void TakeOverPermissions() {
-    struct stat existing {};
-    mode_t mode = 0666 & ~CreationMask();
-    if (stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-      mode = existing.st_mode & 0777;
-      if (fchown(fd_, existing.st_uid, existing.st_gid) != 0) {
-        // The group may still be ours to give; where it is not, the file stays ours.
-        const int group_kept = fchown(fd_, static_cast<uid_t>(-1), existing.st_gid);
-        static_cast<void>(group_kept);
-      }
-    }
-    if (fchmod(fd_, mode) != 0) throw WriteFailure(target_, "", errno);
-  }
-
-  std::filesystem::path target_;
-  std::filesystem::path path_;
-  int fd_ = -1;
-  TemporaryNode* node_ = nullptr;
-  bool committed_ = false;
 };
 
+// A file replaced keeps its permissions, and its owner and group as far as this user may
+// give them away.
+void TakeOverPermissions(const std::filesystem::path& target, int fd) {
+  struct stat existing {};
+  mode_t mode = 0666 & ~g_creation_mask;
+  if (stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+    mode = existing.st_mode & 0777;
+    if (fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+      // The group may still be ours to give; where it is not, the file stays ours.
+      const int group_kept = fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+      static_cast<void>(group_kept);
+    }
+  }
+  if (fchmod(fd, mode) != 0) throw WriteFailure(target, "", errno);
+}
+
 void WriteAll(int fd, const std::filesystem::path& target, const void* bytes, std::size_t size) {
-  const char* next = static_cast<const char*>(bytes);
-  while (size > 0) {
+  for (const char* next = static_cast<const char*>(bytes); size > 0;) {
     const ssize_t written = write(fd, next, size);
     if (written < 0 && errno == EINTR) continue;
-    if (written < 0) throw WriteFailure(target, "", errno);
-    if (written == 0) throw WriteFailure(target, "", EIO);
+    if (written <= 0) throw WriteFailure(target, "", written < 0 ? errno : EIO);
     next += written;
     size -= static_cast<std::size_t>(written);
   }
@@ -179,22 +113,55 @@ void WriteAll(int fd, const std::filesystem::path& target, const void* bytes, st
 }  // namespace
 
 void InstallTemporaryFileCleanup() {
-  CreationMask();
-  // A write past a file size limit, or to a reader that went away, fails with
-  // an error the tool reports instead of ending the process on the spot.
+  g_creation_mask = umask(0);
+  umask(g_creation_mask);
+  // A write past a file size limit, or to a reader that went away, fails with an error the
+  // tool reports instead of ending the process on the spot.
   std::signal(SIGXFSZ, SIG_IGN);
   std::signal(SIGPIPE, SIG_IGN);
-  // Some libraries end the process on an error instead of reporting it, by
-  // exit or by abort.
+  // Some libraries end the process on an error instead of reporting it, by exit or by abort.
   std::atexit(RemoveTemporaries);
   for (int signal_number : kEndingSignals) std::signal(signal_number, RemoveTemporariesAndDie);
 }
 
 void WriteAtomically(const std::filesystem::path& target,
                      const std::function<void(int fd)>& write) {
-  TemporaryFile file(target);
-  write(file.fd());
-  file.MoveIntoPlace();
+  const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+  // The stem is shortened so that the temporary's name fits wherever the target's does.
+  const std::string extension = target.extension().string();
+  std::string name =
+      (folder / ("." + target.stem().string().substr(0, 64) + ".velmora-XXXXXX" + extension))
+          .string();
+  Temporary file;
+  // An interruption between creating the file and listing it would leave it behind.
+  sigset_t interruptions;
+  sigset_t before;
+  sigemptyset(&interruptions);
+  for (int signal_number : kEndingSignals) sigaddset(&interruptions, signal_number);
+  pthread_sigmask(SIG_BLOCK, &interruptions, &before);
+  file.fd = mkostemps(name.data(), static_cast<int>(extension.size()), O_CLOEXEC);
+  const int error = errno;
+  if (file.fd >= 0) file.path = name;
+  if (file.fd >= 0) file.node = ClaimNode(name);
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  if (file.fd < 0) throw WriteFailure(target, "", error);
+
+  write(file.fd);
+  TakeOverPermissions(target, file.fd);
+  if (fsync(file.fd) != 0) throw WriteFailure(target, "", errno);
+  const int fd = file.fd;
+  file.fd = -1;
+  if (close(fd) != 0) throw WriteFailure(target, "", errno);
+  if (std::rename(file.path.c_str(), target.c_str()) != 0) {
+    throw WriteFailure(target, "cannot move the finished file into place: ", errno);
+  }
+  file.moved = true;
+  // Without this the rename itself may not survive a power cut.
+  const int flushed = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool done = flushed >= 0 && (fsync(flushed) == 0 || errno == EINVAL);
+  const int flush_error = errno;
+  if (flushed >= 0) close(flushed);
+  if (!done) throw WriteFailure(target, "written, but its folder cannot be flushed: ", flush_error);
 }
 
 void WriteBytesAtomically(const std::filesystem::path& target, const void* bytes,

@@ -12,7 +12,6 @@
 
 #include "ofx_sdk/ofx_constants.h"
 #include "tools/commands.h"
-#include "tools/error_stream.h"
 #include "tools/flags.h"
 #include "tools/frame_list.h"
 #include "tools/image_io.h"

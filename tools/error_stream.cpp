@@ -1,10 +1,11 @@
-#include "tools/error_stream.h"
-
+// The tool's error stream and the lines written to it, declared in tool_error.h.
+#include <OpenImageIO/strutil.h>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
+
+#include "tools/tool_error.h"
 
 namespace {
 
@@ -37,15 +38,10 @@ std::FILE* ErrorStream() {
 
 std::string ErrorLine(const std::string& message) {
   std::string text;
-  for (std::size_t start = 0; start < message.size();) {
-    const std::size_t end = std::min(message.find_first_of("\r\n", start), message.size());
-    const std::string piece = message.substr(start, end - start);
-    const std::size_t first = piece.find_first_not_of(" \t");
-    if (first != std::string::npos) {
-      if (!text.empty()) text += text.back() == ':' ? " " : "; ";
-      text += piece.substr(first, piece.find_last_not_of(" \t") + 1 - first);
-    }
-    start = end + 1;
+  const std::string lines = OIIO::Strutil::replace(message, "\r", "\n", true);
+  for (const std::string& line : OIIO::Strutil::splits(lines, "\n")) {
+    const std::string piece = OIIO::Strutil::strip(line, " \t");
+    if (!piece.empty()) text += (text.empty() ? "" : text.back() == ':' ? " " : "; ") + piece;
   }
   return "velmora: " + text;
 }

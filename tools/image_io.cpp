@@ -4,112 +4,45 @@
 #include <OpenImageIO/imagebufalgo.h>
 #include <OpenImageIO/strutil.h>
 
-#include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <set>
 #include <string>
 
-#include "tools/error_stream.h"
-#include "tools/lowercase.h"
 #include "tools/output_paths.h"
 #include "tools/tool_error.h"
 
 namespace {
-
-int ChannelNamed(const OIIO::ImageSpec& header, const std::string& name) {
-  for (int i = 0; i < header.nchannels; ++i) {
-    if (OIIO::Strutil::iequals(header.channel_name(i), name)) return i;
-  }
-  return -1;
-}
 
 // Memory for an image grows with its pixels (two host images of 16 bytes a pixel) and its
 // samples; past these a header is far more likely damaged or hostile than a real picture.
 constexpr uint64_t kMaxPixels = uint64_t{1} << 28;   // 16384 x 16384
 constexpr uint64_t kMaxSamples = uint64_t{1} << 31;  // over every level and part of a file
 
-std::string ChannelList(const OIIO::ImageSpec& header) {
-  return OIIO::Strutil::join(header.channelnames, ", ");
-}
-
-// Where a TIFF's directories and the tag values they point to end. The library drops
-// a tag whose value lies past the end of a cut-short file without a word, and the ICC
-// profile and EXIF often sit last.
-uint64_t TiffExtent(std::ifstream& file) {
-  unsigned char head[16] = {};
-  file.read(reinterpret_cast<char*>(head), sizeof head);
-  const bool little = head[0] == 'I' && head[1] == 'I';
-  const auto number = [little](const unsigned char* at, int bytes) {
-    uint64_t value = 0;
-    for (int i = 0; i < bytes; ++i) value |= uint64_t{at[little ? i : bytes - 1 - i]} << (8 * i);
-    return value;
-  };
-  const uint64_t magic = number(head + 2, 2);
-  if ((!little && (head[0] != 'M' || head[1] != 'M')) || (magic != 42 && magic != 43)) return 0;
-  const int word = magic == 43 ? 8 : 4;  // BigTIFF's offsets and counts are 8 bytes
-  const int count_bytes = magic == 43 ? 8 : 2;
-  const int entry_bytes = 4 + 2 * word;
-  static constexpr int kTypeSize[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
-  std::vector<uint64_t> directories{number(head + word, word)};
-  std::set<uint64_t> seen;
-  uint64_t end = 0;
-  while (!directories.empty() && seen.size() < 256) {
-    const uint64_t at = directories.back();
-    directories.pop_back();
-    if (at == 0 || !seen.insert(at).second) continue;
-    unsigned char count[8] = {};
-    file.clear();
-    file.seekg(static_cast<std::streamoff>(at));
-    const uint64_t entries = file.read(reinterpret_cast<char*>(count), count_bytes)
-                                 ? std::min<uint64_t>(number(count, count_bytes), 4096)
-                                 : 0;
-    std::vector<unsigned char> table(entries * entry_bytes + word);
-    file.read(reinterpret_cast<char*>(table.data()), static_cast<std::streamsize>(table.size()));
-    end = std::max(end, at + count_bytes + table.size());
-    if (!file) break;
-    for (uint64_t i = 0; i < entries; ++i) {
-      const unsigned char* entry = table.data() + i * entry_bytes;
-      const uint64_t tag = number(entry, 2);
-      const uint64_t type = number(entry + 2, 2);
-      const uint64_t bytes = (type < 19 ? kTypeSize[type] : 0) * number(entry + 4, word);
-      const uint64_t value = number(entry + 4 + word, word);
-      if (bytes > static_cast<uint64_t>(word)) end = std::max(end, value + bytes);
-      if (tag == 34665 || tag == 34853 || tag == 40965) directories.push_back(value);
-    }
-    directories.push_back(number(table.data() + entries * entry_bytes, word));
+// A file that notes a read reaching past its end. The TIFF library drops a tag whose value
+// lies past the end of a cut-short file without a word, and the ICC profile and EXIF often
+// sit last.
+class EndWatch final : public OIIO::Filesystem::IOFile {
+ public:
+  using IOFile::IOFile;
+  size_t read(void* bytes, size_t size) override { return Noted(IOFile::read(bytes, size), size); }
+  size_t pread(void* bytes, size_t size, int64_t offset) override {
+    return Noted(IOFile::pread(bytes, size, offset), size);
   }
-  return end;
-}
+  bool cut_short = false;
 
-// A DPX header states the file's length, a TIFF's directories point into it; the library
-// reads a shorter file without complaint.
-void CheckStatedLength(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  unsigned char head[20] = {};
-  if (!file.read(reinterpret_cast<char*>(head), sizeof head)) return;
-  const bool big_endian = std::memcmp(head, "SDPX", 4) == 0;
-  uint64_t stated = 0;
-  if (big_endian || std::memcmp(head, "XPDS", 4) == 0) {
-    for (int i = 0; i < 4; ++i) {
-      stated |= uint64_t{head[16 + i]} << (big_endian ? 24 - 8 * i : 8 * i);
-    }
-  } else {
-    file.seekg(0);
-    stated = TiffExtent(file);
+ private:
+  size_t Noted(size_t done, size_t asked) {
+    cut_short = cut_short || done < asked;
+    return done;
   }
-  std::error_code error;
-  const uint64_t actual = std::filesystem::file_size(path, error);
-  if (!error && actual < stated) {
-    throw BadInput("cannot read input " + path.string() + ": the file is cut short (" +
-                   std::to_string(actual) + " of " + std::to_string(stated) + " bytes)");
-  }
-}
+};
 
-std::unique_ptr<OIIO::ImageInput> OpenInput(const std::filesystem::path& path) {
+struct OpenFile {
+  std::unique_ptr<EndWatch> watch;  // what readers that take one read through
+  std::unique_ptr<OIIO::ImageInput> input;
+};
+
+OpenFile OpenInput(const std::filesystem::path& path) {
   CheckPathExists(path, "input");
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) {
@@ -119,16 +52,32 @@ std::unique_ptr<OIIO::ImageInput> OpenInput(const std::filesystem::path& path) {
   if (!std::filesystem::is_regular_file(path, error)) {
     throw BadInput("input is not a regular file: " + path.string());
   }
-  CheckStatedLength(path);
+  char head[20] = {};
+  std::ifstream(path, std::ios::binary).read(head, sizeof head);
+  // A DPX header states the file's length; the library reads a shorter file without complaint.
+  const bool big_endian = std::memcmp(head, "SDPX", 4) == 0;
+  if (big_endian || std::memcmp(head, "XPDS", 4) == 0) {
+    uint64_t stated = 0;
+    for (int i = 0; i < 4; ++i) {
+      stated |= uint64_t{static_cast<unsigned char>(head[16 + i])}
+                << (big_endian ? 24 - 8 * i : 8 * i);
+    }
+    const uint64_t actual = std::filesystem::file_size(path, error);
+    if (!error && actual < stated) {
+      throw BadInput("cannot read input " + path.string() + ": the file is cut short (" +
+                     std::to_string(actual) + " of " + std::to_string(stated) + " bytes)");
+    }
+  }
+  OpenFile file{std::make_unique<EndWatch>(path.string(), OIIO::Filesystem::IOProxy::Read), {}};
   // The effect sees the file's own channel values: no premultiplication on the
   // way in (PNG and some TIFFs would otherwise be associated), none undone on the way out.
   OIIO::ImageSpec config;
   config.attribute("oiio:UnassociatedAlpha", 1);
-  auto input = OIIO::ImageInput::open(path.string(), &config);
-  if (!input) {
+  file.input = OIIO::ImageInput::create(path.string(), true, &config, file.watch.get());
+  if (!file.input) {
     throw BadInput("cannot read input " + path.string() + ": " + OIIO::geterror());
   }
-  return input;
+  return file;
 }
 
 // Moves to a subimage and level; past the last one the reader's message is cleared, so that
@@ -152,8 +101,15 @@ OIIO::ImageSpec HeaderOf(OIIO::ImageInput& input) {
   return header;
 }
 
-// Throws BadInput unless velmora can hold and grade this level of an image.
-void CheckLevel(const std::filesystem::path& path, const OIIO::ImageSpec& header) {
+const char* DepthName(SampleDepth depth) {
+  static const char* const kNames[] = {"8-bit", "16-bit", "float"};
+  return kNames[static_cast<int>(depth)];
+}
+
+// Throws BadInput unless velmora can hold and grade this level of an image. `samples` counts
+// those of the file's levels so far, the first of which sets the file's `depth`.
+void CheckLevel(const std::filesystem::path& path, const OIIO::ImageSpec& header,
+                SampleDepth* depth, uint64_t* samples) {
   if (header.deep) throw BadInput("unsupported image " + path.string() + ": deep images");
   if (header.depth > 1) throw BadInput("unsupported image " + path.string() + ": volume images");
   if (header.nchannels < 1 || header.width < 1 || header.height < 1) {
@@ -165,69 +121,91 @@ void CheckLevel(const std::filesystem::path& path, const OIIO::ImageSpec& header
                    " x " + std::to_string(header.height) +
                    " pixels; velmora takes at most 268435456 pixels (16384 x 16384)");
   }
-  DepthOf(path, header.format);
   for (const OIIO::TypeDesc& format : header.channelformats) DepthOf(path, format);
+  const SampleDepth own = DepthOf(path, header.format);
+  if (*samples == 0) *depth = own;
+  if (own != *depth) {
+    throw BadInput("unsupported image " + path.string() + ": its parts differ in depth (" +
+                   DepthName(*depth) + " and " + DepthName(own) + ")");
+  }
+  *samples += header.image_pixels() * uint64_t(header.nchannels);
+  if (*samples > kMaxSamples) {
+    throw BadInput("image too large: " + path.string() + " holds more than " +
+                   std::to_string(kMaxSamples) + " samples");
+  }
 }
 
-// Every subimage and MIP level of an open file, checked before any pixel is read. The file
-// must have something to grade and its images one sample depth.
-OIIO::ImageSpec CheckImageFile(OIIO::ImageInput& input, const std::filesystem::path& path) {
-  const OIIO::ImageSpec first = HeaderOf(input);
-  uint64_t samples = 0;
-  bool has_colour = false;
-  for (int subimage = 0; Seek(input, subimage, 0); ++subimage) {
-    for (int level = 0; Seek(input, subimage, level); ++level) {
-      const OIIO::ImageSpec header = HeaderOf(input);
-      CheckLevel(path, header);
-      if (DepthOf(path, header.format) != DepthOf(path, first.format)) {
-        throw BadInput("unsupported image " + path.string() + ": its parts differ in depth (" +
-                       DepthName(DepthOf(path, first.format)) + " and " +
-                       DepthName(DepthOf(path, header.format)) + ")");
-      }
-      samples += header.image_pixels() * uint64_t(header.nchannels);
-      if (samples > kMaxSamples) {
-        throw BadInput("image too large: " + path.string() + " holds more than " +
-                       std::to_string(kMaxSamples) + " samples");
-      }
-      has_colour = has_colour || FindColourChannels(header).red >= 0;
-    }
-  }
-  if (!has_colour) {
-    throw BadInput("unsupported image " + path.string() + ": no R, G, B channels to grade (" +
-                   ChannelList(first) + ")");
-  }
-  return first;
-}
-
-Image ReadLevel(OIIO::ImageInput& input, const std::filesystem::path& path, int subimage,
-                int level) {
-  Image image{HeaderOf(input), {}};
-  OIIO::ImageSpec held = image.header;
-  held.set_format(SampleType(DepthOf(path, image.header.format)));
-  image.pixels.reset(held, OIIO::InitializePixels::No);
+// Reads the level the reader stands on into `image` as `held`, the depth's sample type.
+void ReadPixels(OIIO::ImageInput& input, const std::filesystem::path& path, Image* image) {
+  OIIO::ImageSpec held = image->header;
+  held.set_format(SampleType(DepthOf(path, held.format)));
+  image->pixels.reset(held, OIIO::InitializePixels::No);
   // Some readers fill a cut-short file with grey and only leave a message behind.
-  if (!input.read_image(subimage, level, 0, held.nchannels, held.format,
-                        image.pixels.localpixels()) ||
+  if (!input.read_image(input.current_subimage(), input.current_miplevel(), 0, held.nchannels,
+                        held.format, image->pixels.localpixels()) ||
       input.has_error()) {
     std::string message = input.geterror();
     message = message.substr(0, message.find('\n'));
     throw BadInput("cannot read input " + path.string() + ": " +
                    (message.empty() ? "damaged or cut short" : message));
   }
-  return image;
+}
+
+// Every subimage and MIP level of a file, each checked from its header before its pixels are
+// read (with `pixels`) or left unread. The file must have something to grade.
+ImageFile Load(const std::filesystem::path& path, bool pixels) {
+  const OpenFile opened = OpenInput(path);
+  OIIO::ImageInput* const input = opened.input.get();
+  ImageFile file;
+  SampleDepth depth = SampleDepth::Float;
+  uint64_t samples = 0;
+  int nonfinite = 0;
+  bool has_colour = false;
+  for (int subimage = 0; Seek(*input, subimage, 0); ++subimage) {
+    file.subimages.emplace_back();
+    for (int level = 0; Seek(*input, subimage, level); ++level) {
+      Image image{HeaderOf(*input), {}};
+      CheckLevel(path, image.header, &depth, &samples);
+      has_colour = has_colour || FindColourChannels(image.header).red >= 0;
+      if (pixels) {
+        ReadPixels(*input, path, &image);
+        int found = 0;  // counted only: what the effect makes of them is its own
+        OIIO::ImageBufAlgo::fixNonFinite(image.pixels, image.pixels,
+                                         OIIO::ImageBufAlgo::NONFINITE_NONE, &found);
+        nonfinite += found;
+      }
+      file.subimages.back().push_back(std::move(image));
+    }
+  }
+  if (opened.watch->cut_short && std::string(input->format_name()) == "tiff") {
+    throw BadInput("cannot read input " + path.string() +
+                   ": the file is cut short (its directories or tags reach past its end)");
+  }
+  if (!has_colour) {
+    throw BadInput("unsupported image " + path.string() + ": no R, G, B channels to grade (" +
+                   OIIO::Strutil::join(file.subimages[0][0].header.channelnames, ", ") + ")");
+  }
+  if (nonfinite > 0) {
+    PrintError("note: " + path.string() + " has " + std::to_string(nonfinite) +
+               " pixels with an infinite or NaN sample; with Preserve HDR off the effect makes "
+               "them NaN");
+  }
+  return file;
 }
 
 }  // namespace
 
 ColourChannels FindColourChannels(const OIIO::ImageSpec& header) {
-  ColourChannels channels{};
-  channels.red = ChannelNamed(header, "r");
-  channels.green = ChannelNamed(header, "g");
-  channels.blue = ChannelNamed(header, "b");
-  channels.alpha = ChannelNamed(header, "a");
+  const auto named = [&header](const char* name) {
+    for (int i = 0; i < header.nchannels; ++i) {
+      if (OIIO::Strutil::iequals(header.channel_name(i), name)) return i;
+    }
+    return -1;
+  };
+  ColourChannels channels{named("r"), named("g"), named("b"), named("a")};
   if (channels.red >= 0 && channels.green >= 0 && channels.blue >= 0) return channels;
   // Grey only where nothing else could be meant: one luminance channel, with or without alpha.
-  const int grey = ChannelNamed(header, "y");
+  const int grey = named("y");
   const bool only_grey = grey >= 0 && header.nchannels == (channels.alpha >= 0 ? 2 : 1);
   channels.red = channels.green = channels.blue = only_grey ? grey : -1;
   return channels;
@@ -241,61 +219,21 @@ SampleDepth DepthOf(const std::filesystem::path& path, const OIIO::TypeDesc& for
                  std::string(format.c_str()) + "; supported are 8-bit, 16-bit, half and float");
 }
 
-const char* DepthName(SampleDepth depth) {
-  switch (depth) {
-    case SampleDepth::Bits8:
-      return "8-bit";
-    case SampleDepth::Bits16:
-      return "16-bit";
-    case SampleDepth::Float:
-      return "float";
-  }
-  return "?";
-}
-
 OIIO::TypeDesc SampleType(SampleDepth depth) {
-  switch (depth) {
-    case SampleDepth::Bits8:
-      return OIIO::TypeDesc::UINT8;
-    case SampleDepth::Bits16:
-      return OIIO::TypeDesc::UINT16;
-    case SampleDepth::Float:
-      break;
-  }
-  return OIIO::TypeDesc::FLOAT;
+  static const OIIO::TypeDesc kTypes[] = {OIIO::TypeDesc::UINT8, OIIO::TypeDesc::UINT16,
+                                          OIIO::TypeDesc::FLOAT};
+  return kTypes[static_cast<int>(depth)];
 }
 
 ImageLayout ReadImageLayout(const std::filesystem::path& path) {
-  auto input = OpenInput(path);
-  CheckImageFile(*input, path);
   ImageLayout layout;
-  for (int subimage = 0; Seek(*input, subimage, 0); ++subimage) {
-    layout.subimages.push_back(HeaderOf(*input));
-    layout.mipmapped = layout.mipmapped || Seek(*input, subimage, 1);
+  for (const std::vector<Image>& levels : Load(path, false).subimages) {
+    layout.subimages.push_back(levels[0].header);
+    layout.mipmapped = layout.mipmapped || levels.size() > 1;
   }
   return layout;
 }
 
 ImageFile ReadImageFile(const std::filesystem::path& path) {
-  auto input = OpenInput(path);
-  CheckImageFile(*input, path);
-  ImageFile file;
-  int nonfinite = 0;
-  for (int subimage = 0; Seek(*input, subimage, 0); ++subimage) {
-    file.subimages.emplace_back();
-    for (int level = 0; Seek(*input, subimage, level); ++level) {
-      file.subimages.back().push_back(ReadLevel(*input, path, subimage, level));
-      int found = 0;  // counted only: what the effect makes of them is its own
-      OIIO::ImageBufAlgo::fixNonFinite(file.subimages.back().back().pixels,
-                                       file.subimages.back().back().pixels,
-                                       OIIO::ImageBufAlgo::NONFINITE_NONE, &found);
-      nonfinite += found;
-    }
-  }
-  if (nonfinite > 0) {
-    PrintError("note: " + path.string() + " has " + std::to_string(nonfinite) +
-               " pixels with an infinite or NaN sample; with Preserve HDR off the effect makes "
-               "them NaN");
-  }
-  return file;
+  return Load(path, true);
 }

@@ -6,7 +6,7 @@
 #include "host/effect_identity.h"
 #include "tools/atomic_write.h"
 #include "tools/commands.h"
-#include "tools/error_stream.h"
+#include "tools/tool_error.h"
 
 namespace {
 

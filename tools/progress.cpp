@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "tools/error_stream.h"
+#include "tools/tool_error.h"
 
 Progress::Progress(std::FILE* stream, const std::vector<FileJob>& jobs, bool keep_going,
                    bool terminal)

@@ -12,7 +12,6 @@
 #include <map>
 
 #include "host/param_values.h"
-#include "tools/lowercase.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -20,7 +19,7 @@ namespace {
 std::string FirstWord(const std::string& label) {
   const std::size_t start = label.find_first_not_of(' ');
   if (start == std::string::npos) return "";
-  return Lowercase(label.substr(start, label.find(' ', start) - start));
+  return OIIO::Strutil::lower(label.substr(start, label.find(' ', start) - start));
 }
 
 RegisteredParam Describe(const ParamIdentity& identity, const PF_ParamDef& def) {
@@ -148,7 +147,8 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
   const bool in_range = parsed && number >= param.valid_min && number <= param.valid_max;
   switch (param.kind) {
     case ParamKind::Popup: {
-      const auto word = std::find(param.choices.begin(), param.choices.end(), Lowercase(text));
+      const auto word =
+          std::find(param.choices.begin(), param.choices.end(), OIIO::Strutil::lower(text));
       if (!text.empty() && word != param.choices.end()) {
         settings->Choice(param.index) =
             static_cast<PF_ParamValue>(word - param.choices.begin() + 1);
@@ -181,7 +181,7 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
       static const std::map<std::string, PF_ParamValue> kSwitches{
           {"on", 1},  {"true", 1},  {"yes", 1}, {"1", 1},
           {"off", 0}, {"false", 0}, {"no", 0},  {"0", 0}};
-      const auto found = kSwitches.find(Lowercase(text));
+      const auto found = kSwitches.find(OIIO::Strutil::lower(text));
       if (found == kSwitches.end()) throw OutOfRange(param, text);
       settings->Checkbox(param.index) = found->second;
       return;

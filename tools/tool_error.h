@@ -1,6 +1,8 @@
-// How the tool fails: one line for the user and the exit code it ends with.
+// How the tool fails and where it says so: one line for the user, on a stream of the
+// tool's own, and the exit code it ends with.
 #pragma once
 
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -22,6 +24,11 @@ class ToolError : public std::runtime_error {
 inline ToolError BadInput(const std::string& message) {
   return ToolError(kExitBadInput, message);
 }
+
+inline ToolError Failure(const std::string& message) {
+  return ToolError(kExitFailed, message);
+}
+
 // A value echoed in a message is cut to its start, so that a megabyte of junk
 // gives one readable line.
 inline std::string Shortened(const std::string& text) {
@@ -29,6 +36,17 @@ inline std::string Shortened(const std::string& text) {
   return text.size() <= kShown ? text : text.substr(0, kShown) + "...";
 }
 
-inline ToolError Failure(const std::string& message) {
-  return ToolError(kExitFailed, message);
-}
+// Called once, first thing in main. The image libraries print diagnostics of their own on
+// stderr that repeat in other words what the tool reports, so stderr is pointed at
+// /dev/null and the tool's stream becomes a copy of the original (until then it is stderr).
+void KeepLibraryMessagesOut();
+
+// Where the tool's messages and progress go.
+std::FILE* ErrorStream();
+
+// "velmora: " and the message as one line: the line breaks inside a library's message
+// become "; ".
+std::string ErrorLine(const std::string& message);
+
+// Writes ErrorLine(message) and its newline to the error stream.
+void PrintError(const std::string& message);

@@ -110,7 +110,8 @@ TEST(Layers, EveryPartOrPageIsGradedAndAFormatOfOneImageIsRefused) {
 
 // What a format cannot hold is refused before anything renders; what it can hold
 // differently is adapted: a format that cannot place a data window gets the display
-// window with the picture where it was, one without tiles gets scanlines.
+// window with the picture where it was, one without tiles gets scanlines, one whose
+// writer refuses the ICC profile gets none.
 TEST(Outputs, AreRefusedOrAdaptedToWhatTheFormatHolds) {
   const auto folder = TestFolder("outputs");
   WriteTestImage(folder / "rgbaz.exr", MakeTestImage(4, 4, 5, OIIO::TypeDesc::FLOAT, 1));
@@ -145,6 +146,14 @@ TEST(Outputs, AreRefusedOrAdaptedToWhatTheFormatHolds) {
       }
     }
   }
+  // PNG's writer checks an ICC profile and fails the whole file on one it finds damaged.
+  TestImage profiled = MakeTestImage(8, 8, 3, OIIO::TypeDesc::UINT16, 1);
+  profiled.header.attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, 4), "\1\2\3");
+  WriteTestImage(folder / "profiled.tif", profiled);
+  const RunResult run = Apply(folder / "profiled.tif", folder / "profiled.png");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_NE(run.err.find("without the ICC profile"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadTestImage(folder / "profiled.png").header.find_attribute("ICCProfile"), nullptr);
 }
 
 // Refused inputs: exit 2, the reason, and no output.

@@ -1,26 +1,24 @@
 #include "tools/picture.h"
 
 #include <OpenImageIO/imagebufalgo.h>
+#include <OpenImageIO/strutil.h>
 #include <cairo.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstdio>
 #include <memory>
+#include <tuple>
 #include <utility>
 
 #include "tools/tool_error.h"
 
 namespace {
 
-struct Rgb {
-  double red;
-  double green;
-  double blue;
-};
+using Rgb = std::array<double, 3>;
 
 void SetColour(cairo_t* cairo, Rgb colour) {
-  cairo_set_source_rgb(cairo, colour.red, colour.green, colour.blue);
+  cairo_set_source_rgb(cairo, colour[0], colour[1], colour[2]);
 }
 
 // An RGB image surface painted in `background`, and its drawing context.
@@ -179,8 +177,7 @@ void DrawAxes(cairo_t* cairo, const PlotArea& area) {
     Line(cairo, column, area.top, column, area.top + area.size);
     Line(cairo, first, row, last, row);
 
-    char label[16];
-    std::snprintf(label, sizeof label, "%g", value);
+    const std::string label = OIIO::Strutil::sprintf("%g", value);
     const double label_width = TextWidth(cairo, label);
     SetColour(cairo, kText);
     ShowText(cairo, area.Column(value) - label_width / 2.0, area.top + area.size + 22.0, label);
@@ -244,30 +241,25 @@ void DrawCurve(cairo_t* cairo, const PlotArea& area, const ToneCurve& curve) {
 }
 
 void DrawLegend(cairo_t* cairo, double left, double baseline) {
-  struct Entry {
-    const char* text;
-    Rgb colour;
-    bool dot;
-  };
-  const Entry entries[] = {{"curve", kCurve, false},
-                           {"extensions", kExtension, false},
-                           {"table points", kTablePoint, true},
-                           {"pivot", kPivot, true},
-                           {"diagonal", kDiagonal, false}};
+  const std::tuple<const char*, Rgb, bool> entries[] = {{"curve", kCurve, false},
+                                                        {"extensions", kExtension, false},
+                                                        {"table points", kTablePoint, true},
+                                                        {"pivot", kPivot, true},
+                                                        {"diagonal", kDiagonal, false}};
   UseFont(cairo, kLegendSize, false);
   cairo_set_line_width(cairo, 2.0);
   const double middle = baseline - kLegendSize * 0.35;
   double x = left;
-  for (const Entry& entry : entries) {
-    SetColour(cairo, entry.colour);
-    if (entry.dot) {
+  for (const auto& [text, colour, dot] : entries) {
+    SetColour(cairo, colour);
+    if (dot) {
       Dot(cairo, x + 11.0, middle, 4.0);
     } else {
       Line(cairo, x, middle, x + 22.0, middle);
     }
     SetColour(cairo, kText);
-    ShowText(cairo, x + 30.0, baseline, entry.text);
-    x += 30.0 + TextWidth(cairo, entry.text) + 24.0;
+    ShowText(cairo, x + 30.0, baseline, text);
+    x += 30.0 + TextWidth(cairo, text) + 24.0;
   }
 }
 

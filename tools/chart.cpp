@@ -4,12 +4,11 @@
 
 namespace {
 
-struct Rgb {
-  float red;
-  float green;
-  float blue;
-};
+using Rgb = std::array<float, 3>;
 
+constexpr int kChartWidth = 640;
+constexpr int kChartHeight = 360;
+constexpr float kFloatRampPeak = 2.0f;
 constexpr Rgb kBackground{0.18f, 0.18f, 0.18f};
 
 constexpr std::array<Rgb, 6> kRampColours{{
@@ -44,9 +43,9 @@ constexpr float kPatchesEnd = 0.80f;
 constexpr float kFloatRampTop = 0.83f;
 constexpr int kGreyStepCount = 11;
 
-Rgb ChartColour(int x, int y, int width, int height) {
-  const float across = (static_cast<float>(x) + 0.5f) / static_cast<float>(width);
-  const float down = (static_cast<float>(y) + 0.5f) / static_cast<float>(height);
+Rgb ChartColour(int x, int y) {
+  const float across = (static_cast<float>(x) + 0.5f) / static_cast<float>(kChartWidth);
+  const float down = (static_cast<float>(y) + 0.5f) / static_cast<float>(kChartHeight);
   if (down < kGreyRampEnd) return {across, across, across};
   if (down < kGreyStepsEnd) {
     const int step = static_cast<int>(across * kGreyStepCount);
@@ -56,7 +55,7 @@ Rgb ChartColour(int x, int y, int width, int height) {
   if (down < kColourRampsEnd) {
     const float band = (down - kGreyStepsEnd) / (kColourRampsEnd - kGreyStepsEnd);
     const Rgb& colour = kRampColours[static_cast<std::size_t>(band * kRampColours.size())];
-    return {colour.red * across, colour.green * across, colour.blue * across};
+    return {colour[0] * across, colour[1] * across, colour[2] * across};
   }
   if (down >= kPatchesTop && down < kPatchesEnd) {
     const float slot = across * static_cast<float>(kPatches.size());
@@ -66,7 +65,7 @@ Rgb ChartColour(int x, int y, int width, int height) {
     return kBackground;
   }
   if (down >= kFloatRampTop) {
-    const float level = across * kChartFloatRampTop;
+    const float level = across * kFloatRampPeak;
     return {level, level, level};
   }
   return kBackground;
@@ -74,14 +73,12 @@ Rgb ChartColour(int x, int y, int width, int height) {
 
 }  // namespace
 
-Image MakeChart(int width, int height) {
-  const OIIO::ImageSpec header(width, height, 3, OIIO::TypeDesc::FLOAT);
+Image MakeChart() {
+  const OIIO::ImageSpec header(kChartWidth, kChartHeight, 3, OIIO::TypeDesc::FLOAT);
   Image chart{header, OIIO::ImageBuf(header)};
   for (OIIO::ImageBuf::Iterator<float> pixel(chart.pixels); !pixel.done(); ++pixel) {
-    const Rgb colour = ChartColour(pixel.x(), pixel.y(), width, height);
-    pixel[0] = colour.red;
-    pixel[1] = colour.green;
-    pixel[2] = colour.blue;
+    const Rgb colour = ChartColour(pixel.x(), pixel.y());
+    for (int channel = 0; channel < 3; ++channel) pixel[channel] = colour[channel];
   }
   return chart;
 }

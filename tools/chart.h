@@ -5,9 +5,5 @@
 
 #include "tools/image_io.h"
 
-constexpr int kChartWidth = 640;
-constexpr int kChartHeight = 360;
-constexpr float kChartFloatRampTop = 2.0f;
-
-// A float RGB image (no alpha), the same on every machine.
-Image MakeChart(int width = kChartWidth, int height = kChartHeight);
+// A float RGB image (no alpha), 640 x 360, the same on every machine.
+Image MakeChart();

@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "tools/commands.h"
-#include "tools/curve_plot.h"
 #include "tools/flags.h"
 #include "tools/image_io.h"
+#include "tools/picture.h"
 
 namespace {
 
@@ -33,15 +33,6 @@ Caption CurveCaption(const simhost::EffectSettings& s, const CurveModel& model) 
                                                : "Preserve HDR off: the table's end slopes"}};
 }
 
-}  // namespace
-
-void WriteCurvePlot(const simhost::EffectSettings& settings, const std::string& output) {
-  const auto model = std::make_unique<CurveModel>(settings);
-  WriteImage(output, PlotCurve(*model, CurveCaption(settings, *model)).image);
-}
-
-namespace {
-
 void RunCurve(const ToolContext& context, const CurveOptions& options) {
   const Effect& effect = context.RequireEffect();
   // Drawn as a new After Effects instance renders it, unless the values say otherwise.
@@ -56,6 +47,11 @@ void RunCurve(const ToolContext& context, const CurveOptions& options) {
 }
 
 }  // namespace
+
+void WriteCurvePlot(const simhost::EffectSettings& settings, const std::string& output) {
+  const auto model = std::make_unique<CurveModel>(settings);
+  WriteImage(output, PlotCurve(*model, CurveCaption(settings, *model)).image);
+}
 
 void AddCurveCommand(CLI::App& app, const ToolContext& context) {
   auto options = std::make_shared<CurveOptions>();

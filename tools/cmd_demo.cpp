@@ -1,6 +1,4 @@
 // velmora demo [--out DIR]: the built-in chart, graded, with nothing to supply.
-#include <OpenImageIO/imagebufalgo.h>
-
 #include <cstdio>
 #include <thread>
 
@@ -10,11 +8,6 @@
 #include "tools/render_image.h"
 
 namespace {
-
-constexpr int kGap = 16;
-constexpr int kLabelBand = 44;
-constexpr double kLabelSize = 22.0;
-constexpr double kLabelBaseline = 32.0;
 
 // A grade that shows what the effect does on the chart: more contrast about
 // mid grey, with the ends rolled off so shadows and highlights keep detail.
@@ -27,22 +20,6 @@ void ApplyDemoGrade(const std::vector<RegisteredParam>& params, simhost::EffectS
       {"highlights-rolloff", "0.3"},
   };
   for (const auto& [flag, value] : grade) ApplySetting(FindParam(params, flag), value, settings);
-}
-
-void WriteBeforeAfter(const Image& before, const Image& after, const std::string& path) {
-  const int width = before.header.width;
-  const int height = before.header.height;
-  Picture picture(2 * width + 3 * kGap, height + kLabelBand + kGap, {0.08, 0.08, 0.09});
-  cairo_t* cairo = picture.cairo();
-  SetColour(cairo, {0.9, 0.9, 0.9});
-  UseFont(cairo, kLabelSize, true);
-  ShowText(cairo, kGap, kLabelBaseline, "Before");
-  ShowText(cairo, 2 * kGap + width, kLabelBaseline, "After");
-  // Each channel clamped to 0..1 and rounded to the nearest code.
-  Image side_by_side = picture.ToImage();
-  OIIO::ImageBufAlgo::paste(side_by_side.pixels, kGap, kLabelBand, 0, 0, before.pixels);
-  OIIO::ImageBufAlgo::paste(side_by_side.pixels, 2 * kGap + width, kLabelBand, 0, 0, after.pixels);
-  WriteImage(path, side_by_side);
 }
 
 void RunDemo(const ToolContext& context, const std::string& out) {
@@ -70,7 +47,7 @@ void RunDemo(const ToolContext& context, const std::string& out) {
   };
   WriteImage(in_folder("chart.exr"), chart);
   WriteImage(in_folder("chart_graded.exr"), graded);
-  WriteBeforeAfter(chart, graded, in_folder("before_after.png"));
+  WriteImage(in_folder("before_after.png"), SideBySide(chart, graded));
   WriteCurvePlot(settings, in_folder("curve.png"));
   std::printf("chart:          %s\n", in_folder("chart.exr").c_str());
   std::printf("graded chart:   %s\n", in_folder("chart_graded.exr").c_str());

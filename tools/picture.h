@@ -1,43 +1,53 @@
 // The tool's own pictures (the curve plot, the demo's side by side), drawn with
-// cairo on an RGB image surface and handed back as an 8-bit `Image`, so that
-// they are written like every other image the tool writes.
+// cairo and handed back as an 8-bit RGB `Image`, so that they are written like
+// every other image the tool writes.
 #pragma once
 
-#include <cairo.h>
-
 #include <string>
+#include <vector>
 
+#include "simhost/frame_controls.h"
 #include "tools/image_io.h"
 
-struct Rgb {
-  double red;
-  double green;
-  double blue;
+// The tone curve of a set of effect values as the render builds it, for
+// plotting, and the lightness of their pivot.
+struct CurveModel : simhost::RenderCurve {
+  explicit CurveModel(const simhost::EffectSettings& settings);
+  double pivot_lightness;
 };
 
-class Picture {
- public:
-  // Throws Failure when cairo cannot make a surface of this size.
-  Picture(int width, int height, Rgb background);
-  ~Picture();
-  Picture(const Picture&) = delete;
-  Picture& operator=(const Picture&) = delete;
+constexpr double kPlotLow = -0.25;
+constexpr double kPlotHigh = 1.25;
 
-  cairo_t* cairo() { return cairo_; }
+// Where the plot's square lies in the picture, in pixels.
+struct PlotArea {
+  double left;
+  double top;
+  double size;
 
-  // 8-bit RGB, without alpha.
-  Image ToImage() const;
-
- private:
-  cairo_surface_t* surface_;
-  cairo_t* cairo_;
+  double Column(double input) const {
+    return left + (input - kPlotLow) / (kPlotHigh - kPlotLow) * size;
+  }
+  double Row(double output) const {
+    return top + (kPlotHigh - output) / (kPlotHigh - kPlotLow) * size;
+  }
 };
 
-void SetColour(cairo_t* cairo, Rgb colour);
+struct CurvePicture {
+  Image image;
+  PlotArea area;
+};
 
-// DejaVu Sans at `size` pixels, antialiased in grey and unhinted, so that text
-// is measured the same way it is drawn.
-void UseFont(cairo_t* cairo, double size, bool bold);
+// Lines of items ("contrast 30", ...) printed under the title, one line per entry.
+// A line too long for the picture's width continues on the next row, and the
+// plot moves down to make room.
+using Caption = std::vector<std::vector<std::string>>;
 
-double TextWidth(cairo_t* cairo, const std::string& text);
-void ShowText(cairo_t* cairo, double left, double baseline, const std::string& text);
+// The interpolated curve (pre-transform included) with its extensions below 0
+// and above 1 in their own colour, the table points under it, the pivot, the
+// diagonal, and labelled axes from kPlotLow to kPlotHigh.
+CurvePicture PlotCurve(const CurveModel& model, const Caption& caption);
+
+// `before` and `after` side by side under their names, each channel clamped to
+// 0..1 and rounded to the nearest code.
+Image SideBySide(const Image& before, const Image& after);

@@ -1,11 +1,11 @@
-#include "tools/curve_plot.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
+
+#include "tools/picture.h"
 
 namespace {
 

@@ -1,6 +1,9 @@
 // The flags every rendering command shares: one per effect value, --preset and
 // --save-preset. Values are kept as text until the module's own definitions are
-// known, then checked against them.
+// known, then checked against them. A preset is a small JSON file of the same
+// values, one key per flag name, read as the flags are:
+//
+//   {"quality": 3, "contrast": 35, "pivot": "#808080", "blend": 0, "clamp-white": false, ...}
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -33,6 +36,15 @@ simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
 // outputs, or an output names the --preset file.
 void CheckPresetsApart(const SettingFlags& flags, const std::vector<std::filesystem::path>& inputs,
                        const std::vector<std::filesystem::path>& outputs);
+
+// Missing keys keep their value; unknown keys are refused. Throws BadInput
+// naming the file and, where it applies, the key.
+void ReadPreset(const std::filesystem::path& path, const std::vector<RegisteredParam>& params,
+                simhost::EffectSettings* settings);
+
+// Every value, written through a temporary file; exactly what ReadPreset reads back.
+void WritePreset(const std::filesystem::path& path, const std::vector<RegisteredParam>& params,
+                 const simhost::EffectSettings& settings);
 
 // Writes the preset when --save-preset was given, and says so on standard output.
 void SavePresetIfAsked(const SettingFlags& flags, const std::vector<RegisteredParam>& params,

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -17,27 +16,19 @@
 
 namespace {
 
-std::string FirstWord(const std::string& label) {
-  const std::size_t start = label.find_first_not_of(' ');
-  if (start == std::string::npos) return "";
-  return Lowercase(label.substr(start, label.find(' ', start) - start));
-}
-
 RegisteredParam Describe(const ParamIdentity& identity, const PF_ParamDef& def) {
-  RegisteredParam param{identity.tool_name,
-                        std::string(def.name, strnlen(def.name, sizeof def.name)),
-                        identity.disk_id,
-                        identity.index,
-                        static_cast<ParamKind>(identity.kind),
-                        &identity,
-                        def};
+  RegisteredParam param{
+      identity.tool_name, std::string(def.name, strnlen(def.name, sizeof def.name)),
+      identity.index,     static_cast<ParamKind>(identity.kind),
+      &identity,          def};
   switch (param.kind) {
     case ParamKind::Popup:
       param.valid_min = 1;
       param.valid_max = def.u.pd.num_choices;
       for (const std::string& label :
            OIIO::Strutil::splits(def.u.pd.u.namesptr != nullptr ? def.u.pd.u.namesptr : "", "|")) {
-        param.choices.push_back(FirstWord(label));
+        const std::vector<std::string> words = OIIO::Strutil::splits(label);
+        param.choices.push_back(words.empty() ? "" : Lowercase(words.front()));
       }
       break;
     case ParamKind::FloatSlider:
@@ -128,10 +119,12 @@ std::vector<RegisteredParam> ReadRegisteredParams(
 
 const RegisteredParam& FindParam(const std::vector<RegisteredParam>& params,
                                  const std::string& flag) {
+  std::string known;
   for (const RegisteredParam& param : params) {
     if (param.flag == flag) return param;
+    known += (known.empty() ? "" : ", ") + param.flag;
   }
-  throw BadInput("unknown setting: " + flag);
+  throw BadInput("unknown setting \"" + Shortened(flag) + "\"; known are " + known);
 }
 
 simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& params,
@@ -226,7 +219,5 @@ std::string AllowedText(const RegisteredParam& param) {
 }
 
 std::string ColourText(const PF_Pixel& colour) {
-  char text[8];
-  std::snprintf(text, sizeof text, "#%02X%02X%02X", colour.red, colour.green, colour.blue);
-  return text;
+  return OIIO::Strutil::sprintf("#%02X%02X%02X", colour.red, colour.green, colour.blue);
 }

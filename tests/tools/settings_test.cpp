@@ -10,7 +10,7 @@
 #include "host/params.h"
 #include "simhost/host.h"
 #include "tools/effect.h"
-#include "tools/preset.h"
+#include "tools/flags.h"
 #include "tools/tool_error.h"
 
 namespace {

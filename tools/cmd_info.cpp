@@ -108,12 +108,12 @@ std::string PixelFormatText(PrPixelFormat format) {
   return std::string(known->second) + " (" + Hex(format) + ")";
 }
 
-const char* KindName(ParamKind kind) {
-  static const std::map<ParamKind, const char*> kNames{{ParamKind::Popup, "popup"},
-                                                       {ParamKind::FloatSlider, "float slider"},
-                                                       {ParamKind::FixedSlider, "fixed slider"},
-                                                       {ParamKind::Colour, "colour"},
-                                                       {ParamKind::Checkbox, "checkbox"}};
+const char* KindName(PF_ParamType kind) {
+  static const std::map<PF_ParamType, const char*> kNames{{PF_Param_POPUP, "popup"},
+                                                          {PF_Param_FLOAT_SLIDER, "float slider"},
+                                                          {PF_Param_FIX_SLIDER, "fixed slider"},
+                                                          {PF_Param_COLOR, "colour"},
+                                                          {PF_Param_CHECKBOX, "checkbox"}};
   return kNames.at(kind);
 }
 

@@ -27,7 +27,9 @@ void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& para
                      SettingFlags* flags);
 
 // `defaults` (a new instance in the host that renders), then the preset, then
-// the flags given. Checks that --save-preset can name a new file. Throws BadInput.
+// the flags given. A preset's missing keys keep their value; unknown keys are
+// refused. Checks that --save-preset can name a new file. Throws BadInput
+// naming the flag, or the preset file and, where it applies, its key.
 simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
                                         const std::vector<RegisteredParam>& params,
                                         const simhost::EffectSettings& defaults);
@@ -37,15 +39,7 @@ simhost::EffectSettings ResolveSettings(const SettingFlags& flags,
 void CheckPresetsApart(const SettingFlags& flags, const std::vector<std::filesystem::path>& inputs,
                        const std::vector<std::filesystem::path>& outputs);
 
-// Missing keys keep their value; unknown keys are refused. Throws BadInput
-// naming the file and, where it applies, the key.
-void ReadPreset(const std::filesystem::path& path, const std::vector<RegisteredParam>& params,
-                simhost::EffectSettings* settings);
-
-// Every value, written through a temporary file; exactly what ReadPreset reads back.
-void WritePreset(const std::filesystem::path& path, const std::vector<RegisteredParam>& params,
-                 const simhost::EffectSettings& settings);
-
-// Writes the preset when --save-preset was given, and says so on standard output.
+// Writes the preset when --save-preset was given, through a temporary file,
+// exactly as --preset reads it back, and says so on standard output.
 void SavePresetIfAsked(const SettingFlags& flags, const std::vector<RegisteredParam>& params,
                        const simhost::EffectSettings& settings);

@@ -9,21 +9,13 @@
 #include "host/params.h"
 #include "simhost/effect_settings.h"
 
-enum class ParamKind {
-  Popup = PF_Param_POPUP,
-  FloatSlider = PF_Param_FLOAT_SLIDER,
-  FixedSlider = PF_Param_FIX_SLIDER,
-  Colour = PF_Param_COLOR,
-  Checkbox = PF_Param_CHECKBOX
-};
-
 // One parameter as the module registered it. Ranges are in the units the user
 // types: choice numbers, slider values, percent for the blend, 0/1 for the checkboxes.
 struct RegisteredParam {
-  std::string flag;  // "contrast-width", without the dashes
-  std::string name;  // "Contrast width", as registered
-  A_long index;      // ParamIndex: the position in the host's array and in the settings
-  ParamKind kind;
+  std::string flag;   // "contrast-width", without the dashes
+  std::string name;   // "Contrast width", as registered
+  A_long index;       // ParamIndex: the position in the host's array and in the settings
+  PF_ParamType kind;  // PF_Param_*
   const ParamIdentity* identity;  // the table's row
   PF_ParamDef def;                // as registered: the defaults and old projects' value
   double valid_min = 0.0;

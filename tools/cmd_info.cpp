@@ -2,7 +2,6 @@
 #include <OpenImageIO/strutil.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <map>
 #include <string>

@@ -115,14 +115,6 @@ void ReadPreset(const std::filesystem::path& path, const std::vector<RegisteredP
   }
 }
 
-void WritePreset(const std::filesystem::path& path, const std::vector<RegisteredParam>& params,
-                 const simhost::EffectSettings& settings) {
-  nlohmann::ordered_json document = nlohmann::ordered_json::object();
-  for (const RegisteredParam& param : params) document[param.flag] = ValueJson(param, settings);
-  const std::string text = document.dump(2) + "\n";
-  WriteBytesAtomically(path, text.data(), text.size());
-}
-
 }  // namespace
 
 void AddSettingFlags(CLI::App* command, const std::vector<RegisteredParam>& params,
@@ -187,6 +179,9 @@ void CheckPresetsApart(const SettingFlags& flags, const std::vector<std::filesys
 void SavePresetIfAsked(const SettingFlags& flags, const std::vector<RegisteredParam>& params,
                        const simhost::EffectSettings& settings) {
   if (!flags.save_preset) return;
-  WritePreset(*flags.save_preset, params, settings);
+  nlohmann::ordered_json document = nlohmann::ordered_json::object();
+  for (const RegisteredParam& param : params) document[param.flag] = ValueJson(param, settings);
+  const std::string text = document.dump(2) + "\n";
+  WriteBytesAtomically(*flags.save_preset, text.data(), text.size());
   std::cout << "preset: " << *flags.save_preset << "\n";
 }

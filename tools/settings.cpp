@@ -97,18 +97,18 @@ std::vector<RegisteredParam> ReadRegisteredParams(
     const std::vector<simhost::RecordedParam>& recorded, ParamTable table) {
   std::vector<RegisteredParam> params;
   for (const ParamIdentity& identity : table) {
-    const std::string flag = identity.tool_name;
     auto found = std::find_if(recorded.begin(), recorded.end(), [&](const auto& entry) {
       return entry.def.uu.id == identity.disk_id;
     });
     if (found == recorded.end()) {
       throw Failure("the module registers no parameter with persistent id " +
-                    std::to_string(identity.disk_id) + " (--" + flag + ")");
+                    std::to_string(identity.disk_id) + " (--" + identity.tool_name + ")");
     }
     if (found->def.param_type != identity.kind) {
       throw Failure("the module registers persistent id " + std::to_string(identity.disk_id) +
-                    " (--" + flag + ") as parameter type " + std::to_string(found->def.param_type) +
-                    ", expected " + std::to_string(identity.kind));
+                    " (--" + identity.tool_name + ") as parameter type " +
+                    std::to_string(found->def.param_type) + ", expected " +
+                    std::to_string(identity.kind));
     }
     params.push_back(Describe(identity, found->def));
   }

@@ -41,9 +41,6 @@ RegisteredParam Describe(const ParamIdentity& identity, const PF_ParamDef& def) 
       param.valid_max = NumberOfFixed(def.u.fd.valid_max);
       param.percent = (def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) != 0;
       break;
-    case PF_Param_CHECKBOX:
-      param.valid_max = 1;
-      break;
   }
   return param;
 }

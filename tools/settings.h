@@ -10,7 +10,7 @@
 #include "simhost/effect_settings.h"
 
 // One parameter as the module registered it. Ranges are in the units the user
-// types: choice numbers, slider values, percent for the blend, 0/1 for the checkboxes.
+// types: choice numbers, slider values, percent for the blend.
 struct RegisteredParam {
   std::string flag;   // "contrast-width", without the dashes
   std::string name;   // "Contrast width", as registered

@@ -11,7 +11,6 @@
 #include <map>
 
 #include "host/param_values.h"
-#include "tools/lowercase.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -28,7 +27,7 @@ RegisteredParam Describe(const ParamIdentity& identity, const PF_ParamDef& def) 
       for (const std::string& label :
            OIIO::Strutil::splits(def.u.pd.u.namesptr != nullptr ? def.u.pd.u.namesptr : "", "|")) {
         const std::vector<std::string> words = OIIO::Strutil::splits(label);
-        param.choices.push_back(words.empty() ? "" : Lowercase(words.front()));
+        param.choices.push_back(words.empty() ? "" : OIIO::Strutil::lower(words.front()));
       }
       break;
     case PF_Param_FLOAT_SLIDER:
@@ -136,7 +135,8 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
   const bool in_range = parsed && number >= param.valid_min && number <= param.valid_max;
   switch (param.kind) {
     case PF_Param_POPUP: {
-      const auto word = std::find(param.choices.begin(), param.choices.end(), Lowercase(text));
+      const auto word =
+          std::find(param.choices.begin(), param.choices.end(), OIIO::Strutil::lower(text));
       if (!text.empty() && word != param.choices.end()) {
         settings->Choice(param.index) =
             static_cast<PF_ParamValue>(word - param.choices.begin() + 1);
@@ -169,7 +169,7 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
       static const std::map<std::string, PF_ParamValue> kSwitches{
           {"on", 1},  {"true", 1},  {"yes", 1}, {"1", 1},
           {"off", 0}, {"false", 0}, {"no", 0},  {"0", 0}};
-      const auto found = kSwitches.find(Lowercase(text));
+      const auto found = kSwitches.find(OIIO::Strutil::lower(text));
       if (found == kSwitches.end()) throw OutOfRange(param, text);
       settings->Checkbox(param.index) = found->second;
       return;

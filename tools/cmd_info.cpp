@@ -2,7 +2,6 @@
 #include <OpenImageIO/strutil.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <map>
 #include <string>
@@ -108,30 +107,23 @@ std::string PixelFormatText(PrPixelFormat format) {
   return std::string(known->second) + " (" + Hex(format) + ")";
 }
 
-const char* KindName(ParamKind kind) {
-  switch (kind) {
-    case ParamKind::Popup:
-      return "popup";
-    case ParamKind::FloatSlider:
-      return "float slider";
-    case ParamKind::FixedSlider:
-      return "fixed slider";
-    case ParamKind::Colour:
-      return "colour";
-    case ParamKind::Checkbox:
-      break;
-  }
-  return "checkbox";
+const char* KindName(PF_ParamType kind) {
+  static const std::map<PF_ParamType, const char*> kNames{{PF_Param_POPUP, "popup"},
+                                                          {PF_Param_FLOAT_SLIDER, "float slider"},
+                                                          {PF_Param_FIX_SLIDER, "fixed slider"},
+                                                          {PF_Param_COLOR, "colour"},
+                                                          {PF_Param_CHECKBOX, "checkbox"}};
+  return kNames.at(kind);
 }
 
-void PrintNativeModule(const Effect& effect) {
+void PrintNativeModule(const std::string& path, const Effect& effect) {
   auto host = effect.MakeHost(simhost::HostMode::AfterEffects, 1);
   host->ResetOutData();
   host->About();
   const PF_OutData& out = host->OutData();
   std::string about(out.return_msg, strnlen(out.return_msg, sizeof out.return_msg));
   std::replace(about.begin(), about.end(), '\r', '\n');
-  Strutil::printf("Module:   %s\n\n%s\n\n", effect.Path(), about);
+  Strutil::printf("Module:   %s\n\n%s\n\n", path, about);
 
   auto premiere = effect.MakeHost(simhost::HostMode::PremierePro, 1);
   const PF_OutData& setup = premiere->OutData();
@@ -151,8 +143,8 @@ void PrintNativeModule(const Effect& effect) {
   Strutil::printf(row, "index", "name", "flag", "id", "kind", "range", "default");
   for (const RegisteredParam& param : effect.Params()) {
     Strutil::printf(row, std::to_string(param.index), param.name, "--" + param.flag,
-                    std::to_string(param.disk_id), KindName(param.kind), AllowedText(param),
-                    SettingText(param, defaults));
+                    std::to_string(param.identity->disk_id), KindName(param.kind),
+                    AllowedText(param), SettingText(param, defaults));
   }
   // The defaults above are a new After Effects instance's; Premiere Pro's can differ.
   const simhost::EffectSettings in_premiere = effect.NewInstance(simhost::HostMode::PremierePro);
@@ -201,7 +193,7 @@ void AddInfoCommand(CLI::App& app, const ToolContext& context) {
     if (file.Error().empty() && IsPeFile(bytes)) {
       PrintWindowsModule(context.ModulePath(), bytes);
     } else {
-      PrintNativeModule(context.RequireEffect());
+      PrintNativeModule(context.ModulePath(), context.RequireEffect());
     }
   });
 }

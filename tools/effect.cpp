@@ -24,23 +24,6 @@ const char* ErrorName(PF_Err error) {
   return found != kNames.end() ? found->second : "an error code of the host";
 }
 
-std::unique_ptr<simhost::SimulatedHost> SetUpHost(simhost::EntryPointFunction entry,
-                                                  simhost::HostMode mode, int threads,
-                                                  const std::string& path) {
-  auto host = std::make_unique<simhost::SimulatedHost>(mode, entry);
-  host->SetThreadCount(threads);
-  const char* step = "global setup";
-  PF_Err error = host->GlobalSetup();
-  if (error == PF_Err_NONE) {
-    step = "parameter setup";
-    error = host->ParamsSetup();
-  }
-  if (error != PF_Err_NONE) {
-    throw Failure("module " + path + " failed " + step + ": " + DescribeModuleError(error, *host));
-  }
-  return host;
-}
-
 // A module is named by its path, never looked up where the system keeps libraries.
 const std::string& ExistingModule(const std::string& path) {
   CheckPathExists(path, "module");
@@ -56,13 +39,23 @@ std::string DefaultModulePath() {
 Effect::Effect(const std::string& module_path)
     : path_(module_path), module_(ExistingModule(module_path)) {
   if (!module_.IsLoaded()) throw BadInput(module_.Error());
-  auto host = SetUpHost(module_.Entry(), simhost::HostMode::AfterEffects, 1, path_);
-  params_ = ReadRegisteredParams(host->RecordedParams());
+  params_ = ReadRegisteredParams(MakeHost(simhost::HostMode::AfterEffects, 1)->RecordedParams());
 }
 
 std::unique_ptr<simhost::SimulatedHost> Effect::MakeHost(simhost::HostMode mode,
                                                          int threads) const {
-  return SetUpHost(module_.Entry(), mode, threads, path_);
+  auto host = std::make_unique<simhost::SimulatedHost>(mode, module_.Entry());
+  host->SetThreadCount(threads);
+  const char* step = "global setup";
+  PF_Err error = host->GlobalSetup();
+  if (error == PF_Err_NONE) {
+    step = "parameter setup";
+    error = host->ParamsSetup();
+  }
+  if (error != PF_Err_NONE) {
+    throw Failure("module " + path_ + " failed " + step + ": " + DescribeModuleError(error, *host));
+  }
+  return host;
 }
 
 simhost::EffectSettings Effect::NewInstance(simhost::HostMode mode) const {

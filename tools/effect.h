@@ -18,7 +18,6 @@ class Effect {
   // module's parameter setup fails or registers a parameter set the tool does not know.
   explicit Effect(const std::string& module_path);
 
-  const std::string& Path() const { return path_; }
   // The parameters as After Effects registers them (ranges and names are the
   // same in every host; defaults can differ, see NewInstance).
   const std::vector<RegisteredParam>& Params() const { return params_; }

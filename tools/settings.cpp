@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -16,43 +15,30 @@
 
 namespace {
 
-std::string FirstWord(const std::string& label) {
-  const std::size_t start = label.find_first_not_of(' ');
-  if (start == std::string::npos) return "";
-  return OIIO::Strutil::lower(label.substr(start, label.find(' ', start) - start));
-}
-
 RegisteredParam Describe(const ParamIdentity& identity, const PF_ParamDef& def) {
-  RegisteredParam param{identity.tool_name,
-                        std::string(def.name, strnlen(def.name, sizeof def.name)),
-                        identity.disk_id,
-                        identity.index,
-                        static_cast<ParamKind>(identity.kind),
-                        &identity,
-                        def};
+  RegisteredParam param{
+      identity.tool_name, std::string(def.name, strnlen(def.name, sizeof def.name)),
+      identity.index,     identity.kind,
+      &identity,          def};
   switch (param.kind) {
-    case ParamKind::Popup:
+    case PF_Param_POPUP:
       param.valid_min = 1;
       param.valid_max = def.u.pd.num_choices;
       for (const std::string& label :
            OIIO::Strutil::splits(def.u.pd.u.namesptr != nullptr ? def.u.pd.u.namesptr : "", "|")) {
-        param.choices.push_back(FirstWord(label));
+        const std::vector<std::string> words = OIIO::Strutil::splits(label);
+        param.choices.push_back(words.empty() ? "" : OIIO::Strutil::lower(words.front()));
       }
       break;
-    case ParamKind::FloatSlider:
+    case PF_Param_FLOAT_SLIDER:
       param.valid_min = static_cast<double>(def.u.fs_d.valid_min);
       param.valid_max = static_cast<double>(def.u.fs_d.valid_max);
       param.percent = (def.u.fs_d.display_flags & PF_ValueDisplayFlag_PERCENT) != 0;
       break;
-    case ParamKind::FixedSlider:
+    case PF_Param_FIX_SLIDER:
       param.valid_min = NumberOfFixed(def.u.fd.valid_min);
       param.valid_max = NumberOfFixed(def.u.fd.valid_max);
       param.percent = (def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) != 0;
-      break;
-    case ParamKind::Checkbox:
-      param.valid_max = 1;
-      break;
-    case ParamKind::Colour:
       break;
   }
   return param;
@@ -76,7 +62,7 @@ bool ParseDouble(const std::string& text, double* value) {
 
 ToolError OutOfRange(const RegisteredParam& param, const std::string& text) {
   double number = 0.0;
-  const bool slider = param.kind == ParamKind::FloatSlider || param.kind == ParamKind::FixedSlider;
+  const bool slider = param.kind == PF_Param_FLOAT_SLIDER || param.kind == PF_Param_FIX_SLIDER;
   const char* reason = slider && !ParseDouble(text, &number) ? "not a number" : "not allowed";
   return BadInput("--" + param.flag + " " + Shortened(text) + ": " + reason + "; " + param.name +
                   " takes " + AllowedText(param));
@@ -107,18 +93,18 @@ std::vector<RegisteredParam> ReadRegisteredParams(
     const std::vector<simhost::RecordedParam>& recorded, ParamTable table) {
   std::vector<RegisteredParam> params;
   for (const ParamIdentity& identity : table) {
-    const std::string flag = identity.tool_name;
     auto found = std::find_if(recorded.begin(), recorded.end(), [&](const auto& entry) {
       return entry.def.uu.id == identity.disk_id;
     });
     if (found == recorded.end()) {
       throw Failure("the module registers no parameter with persistent id " +
-                    std::to_string(identity.disk_id) + " (--" + flag + ")");
+                    std::to_string(identity.disk_id) + " (--" + identity.tool_name + ")");
     }
     if (found->def.param_type != identity.kind) {
       throw Failure("the module registers persistent id " + std::to_string(identity.disk_id) +
-                    " (--" + flag + ") as parameter type " + std::to_string(found->def.param_type) +
-                    ", expected " + std::to_string(identity.kind));
+                    " (--" + identity.tool_name + ") as parameter type " +
+                    std::to_string(found->def.param_type) + ", expected " +
+                    std::to_string(identity.kind));
     }
     params.push_back(Describe(identity, found->def));
   }
@@ -127,10 +113,12 @@ std::vector<RegisteredParam> ReadRegisteredParams(
 
 const RegisteredParam& FindParam(const std::vector<RegisteredParam>& params,
                                  const std::string& flag) {
+  std::string known;
   for (const RegisteredParam& param : params) {
     if (param.flag == flag) return param;
+    known += (known.empty() ? "" : ", ") + param.flag;
   }
-  throw BadInput("unknown setting: " + flag);
+  throw BadInput("unknown setting \"" + Shortened(flag) + "\"; known are " + known);
 }
 
 simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& params,
@@ -146,7 +134,7 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
   const bool parsed = ParseDouble(text, &number);
   const bool in_range = parsed && number >= param.valid_min && number <= param.valid_max;
   switch (param.kind) {
-    case ParamKind::Popup: {
+    case PF_Param_POPUP: {
       const auto word =
           std::find(param.choices.begin(), param.choices.end(), OIIO::Strutil::lower(text));
       if (!text.empty() && word != param.choices.end()) {
@@ -158,7 +146,7 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
       settings->Choice(param.index) = static_cast<PF_ParamValue>(number);
       return;
     }
-    case ParamKind::FloatSlider: {
+    case PF_Param_FLOAT_SLIDER: {
       // The host keeps slider ranges in single precision, so a value is in range
       // when it is at that precision ("0.001" for a minimum of 0.001f); it is
       // then held to the range as the host holds its sliders.
@@ -169,15 +157,15 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
       settings->Slider(param.index) = std::clamp(number, param.valid_min, param.valid_max);
       return;
     }
-    case ParamKind::FixedSlider:
+    case PF_Param_FIX_SLIDER:
       if (!in_range) throw OutOfRange(param, text);
       // The host keeps the slider in 16.16 fixed point; the nearest step is what it would store.
       settings->Fixed(param.index) = static_cast<PF_Fixed>(std::lround(number * kFixedOne));
       return;
-    case ParamKind::Colour:
+    case PF_Param_COLOR:
       if (!ParseColour(text, &settings->Colour(param.index))) throw OutOfRange(param, text);
       return;
-    case ParamKind::Checkbox: {
+    case PF_Param_CHECKBOX: {
       static const std::map<std::string, PF_ParamValue> kSwitches{
           {"on", 1},  {"true", 1},  {"yes", 1}, {"1", 1},
           {"off", 0}, {"false", 0}, {"no", 0},  {"0", 0}};
@@ -191,15 +179,15 @@ void ApplySetting(const RegisteredParam& param, const std::string& text,
 
 std::string SettingText(const RegisteredParam& param, const simhost::EffectSettings& settings) {
   switch (param.kind) {
-    case ParamKind::Popup:
+    case PF_Param_POPUP:
       return std::to_string(settings.Choice(param.index));
-    case ParamKind::FloatSlider:
+    case PF_Param_FLOAT_SLIDER:
       return FormatNumber(settings.Slider(param.index));
-    case ParamKind::FixedSlider:
+    case PF_Param_FIX_SLIDER:
       return FormatNumber(NumberOfFixed(settings.Fixed(param.index)));
-    case ParamKind::Colour:
+    case PF_Param_COLOR:
       return ColourText(settings.Colour(param.index));
-    case ParamKind::Checkbox:
+    case PF_Param_CHECKBOX:
       return settings.Checkbox(param.index) != 0 ? "on" : "off";
   }
   return "";
@@ -208,25 +196,23 @@ std::string SettingText(const RegisteredParam& param, const simhost::EffectSetti
 std::string AllowedText(const RegisteredParam& param) {
   const std::string percent = param.percent ? " (percent)" : "";
   switch (param.kind) {
-    case ParamKind::Popup:
+    case PF_Param_POPUP:
       return FormatNumber(param.valid_min) + " to " + FormatNumber(param.valid_max) + " (" +
              OIIO::Strutil::join(param.choices, ", ") + ")";
-    case ParamKind::FloatSlider:
+    case PF_Param_FLOAT_SLIDER:
       // Registered as floats; shown as the float they are, not its double widening.
       return FormatNumber(static_cast<float>(param.valid_min)) + " to " +
              FormatNumber(static_cast<float>(param.valid_max)) + percent;
-    case ParamKind::FixedSlider:
+    case PF_Param_FIX_SLIDER:
       return FormatNumber(param.valid_min) + " to " + FormatNumber(param.valid_max) + percent;
-    case ParamKind::Colour:
+    case PF_Param_COLOR:
       return "R,G,B bytes 0..255 or #RRGGBB";
-    case ParamKind::Checkbox:
+    case PF_Param_CHECKBOX:
       return "on or off";
   }
   return "";
 }
 
 std::string ColourText(const PF_Pixel& colour) {
-  char text[8];
-  std::snprintf(text, sizeof text, "#%02X%02X%02X", colour.red, colour.green, colour.blue);
-  return text;
+  return OIIO::Strutil::sprintf("#%02X%02X%02X", colour.red, colour.green, colour.blue);
 }

@@ -1,8 +1,6 @@
-// The effect's parameters as the tool offers them: one flag each, with the
-// kind, range and default the module itself registers. The parameter table
-// (host/params.h) gives each parameter's flag and persistent id (ids are fixed
-// for saved projects); everything else is read from the module's recorded
-// definitions.
+// The effect's parameters as the tool offers them: the parameter table
+// (host/params.h) gives each one's flag and persistent id; its name, range and
+// default are read from the definition the module itself registers.
 #pragma once
 
 #include <string>
@@ -11,22 +9,13 @@
 #include "host/params.h"
 #include "simhost/effect_settings.h"
 
-enum class ParamKind {
-  Popup = PF_Param_POPUP,
-  FloatSlider = PF_Param_FLOAT_SLIDER,
-  FixedSlider = PF_Param_FIX_SLIDER,
-  Colour = PF_Param_COLOR,
-  Checkbox = PF_Param_CHECKBOX
-};
-
 // One parameter as the module registered it. Ranges are in the units the user
-// types: choice numbers, slider values, percent for the blend, 0/1 for the checkboxes.
+// types: choice numbers, slider values, percent for the blend.
 struct RegisteredParam {
-  std::string flag;  // "contrast-width", without the dashes
-  std::string name;  // "Contrast width", as registered
-  A_long disk_id;
-  A_long index;  // ParamIndex: the position in the host's array and in the settings
-  ParamKind kind;
+  std::string flag;   // "contrast-width", without the dashes
+  std::string name;   // "Contrast width", as registered
+  A_long index;       // ParamIndex: the position in the host's array and in the settings
+  PF_ParamType kind;  // PF_Param_*
   const ParamIdentity* identity;  // the table's row
   PF_ParamDef def;                // as registered: the defaults and old projects' value
   double valid_min = 0.0;
@@ -40,17 +29,17 @@ struct RegisteredParam {
 std::vector<RegisteredParam> ReadRegisteredParams(
     const std::vector<simhost::RecordedParam>& recorded, ParamTable table = kParamTable);
 
+// Throws BadInput listing the known flags when none is `flag`.
 const RegisteredParam& FindParam(const std::vector<RegisteredParam>& params,
                                  const std::string& flag);
 
-// Every value at the default the module registered with the host `params` were read from.
+// Every value at the default the module registered with the host `params` came from.
 simhost::EffectSettings DefaultSettings(const std::vector<RegisteredParam>& params,
                                         ParamTable table = kParamTable);
 
-// Sets one value from text: numbers for sliders (the blend in percent), the
-// choice number or the first word of its label for a popup, "R,G,B" bytes or
-// "#RRGGBB" for a colour, on/off (true/false, yes/no, 1/0) for a checkbox.
-// Throws BadInput naming the flag, the value and what is allowed.
+// Sets one value from text as AllowedText describes it (a popup also takes the
+// first word of a label, a checkbox true/false, yes/no, 1/0). Throws BadInput
+// naming the flag, the value and what is allowed.
 void ApplySetting(const RegisteredParam& param, const std::string& text,
                   simhost::EffectSettings* settings);
 

@@ -10,7 +10,7 @@
 #include "host/params.h"
 #include "simhost/host.h"
 #include "tools/effect.h"
-#include "tools/preset.h"
+#include "tools/flags.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -92,14 +92,16 @@ TEST(Settings, TextOfEveryValueReadsBackToTheSameSetting) {
     ApplySetting(param, SettingText(param, settings), &copy);
     EXPECT_EQ(SettingText(param, copy), SettingText(param, settings)) << param.flag;
   }
-  const auto path = std::filesystem::temp_directory_path() / "velmora-settings-test.json";
-  WritePreset(path, TheEffect().Params(), settings);
-  simhost::EffectSettings read = DefaultSettings(TheEffect().Params());
-  ReadPreset(path, TheEffect().Params(), &read);
+  SettingFlags preset;
+  preset.save_preset = preset.preset =
+      (std::filesystem::temp_directory_path() / "velmora-settings-test.json").string();
+  SavePresetIfAsked(preset, TheEffect().Params(), settings);
+  const simhost::EffectSettings read =
+      ResolveSettings(preset, TheEffect().Params(), DefaultSettings(TheEffect().Params()));
   for (const RegisteredParam& param : TheEffect().Params()) {
     EXPECT_EQ(SettingText(param, read), SettingText(param, settings)) << param.flag;
   }
-  std::filesystem::remove(path);
+  std::filesystem::remove(*preset.preset);
 }
 
 // A new instance takes its host's defaults; a preset written before Preserve
@@ -112,8 +114,9 @@ TEST(Settings, NewInstancesFollowTheHostAndOldPresetsOpenAsOldProjects) {
             0);
   const auto path = std::filesystem::temp_directory_path() / "velmora-old-preset-test.json";
   std::ofstream(path) << R"({"contrast": 30, "clamp-white": false})";
-  simhost::EffectSettings read = after_effects;
-  ReadPreset(path, TheEffect().Params(), &read);
+  SettingFlags flags;
+  flags.preset = path.string();
+  const simhost::EffectSettings read = ResolveSettings(flags, TheEffect().Params(), after_effects);
   EXPECT_EQ(read.Checkbox(PARAM_PRESERVE_HDR), 0);
   EXPECT_EQ(read.Slider(PARAM_CONTRAST), 30.0);
   std::filesystem::remove(path);

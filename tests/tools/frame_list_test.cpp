@@ -6,7 +6,7 @@
 #include <fstream>
 #include <functional>
 
-#include "tools/progress.h"
+#include "tools/commands.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -81,9 +81,9 @@ TEST(FrameList, FramesNotWrittenAreNamedAsRanges) {
 }
 
 TEST(Progress, TheBarShowsFramesRateAndTimeLeft) {
-  EXPECT_EQ(Progress::Bar(0, 4, 0.0, 4), "[    ] 0/4 frames");
-  EXPECT_EQ(Progress::Bar(2, 4, 1.0, 4), "[##  ] 2/4 frames  2.0 fps  0:01 left");
-  EXPECT_EQ(Progress::Bar(60, 240, 30.0, 8), "[##      ] 60/240 frames  2.0 fps  1:30 left");
+  EXPECT_EQ(ProgressBar(0, 4, 0.0, 4), "[    ] 0/4 frames");
+  EXPECT_EQ(ProgressBar(2, 4, 1.0, 4), "[##  ] 2/4 frames  2.0 fps  0:01 left");
+  EXPECT_EQ(ProgressBar(60, 240, 30.0, 8), "[##      ] 60/240 frames  2.0 fps  1:30 left");
 }
 
 }  // namespace

@@ -172,10 +172,9 @@ uint16_t HostToFile16(uint16_t host_value) {
   return static_cast<uint16_t>((clamped * 65535u + 16384u) / 32768u);
 }
 
-// Premiere Pro's float frames are walked by the effect on the calling thread,
-// so given `more_hosts` they are rendered in bands of rows at once, each on a
-// host of its own (a host serves one thread at a time); a pixel's result
-// depends on that pixel alone, so the bands give what one render gives. The
+// Premiere Pro's float frames are walked by the effect on the calling thread, hence
+// the bands, each on a host of its own (a host serves one thread at a time); a pixel's
+// result depends on that pixel alone, so the bands give what one render gives. The
 // other paths' hosts spread a frame over their threads themselves.
 PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                    const RenderPath& path, Image* image, const HostMaker& more_hosts) {

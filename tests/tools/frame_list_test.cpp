@@ -20,6 +20,15 @@ std::string ErrorOf(const std::function<void()>& action) {
   return "no error";
 }
 
+// The frame numbers of a sequence given `ranges`.
+std::vector<int> ParseFrameRanges(const std::string& ranges) {
+  std::vector<int> frames;
+  for (const FileJob& job : PlanJobs({"in.%d.exr", "out.%d.exr"}, ranges)) {
+    frames.push_back(*job.frame);
+  }
+  return frames;
+}
+
 TEST(FrameList, RangesAreSortedWithoutRepeats) {
   EXPECT_EQ(ParseFrameRanges("1001-1003,1002,7"), (std::vector<int>{7, 1001, 1002, 1003}));
   EXPECT_EQ(ParseFrameRanges("5"), (std::vector<int>{5}));
@@ -34,7 +43,7 @@ TEST(FrameList, RangesAreSortedWithoutRepeats) {
 }
 
 std::string Expand(const std::string& path, int frame) {
-  return ExpandFramePattern(ParseFramePattern(path).value(), {frame}).at(0);
+  return PlanJobs({path, "out.%d.exr"}, std::to_string(frame)).at(0).input.string();
 }
 
 TEST(FrameList, PatternsTakeEveryFormOfFrameNumber) {
@@ -43,11 +52,11 @@ TEST(FrameList, PatternsTakeEveryFormOfFrameNumber) {
   EXPECT_EQ(Expand("shot.#.exr", 7), "shot.0007.exr");
   EXPECT_EQ(Expand("shot.@@@.exr", 7), "shot.007.exr");
   EXPECT_EQ(Expand("100%%/a.%d.png", 42), "100%/a.42.png");
-  EXPECT_EQ(ParseFramePattern("shot.1001-1003#.exr").value().frames, "1001-1003");
-  EXPECT_FALSE(ParseFramePattern("100%.png"));
+  EXPECT_EQ(PlanJobs({"shot.1001-1003#.exr", "o.#.exr"}, std::nullopt).at(0).frame, 1001);
+  EXPECT_FALSE(PlanJobs({"100%.png", "out.png"}, std::nullopt).at(0).frame);
   // Two numbers, or a lone %, would reach the formatter with a field it cannot fill.
-  EXPECT_THROW(ParseFramePattern("a.%04d.%d.png"), ToolError);
-  EXPECT_THROW(ParseFramePattern("100%.#.png"), ToolError);
+  EXPECT_THROW(Expand("a.%04d.%d.png", 1), ToolError);
+  EXPECT_THROW(Expand("100%.#.png", 1), ToolError);
 }
 
 TEST(FrameList, PlansRefuseAmbiguousRuns) {

@@ -1,13 +1,16 @@
 // velmora apply IN OUT | 'in.%04d.exr' 'out.%04d.exr' --frames A-B | IN... OUTDIR
+#include <OpenImageIO/strutil.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <exception>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
-#include <system_error>
 #include <thread>
 
 #include "ofx_sdk/ofx_constants.h"
@@ -16,7 +19,6 @@
 #include "tools/frame_list.h"
 #include "tools/image_io.h"
 #include "tools/output_paths.h"
-#include "tools/progress.h"
 #include "tools/render_image.h"
 
 namespace {
@@ -56,12 +58,10 @@ struct JobPlan {
 // its own like a frame the module fails, unless no input can be read.
 JobPlan CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force, bool keep_going,
                   const SettingFlags& settings) {
-  JobPlan plan;
-  std::vector<RenderPath>& paths = plan.paths;
+  JobPlan plan{{}, std::vector<std::shared_ptr<const ImageFile>>(jobs.size())};
   std::vector<std::filesystem::path> inputs;
   std::vector<std::filesystem::path> outputs;
-  std::optional<ToolError> unread;
-  std::size_t unreadable = 0;
+  std::vector<ToolError> unread;
   for (const FileJob& job : jobs) {
     const OutputFormat format = OutputFormatOf(job.output);
     inputs.push_back(job.input);
@@ -71,21 +71,19 @@ JobPlan CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force,
       layout = ReadImageLayout(job.input);
     } catch (const ToolError& error) {
       if (!keep_going) throw;
-      if (!unread) unread = error;
-      ++unreadable;
-      paths.push_back({});
+      unread.push_back(error);
+      plan.paths.push_back({});
       continue;
     }
     const SampleDepth depth = DepthOf(job.input, layout.subimages[0].format);
-    paths.push_back(ChooseRenderPath(depth, host, job.input.string()));
+    plan.paths.push_back(ChooseRenderPath(depth, host, job.input.string()));
     CheckOutputHolds(format, job.input, layout, job.output);
   }
-  if (unread && unreadable == jobs.size()) throw *unread;
+  if (unread.size() == jobs.size()) throw unread.front();
   CheckPresetsApart(settings, inputs, outputs);
   std::multimap<std::string, std::size_t> readers;
   for (std::size_t i = 0; i < jobs.size(); ++i) readers.emplace(FileIdentity(jobs[i].input), i);
   std::map<std::string, std::shared_ptr<const ImageFile>> files_read;
-  plan.read_early.resize(jobs.size());
   for (std::size_t writer = 0; writer < jobs.size(); ++writer) {
     const auto [first, last] = readers.equal_range(FileIdentity(jobs[writer].output));
     for (auto reader = first; reader != last; ++reader) {
@@ -102,6 +100,93 @@ JobPlan CheckJobs(const std::vector<FileJob>& jobs, HostChoice host, bool force,
   }
   return plan;
 }
+
+// How a run reports: over several files, on a terminal one redrawn bar (frames done, frames
+// per second, time left), otherwise one plain line per file, which reads well in logs; at the
+// end, the files not written. Safe to call from any thread. Without `keep_going` the first
+// failure stops the run.
+class Progress {
+ public:
+  Progress(const std::vector<FileJob>& jobs, bool keep_going)
+      : stream_(jobs.size() > 1 ? ErrorStream() : nullptr),
+        jobs_(jobs),
+        keep_going_(keep_going),
+        terminal_(isatty(fileno(ErrorStream())) != 0),
+        written_(jobs.size(), false) {
+    if (terminal_) Print(CurrentBar());
+  }
+
+  void Done(std::size_t job) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    written_[job] = true;
+    const std::string count = std::to_string(++done_);
+    Print(terminal_ ? "\r" + CurrentBar() + "\033[K"
+                    : jobs_[job].label + " -> " + jobs_[job].output.string() + " (" + count + "/" +
+                          std::to_string(jobs_.size()) + ")\n");
+  }
+
+  // With `keep_going` shown at once as an error line, the bar drawn again below it.
+  void Failed(const ToolError& error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    failures_.push_back(error);
+    stopped_ = !keep_going_;
+    if (keep_going_) {
+      Print((terminal_ ? "\r\033[K" : "") + ErrorLine(error.what()) + "\n" +
+            (terminal_ ? CurrentBar() : ""));
+    }
+  }
+
+  bool Stopped() const { return stopped_; }
+
+  // Ends the bar's line, then throws what the run failed with: one job's own error,
+  // "...; stopped, not written: frames 1003-1240 ..." or "2 of 240 failed; not written: ...".
+  void Finish() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (terminal_) Print("\n");
+    if (failures_.empty()) return;
+    if (jobs_.size() == 1) throw failures_.front();
+    std::vector<const FileJob*> missing;
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      if (!written_[i]) missing.push_back(&jobs_[i]);
+    }
+    if (keep_going_) {
+      throw Failure(std::to_string(failures_.size()) + " of " + std::to_string(jobs_.size()) +
+                    " failed; not written: " + DescribeJobs(missing));
+    }
+    for (std::size_t k = 1; k < failures_.size(); ++k) Print(ErrorLine(failures_[k].what()) + "\n");
+    // Bad input ends with 2 only while that still means nothing was written.
+    const int exit_code = missing.size() < jobs_.size() ? kExitFailed : failures_[0].exit_code();
+    throw ToolError(exit_code, std::string(failures_[0].what()) + "; stopped, not written: " +
+                                   DescribeJobs(missing) + " (--keep-going renders the others)");
+  }
+
+ private:
+  std::string CurrentBar() const {
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start_;
+    return ProgressBar(done_, jobs_.size(), seconds.count(), 30);
+  }
+
+  void Print(const std::string& text) {
+    // Once the reader has gone (a closed pipe) or the stream failed, the rest is
+    // not shown either; the work goes on.
+    if (stream_ == nullptr) return;
+    if (std::fputs(text.c_str(), stream_) < 0 || std::fflush(stream_) != 0 ||
+        std::ferror(stream_)) {
+      stream_ = nullptr;
+    }
+  }
+
+  std::FILE* stream_;  // null: nothing is shown
+  const std::vector<FileJob>& jobs_;
+  bool keep_going_;
+  bool terminal_;
+  std::vector<bool> written_;
+  std::size_t done_ = 0;
+  std::vector<ToolError> failures_;  // in the order they happened
+  std::atomic<bool> stopped_{false};
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::mutex mutex_;
+};
 
 // Renders one job's image with the module (on `host`, made at first use and kept by the
 // calling thread, since a host serves one thread at a time) or the bundle, and writes it.
@@ -145,19 +230,17 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
   // One instance of the bundle renders every file in turn, each in tiles on every core.
   std::unique_ptr<OfxBundle> bundle;
   if (host == HostChoice::OpenFx) {
-    bundle = std::make_unique<OfxBundle>(options.bundle.value_or(DefaultBundlePath()),
+    bundle = std::make_unique<OfxBundle>(options.bundle.value_or(VELMORA_DEFAULT_OFX_BUNDLE),
                                          static_cast<int>(cores));
   }
 
-  const bool several = jobs.size() > 1;
-  Progress progress(several ? ErrorStream() : nullptr, jobs, options.keep_going,
-                    isatty(fileno(ErrorStream())) != 0);
+  Progress progress(jobs, options.keep_going);
   const unsigned workers = static_cast<unsigned>(
       std::min<std::size_t>(options.jobs > 0 ? options.jobs : cores, jobs.size()));
   const int iterate_threads = static_cast<int>(std::max(1u, cores / workers));
   std::atomic<std::size_t> next{0};
   // After a failure that stops the run, jobs in flight finish and no new one starts.
-  auto work = [&] {
+  RunAtOnce(static_cast<int>(workers), [&](int) {
     std::unique_ptr<simhost::SimulatedHost> thread_host;
     for (std::size_t i = next++; i < jobs.size() && !progress.Stopped(); i = next++) {
       try {
@@ -175,22 +258,25 @@ void RunApply(const ToolContext& context, const ApplyOptions& options) {
         progress.Failed(Failure("an unknown error on " + jobs[i].label));
       }
     }
-  };
-  std::vector<std::thread> threads;
-  try {
-    for (unsigned i = 1; i < workers; ++i) threads.emplace_back(work);
-  } catch (const std::system_error&) {
-    // Fewer threads than asked for (a process limit): those running take every job.
-  }
-  work();
-  for (std::thread& thread : threads) thread.join();
+    return 0;
+  });
   progress.Finish();
-  if (!several) std::printf("%s\n", jobs[0].output.string().c_str());
+  if (jobs.size() == 1) std::printf("%s\n", jobs[0].output.string().c_str());
   // Only now: a run that ends in bad input has touched nothing, the preset included.
   SavePresetIfAsked(options.settings, effect.Params(), settings);
 }
 
 }  // namespace
+
+std::string ProgressBar(std::size_t done, std::size_t total, double seconds, int width) {
+  const std::size_t filled = total == 0 ? width : done * width / total;
+  const std::string bar = "[" + std::string(filled, '#') + std::string(width - filled, ' ') + "] " +
+                          std::to_string(done) + "/" + std::to_string(total) + " frames";
+  if (done == 0 || seconds <= 0.0) return bar;
+  const double rate = static_cast<double>(done) / seconds;
+  const long left = std::lround(static_cast<double>(total - done) / rate);
+  return bar + OIIO::Strutil::sprintf("  %.1f fps  %ld:%02ld left", rate, left / 60, left % 60);
+}
 
 void AddApplyCommand(CLI::App& app, const ToolContext& context) {
   auto options = std::make_shared<ApplyOptions>();

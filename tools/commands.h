@@ -40,5 +40,9 @@ void AddDemoCommand(CLI::App& app, const ToolContext& context);
 void AddCurveCommand(CLI::App& app, const ToolContext& context);
 void AddInfoCommand(CLI::App& app, const ToolContext& context);
 
+// "[#####     ] 12/240 frames  3.4 fps  1:07 left", `width` characters of bar, as
+// `velmora apply` shows a run's progress on a terminal.
+std::string ProgressBar(std::size_t done, std::size_t total, double seconds, int width);
+
 // The curve picture of `velmora curve`, also written by the demo.
 void WriteCurvePlot(const simhost::EffectSettings& settings, const std::string& output);

@@ -11,6 +11,65 @@
 
 namespace {
 
+// A path with one frame number in it, in the printf form OpenImageIO makes of
+// '#' (four digits), '@' (one digit) and '%0Nd'.
+struct FramePattern {
+  std::string format;  // "shot.%04d.exr"; a literal % is written %%
+  std::string frames;  // a range written into the path itself ("shot.1001-1010#.exr"), or empty
+};
+
+// "1001-1240,1250,1300-1302" in ascending order without repeats.
+std::vector<int> ParseFrameRanges(const std::string& text) {
+  if (text.empty()) throw BadInput("--frames is empty; give frame numbers such as 1001-1240,1250");
+  const std::string flag = "--frames " + Shortened(text) + ": ";
+  // "-3", "-5-2" or "1--3": a minus sign in front of a number rather than between two.
+  if (std::regex_search(text, std::regex("(^|[,-])-[0-9]"))) {
+    throw BadInput(flag + "frame numbers cannot be negative");
+  }
+  static const std::regex range("([0-9]{1,9})(-([0-9]{1,9}))?");
+  std::set<int> frames;
+  long long count = 0;  // over every range, so that many ranges cannot pass the cap together
+  for (const std::string& part : OIIO::Strutil::splits(text, ",")) {
+    std::smatch match;
+    if (!std::regex_match(part, match, range)) {
+      throw BadInput(flag + "expected frame numbers such as 1001-1240,1250");
+    }
+    const int first = std::stoi(match[1]);
+    const int last = match[3].matched ? std::stoi(match[3]) : first;
+    if (last < first) throw BadInput(flag + "range " + Shortened(part) + " runs backwards");
+    count += last - first + 1;
+    if (count > 1000000) throw BadInput(flag + "more than a million frames");
+    for (int frame = first; frame <= last; ++frame) frames.insert(frame);
+  }
+  return {frames.begin(), frames.end()};
+}
+
+// Empty when the path holds no frame number. Throws BadInput when it holds more than one.
+std::optional<FramePattern> ParseFramePattern(const std::string& path) {
+  FramePattern pattern;
+  if (!OIIO::Filesystem::parse_pattern(path.c_str(), 0, pattern.format, pattern.frames)) {
+    return std::nullopt;
+  }
+  // OpenImageIO turns the first '#' or '@' run into a number and leaves the
+  // others as they are, which would be written literally.
+  const std::string conversions = OIIO::Strutil::replace(pattern.format, "%%", "", true);
+  if (std::count(conversions.begin(), conversions.end(), '%') != 1 ||
+      pattern.format.find_first_of("#@") != std::string::npos) {
+    throw BadInput("pattern " + path +
+                   ": a pattern holds one frame number (%04d, # or @); write a literal % as %%");
+  }
+  return pattern;
+}
+
+std::vector<std::string> ExpandFramePattern(const FramePattern& pattern,
+                                            const std::vector<int>& frames) {
+  std::vector<std::string> paths;
+  if (!OIIO::Filesystem::enumerate_file_sequence(pattern.format, frames, paths)) {
+    throw BadInput("cannot expand the frame pattern " + pattern.format);
+  }
+  return paths;
+}
+
 std::vector<FileJob> PlanSequence(const std::vector<std::string>& inputs, const std::string& output,
                                   const std::optional<std::string>& frames) {
   const std::optional<FramePattern> input =
@@ -43,56 +102,6 @@ std::vector<FileJob> PlanSequence(const std::vector<std::string>& inputs, const 
 }
 
 }  // namespace
-
-std::vector<int> ParseFrameRanges(const std::string& text) {
-  if (text.empty()) throw BadInput("--frames is empty; give frame numbers such as 1001-1240,1250");
-  const std::string flag = "--frames " + Shortened(text) + ": ";
-  // "-3", "-5-2" or "1--3": a minus sign in front of a number rather than between two.
-  if (std::regex_search(text, std::regex("(^|[,-])-[0-9]"))) {
-    throw BadInput(flag + "frame numbers cannot be negative");
-  }
-  static const std::regex range("([0-9]{1,9})(-([0-9]{1,9}))?");
-  std::set<int> frames;
-  long long count = 0;  // over every range, so that many ranges cannot pass the cap together
-  for (const std::string& part : OIIO::Strutil::splits(text, ",")) {
-    std::smatch match;
-    if (!std::regex_match(part, match, range)) {
-      throw BadInput(flag + "expected frame numbers such as 1001-1240,1250");
-    }
-    const int first = std::stoi(match[1]);
-    const int last = match[3].matched ? std::stoi(match[3]) : first;
-    if (last < first) throw BadInput(flag + "range " + Shortened(part) + " runs backwards");
-    count += last - first + 1;
-    if (count > 1000000) throw BadInput(flag + "more than a million frames");
-    for (int frame = first; frame <= last; ++frame) frames.insert(frame);
-  }
-  return {frames.begin(), frames.end()};
-}
-
-std::optional<FramePattern> ParseFramePattern(const std::string& path) {
-  FramePattern pattern;
-  if (!OIIO::Filesystem::parse_pattern(path.c_str(), 0, pattern.format, pattern.frames)) {
-    return std::nullopt;
-  }
-  // OpenImageIO turns the first '#' or '@' run into a number and leaves the
-  // others as they are, which would be written literally.
-  const std::string conversions = OIIO::Strutil::replace(pattern.format, "%%", "", true);
-  if (std::count(conversions.begin(), conversions.end(), '%') != 1 ||
-      pattern.format.find_first_of("#@") != std::string::npos) {
-    throw BadInput("pattern " + path +
-                   ": a pattern holds one frame number (%04d, # or @); write a literal % as %%");
-  }
-  return pattern;
-}
-
-std::vector<std::string> ExpandFramePattern(const FramePattern& pattern,
-                                            const std::vector<int>& frames) {
-  std::vector<std::string> paths;
-  if (!OIIO::Filesystem::enumerate_file_sequence(pattern.format, frames, paths)) {
-    throw BadInput("cannot expand the frame pattern " + pattern.format);
-  }
-  return paths;
-}
 
 std::vector<FileJob> PlanJobs(const std::vector<std::string>& paths,
                               const std::optional<std::string>& frames) {

@@ -15,22 +15,6 @@ struct FileJob {
   std::optional<int> frame;  // the frame number in a sequence
 };
 
-// "1001-1240,1250,1300-1302" in ascending order without repeats. Throws BadInput.
-std::vector<int> ParseFrameRanges(const std::string& text);
-
-// A path with one frame number in it, in the printf form OpenImageIO makes of
-// '#' (four digits), '@' (one digit) and '%0Nd'.
-struct FramePattern {
-  std::string format;  // "shot.%04d.exr"; a literal % is written %%
-  std::string frames;  // a range written into the path itself ("shot.1001-1010#.exr"), or empty
-};
-
-// Empty when the path holds no frame number. Throws BadInput when it holds more than one.
-std::optional<FramePattern> ParseFramePattern(const std::string& path);
-
-std::vector<std::string> ExpandFramePattern(const FramePattern& pattern,
-                                            const std::vector<int>& frames);
-
 // The jobs of one apply run from its positional paths and --frames (absent when
 // not given). Throws BadInput for an inconsistent combination, or two jobs
 // writing the same file.

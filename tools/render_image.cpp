@@ -44,17 +44,12 @@ struct HostPixels {
 
 // The path was chosen from the file's header before the run: an image read
 // since with samples of another depth is refused.
-SampleDepth CheckSamplesFor(const RenderPath& path, const Image& image) {
-  const SampleDepth depth =
-      path.format == HostPixelFormat::ARGB8 || path.format == HostPixelFormat::BGRA8
-          ? SampleDepth::Bits8
-          : (path.format == HostPixelFormat::ARGB16 ? SampleDepth::Bits16 : SampleDepth::Float);
+void CheckSamplesFor(const RenderPath& path, const Image& image) {
   const OIIO::TypeDesc held = image.pixels.spec().format;
-  if (held != SampleType(depth)) {
+  if (held != SampleType(path.depth)) {
     throw BadInput("the image changed while velmora ran: its samples are now " +
                    std::string(held.c_str()) + ", not for the " + PathName(path) + " path");
   }
-  return depth;
 }
 
 // File rows [first, last) of the image's colour and alpha to the host's pixels
@@ -86,29 +81,12 @@ void ExchangeSamples(Image* image, int first, int last, const HostPixels& host, 
   }
 }
 
-// Rows [0, rows) as `bands` bands at once, each `render(band, first, last)`;
-// the first non-zero answer in band order, once every band is done.
+// Rows [0, rows) as `bands` bands at once, each `render(band, first, last)`.
 int RenderInBands(int bands, int rows, const std::function<int(int, int, int)>& render) {
-  std::vector<std::future<int>> answers;
-  for (int64_t band = 0; band < bands; ++band) {
-    const auto start = [&](std::launch policy) {
-      return std::async(policy, render, static_cast<int>(band),
-                        static_cast<int>(rows * band / bands),
-                        static_cast<int>(rows * (band + 1) / bands));
-    };
-    try {
-      answers.push_back(start(std::launch::async));
-    } catch (const std::system_error&) {
-      // No thread to be had (a process limit): the band runs on this one when its answer is read.
-      answers.push_back(start(std::launch::deferred));
-    }
-  }
-  int first = 0;
-  for (std::future<int>& answer : answers) {
-    const int value = answer.get();  // rethrows what the band threw
-    if (first == 0) first = value;
-  }
-  return first;
+  return RunAtOnce(bands, [&](int band) {
+    return render(band, static_cast<int>(int64_t{rows} * band / bands),
+                  static_cast<int>(int64_t{rows} * (band + 1) / bands));
+  });
 }
 
 // `render` on every subimage and level of `file` that has colour channels, in
@@ -150,12 +128,13 @@ RenderPath ChooseRenderPath(SampleDepth depth, HostChoice host, const std::strin
                      "leave out --host premiere or use --host aftereffects");
     }
     return {simhost::HostMode::PremierePro,
-            depth == SampleDepth::Bits8 ? HostPixelFormat::BGRA8 : HostPixelFormat::BGRAFloat};
+            depth == SampleDepth::Bits8 ? HostPixelFormat::BGRA8 : HostPixelFormat::BGRAFloat,
+            depth};
   }
   const HostPixelFormat format = depth == SampleDepth::Bits8    ? HostPixelFormat::ARGB8
                                  : depth == SampleDepth::Bits16 ? HostPixelFormat::ARGB16
                                                                 : HostPixelFormat::ARGBFloat;
-  return {simhost::HostMode::AfterEffects, format, host == HostChoice::OpenFx};
+  return {simhost::HostMode::AfterEffects, format, depth, host == HostChoice::OpenFx};
 }
 
 const char* PathName(const RenderPath& path) {
@@ -167,6 +146,23 @@ const char* PathName(const RenderPath& path) {
   return (path.openfx ? kOpenFx : kModule)[static_cast<int>(path.format)];
 }
 
+int RunAtOnce(int count, const std::function<int(int)>& task) {
+  std::vector<std::future<int>> answers;
+  for (int i = 1; i < count; ++i) {
+    try {
+      answers.push_back(std::async(std::launch::async, task, i));
+    } catch (const std::system_error&) {
+      answers.push_back(std::async(std::launch::deferred, task, i));  // run by get() below
+    }
+  }
+  int first = task(0);
+  for (std::future<int>& answer : answers) {
+    const int value = answer.get();  // rethrows what the task threw
+    if (first == 0) first = value;
+  }
+  return first;
+}
+
 uint16_t FileToHost16(uint16_t file_value) {
   return static_cast<uint16_t>((uint32_t{file_value} * 32768u + 32767u) / 65535u);
 }
@@ -176,14 +172,13 @@ uint16_t HostToFile16(uint16_t host_value) {
   return static_cast<uint16_t>((clamped * 65535u + 16384u) / 32768u);
 }
 
-// Premiere Pro's float frames are walked by the effect on the calling thread,
-// so given `more_hosts` they are rendered in bands of rows at once, each on a
-// host of its own (a host serves one thread at a time); a pixel's result
-// depends on that pixel alone, so the bands give what one render gives. The
+// Premiere Pro's float frames are walked by the effect on the calling thread, hence
+// the bands, each on a host of its own (a host serves one thread at a time); a pixel's
+// result depends on that pixel alone, so the bands give what one render gives. The
 // other paths' hosts spread a frame over their threads themselves.
 PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                    const RenderPath& path, Image* image, const HostMaker& more_hosts) {
-  const SampleDepth depth = CheckSamplesFor(path, *image);
+  CheckSamplesFor(path, *image);
   const A_long width = image->header.width;
   const A_long height = image->header.height;
   const int count = more_hosts && path.format == HostPixelFormat::BGRAFloat
@@ -197,7 +192,7 @@ PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& 
     simhost::HostImage source(path.format, width, last - first);
     outputs[band] = std::make_unique<simhost::HostImage>(path.format, width, last - first);
     ExchangeSamples(image, first, last, PixelsOf(source), true);
-    if (depth == SampleDepth::Bits16) Rescale(source, FileToHost16);
+    if (path.depth == SampleDepth::Bits16) Rescale(source, FileToHost16);
     simhost::SimulatedHost& band_host = band == 0 ? host : *hosts[band - 1];
     // After Effects hands float frames to the smart render only.
     if (path.format != HostPixelFormat::ARGBFloat) {
@@ -211,7 +206,7 @@ PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& 
   if (error != 0) return error;
   int first = 0;
   for (const auto& output : outputs) {
-    if (depth == SampleDepth::Bits16) Rescale(*output, HostToFile16);
+    if (path.depth == SampleDepth::Bits16) Rescale(*output, HostToFile16);
     ExchangeSamples(image, first, first + output->Height(), PixelsOf(*output), false);
     first += output->Height();
   }
@@ -222,10 +217,6 @@ PF_Err RenderImageFile(simhost::SimulatedHost& host, const simhost::EffectSettin
                        const RenderPath& path, ImageFile* file, const HostMaker& more_hosts) {
   return RenderPictures(
       file, [&](Image* image) { return RenderImage(host, settings, path, image, more_hosts); });
-}
-
-std::string DefaultBundlePath() {
-  return VELMORA_DEFAULT_OFX_BUNDLE;
 }
 
 std::string OfxStatusText(OfxStatus status) {
@@ -275,7 +266,8 @@ OfxStatus OfxBundle::RenderImage(const RenderPath& path, Image* image) {
     return kOfxStatOK;
   }
   static const char* const kDepths[] = {kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat};
-  const char* depth = kDepths[static_cast<int>(CheckSamplesFor(path, *image))];
+  CheckSamplesFor(path, *image);
+  const char* depth = kDepths[static_cast<int>(path.depth)];
   const int32_t channels = FindColourChannels(image->header).alpha >= 0 ? 4 : 3;
   simofx::HostImage source({0, 0, width, height}, channels, depth, 0, true);
   simofx::HostImage output({0, 0, width, height}, channels, depth, 0, true);

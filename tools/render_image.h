@@ -1,14 +1,6 @@
 // Image files through the effect: on the module's simulated hosts by a path
 // chosen from the file's sample depth, or through the image-effect bundle as a
 // host drives it (is-identity, then a render in tiles on several threads).
-//
-// The module's 16-bit host has white at 32768: a file value v goes in as
-// round(v * 32768 / 65535) and a host value h comes back as round(h * 65535 /
-// 32768) (the way in meets no tie; the one on the way out, h = 16384, rounds
-// up), so black and white survive exactly and a neutral render returns every
-// file value within one code. The bundle takes every depth as the file holds
-// it (16-bit white stays 65535), RGBA for files with alpha, RGB for those
-// without; the file's top row is the image's top row.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +24,7 @@ enum class HostChoice {
 struct RenderPath {
   simhost::HostMode mode;
   simhost::HostPixelFormat format;
+  SampleDepth depth;
   // Through the image-effect bundle instead of the module: `format` then
   // names only the depth (ARGB8, ARGB16 or ARGBFloat).
   bool openfx = false;
@@ -42,8 +35,16 @@ RenderPath ChooseRenderPath(SampleDepth depth, HostChoice host, const std::strin
 
 const char* PathName(const RenderPath& path);
 
+// Between a file's 16-bit codes and the module's 16-bit host, whose white is 32768: each
+// to the nearest code, so that black and white survive exactly and a neutral render
+// returns every file value within one code (docs/tool.md, "The 16-bit scale").
 uint16_t FileToHost16(uint16_t file_value);
 uint16_t HostToFile16(uint16_t host_value);
+
+// `task(i)` for every i below `count` at once, the first on this thread; the first non-zero
+// answer in that order, once every task is done. A task whose thread cannot be started (a
+// process limit) runs on this thread instead.
+int RunAtOnce(int count, const std::function<int(int)>& task);
 
 // Makes a further host in the render's mode, set up to render.
 using HostMaker = std::function<std::unique_ptr<simhost::SimulatedHost>()>;
@@ -62,12 +63,11 @@ PF_Err RenderImage(simhost::SimulatedHost& host, const simhost::EffectSettings& 
 PF_Err RenderImageFile(simhost::SimulatedHost& host, const simhost::EffectSettings& settings,
                        const RenderPath& path, ImageFile* file, const HostMaker& more_hosts = {});
 
-// The bundle of this build, unless --bundle names another.
-std::string DefaultBundlePath();
-
 // "1000 (kOfxStatErrImageFormat)".
 std::string OfxStatusText(OfxStatus status);
 
+// Renders files as a host of the bundle does: every depth as the file holds it (16-bit
+// white stays 65535), RGBA for files with alpha, RGB for those without.
 class OfxBundle {
  public:
   // `path` is a bundle folder (its binary for this platform is used) or the

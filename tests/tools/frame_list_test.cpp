@@ -6,7 +6,7 @@
 #include <fstream>
 #include <functional>
 
-#include "tools/progress.h"
+#include "tools/commands.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -18,6 +18,15 @@ std::string ErrorOf(const std::function<void()>& action) {
     return error.what();
   }
   return "no error";
+}
+
+// The frame numbers of a sequence given `ranges`.
+std::vector<int> ParseFrameRanges(const std::string& ranges) {
+  std::vector<int> frames;
+  for (const FileJob& job : PlanJobs({"in.%d.exr", "out.%d.exr"}, ranges)) {
+    frames.push_back(*job.frame);
+  }
+  return frames;
 }
 
 TEST(FrameList, RangesAreSortedWithoutRepeats) {
@@ -34,7 +43,7 @@ TEST(FrameList, RangesAreSortedWithoutRepeats) {
 }
 
 std::string Expand(const std::string& path, int frame) {
-  return ExpandFramePattern(ParseFramePattern(path).value(), {frame}).at(0);
+  return PlanJobs({path, "out.%d.exr"}, std::to_string(frame)).at(0).input.string();
 }
 
 TEST(FrameList, PatternsTakeEveryFormOfFrameNumber) {
@@ -43,11 +52,11 @@ TEST(FrameList, PatternsTakeEveryFormOfFrameNumber) {
   EXPECT_EQ(Expand("shot.#.exr", 7), "shot.0007.exr");
   EXPECT_EQ(Expand("shot.@@@.exr", 7), "shot.007.exr");
   EXPECT_EQ(Expand("100%%/a.%d.png", 42), "100%/a.42.png");
-  EXPECT_EQ(ParseFramePattern("shot.1001-1003#.exr").value().frames, "1001-1003");
-  EXPECT_FALSE(ParseFramePattern("100%.png"));
+  EXPECT_EQ(PlanJobs({"shot.1001-1003#.exr", "o.#.exr"}, std::nullopt).at(0).frame, 1001);
+  EXPECT_FALSE(PlanJobs({"100%.png", "out.png"}, std::nullopt).at(0).frame);
   // Two numbers, or a lone %, would reach the formatter with a field it cannot fill.
-  EXPECT_THROW(ParseFramePattern("a.%04d.%d.png"), ToolError);
-  EXPECT_THROW(ParseFramePattern("100%.#.png"), ToolError);
+  EXPECT_THROW(Expand("a.%04d.%d.png", 1), ToolError);
+  EXPECT_THROW(Expand("100%.#.png", 1), ToolError);
 }
 
 TEST(FrameList, PlansRefuseAmbiguousRuns) {
@@ -81,9 +90,9 @@ TEST(FrameList, FramesNotWrittenAreNamedAsRanges) {
 }
 
 TEST(Progress, TheBarShowsFramesRateAndTimeLeft) {
-  EXPECT_EQ(Progress::Bar(0, 4, 0.0, 4), "[    ] 0/4 frames");
-  EXPECT_EQ(Progress::Bar(2, 4, 1.0, 4), "[##  ] 2/4 frames  2.0 fps  0:01 left");
-  EXPECT_EQ(Progress::Bar(60, 240, 30.0, 8), "[##      ] 60/240 frames  2.0 fps  1:30 left");
+  EXPECT_EQ(ProgressBar(0, 4, 0.0, 4), "[    ] 0/4 frames");
+  EXPECT_EQ(ProgressBar(2, 4, 1.0, 4), "[##  ] 2/4 frames  2.0 fps  0:01 left");
+  EXPECT_EQ(ProgressBar(60, 240, 30.0, 8), "[##      ] 60/240 frames  2.0 fps  1:30 left");
 }
 
 }  // namespace

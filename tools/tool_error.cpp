@@ -1,11 +1,11 @@
 // The tool's error stream and the lines written to it, declared in tool_error.h.
+#include "tools/tool_error.h"
+
 #include <OpenImageIO/strutil.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-
-#include "tools/tool_error.h"
 
 namespace {
 

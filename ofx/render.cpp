@@ -8,12 +8,12 @@
 #include "engine/frame_curve.h"
 #include "engine/pair_table.h"
 #include "engine/pixel_frame.h"
+#include "engine/portable_trig.h"
 #include "engine/tone_curve.h"
 #include "ofx/host_access.h"
 #include "ofx/image_rows.h"
 #include "ofx/parameters.h"
 #include "ofx_sdk/ofx_constants.h"
-#include "simhost/portable_trig.h"
 
 namespace velmora_ofx {
 namespace {
@@ -152,7 +152,7 @@ OfxStatus RenderImages(OfxImageEffectHandle instance, OfxPropertySetHandle in_ar
   if (status != kOfxStatOK) return status;
   ToneCurve curve;
   float lut_storage[kLutCapacity] = {};
-  BuildFrameCurve(input, lut_storage, simhost::PortableSin, simhost::PortableCos, &curve);
+  BuildFrameCurve(input, lut_storage, PortableSin, PortableCos, &curve);
   if (curve.mix == 0.0f) {
     return EachRow(instance, window,
                    [&](int32_t y) { CopyRow(source, output, y, window.x1, window.x2); });
@@ -201,7 +201,7 @@ OfxStatus IsIdentityAction(OfxImageEffectHandle instance, OfxPropertySetHandle i
   if (status != kOfxStatOK) return status;
   ToneCurve curve;
   float lut_storage[kLutCapacity] = {};
-  BuildFrameCurve(input, lut_storage, simhost::PortableSin, simhost::PortableCos, &curve);
+  BuildFrameCurve(input, lut_storage, PortableSin, PortableCos, &curve);
   PixelFrame frame;
   PreparePixelFrame(curve, &frame);
   if (!LeavesEveryPixel(frame)) return kOfxStatReplyDefault;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "simhost/portable_trig.h"
+#include "engine/portable_trig.h"
 
 namespace simhost {
 namespace {

@@ -6,9 +6,9 @@
 #pragma once
 
 #include "engine/frame_curve.h"
+#include "engine/portable_trig.h"
 #include "host/param_values.h"
 #include "simhost/effect_settings.h"
-#include "simhost/portable_trig.h"
 
 namespace simhost {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/portable_trig.h"
 #include "engine/tone_curve.h"
-#include "simhost/portable_trig.h"
 #include "tests/golden/golden_text.h"
 #include "tests/golden/goldens.h"
 #include "tests/support/fnv1a.h"
@@ -33,7 +33,7 @@ void Build(Table* table, int32_t table_size, const Pivot& pivot, double contrast
            double shadows, double highlights, int32_t clamps) {
   const CurveControls controls{table_size, pivot.red, pivot.green, pivot.blue, contrast,
                                width,      shadows,   highlights,  clamps & 1, clamps >> 1};
-  BuildLut(&table->curve, table->storage, controls, simhost::PortableSin, simhost::PortableCos);
+  BuildLut(&table->curve, table->storage, controls, PortableSin, PortableCos);
 }
 
 uint64_t TableHash(const Table& table, uint64_t hash = kFnv1aStart) {

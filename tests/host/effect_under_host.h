@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "engine/pixel_test_entry_points.h"
+#include "engine/portable_trig.h"
 #include "engine/tone_curve.h"
 #include "simhost/frame_controls.h"
 #include "simhost/host.h"
-#include "simhost/portable_trig.h"
 
 namespace velmora_test {
 

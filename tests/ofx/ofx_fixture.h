@@ -12,11 +12,11 @@
 
 #include "engine/frame_curve.h"
 #include "engine/pixel_frame.h"
+#include "engine/portable_trig.h"
 #include "engine/tone_curve.h"
 #include "ofx_sdk/ofx_constants.h"
 #include "simhost/effect_settings.h"
 #include "simhost/frame_controls.h"
-#include "simhost/portable_trig.h"
 #include "simofx/effect_values.h"
 #include "simofx/host_image.h"
 #include "simofx/ofx_host.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <thread>
 
+#include "engine/portable_trig.h"
 #include "host/params.h"
 #include "scripted_effect.h"
-#include "simhost/portable_trig.h"
 
 namespace simhost {
 namespace {

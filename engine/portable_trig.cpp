@@ -1,10 +1,9 @@
-#include "simhost/portable_trig.h"
+#include "engine/portable_trig.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
-namespace simhost {
 namespace {
 
 // 2/pi in binary, 1216 bits, most significant first: bit i of the expansion
@@ -208,5 +207,3 @@ double PortableCos(double x) {
       return KernelSin(r.hi, r.lo);
   }
 }
-
-}  // namespace simhost

@@ -1,4 +1,4 @@
-#include "simhost/portable_trig.h"
+#include "engine/portable_trig.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 #include <limits>
 #include <vector>
 
-namespace simhost {
 namespace {
 
 // Distance in units in the last place between two finite doubles of any sign.
@@ -98,4 +97,3 @@ TEST(PortableTrig, TheArgumentClosestToAMultipleOfHalfPi) {
 }
 
 }  // namespace
-}  // namespace simhost

@@ -3,7 +3,7 @@
 // includes it defines first, in an anonymous namespace, `WideDoubles`: the
 // double arithmetic on four lanes (Lanes, Widen, Splat, Add, Sub, Mul, Div,
 // Min, Max, Narrow, Store, FromInt32, LowWords, AddToExponent, the lane masks
-// Positive, NonZeroNumber and Between, and the gathers of four table entries,
+// NonZeroNumber and Between, and the gathers of four table entries,
 // Gather and GatherDoubles), and VELMORA_GROUP_TARGET, the target attribute
 // its functions and these carry. The float lanes, the table's position and
 // the integer steps stay in SSE2, which either set runs.
@@ -217,7 +217,7 @@ VELMORA_GROUP_TARGET inline void CorrectGroup(const ToneCurve& curve, const Floa
   const __m128 inside = BitsInside(position, route.table.position_bound);
   int taken = _mm_movemask_ps(inside);
   if (kPreStep == PreStep::Applied) {
-    taken &= kHdr ? W::Positive(lightness) : W::NonZeroNumber(lightness);
+    taken &= kHdr ? W::Between(lightness, 0.0, HUGE_VAL) : W::NonZeroNumber(lightness);
   }
   // Lanes outside the table read its first interval, and their results are
   // replaced.

@@ -25,9 +25,6 @@ struct WideDoubles {
   VELMORA_GROUP_TARGET static Lanes Max(Lanes a, Lanes b) { return _mm256_max_pd(a, b); }
   VELMORA_GROUP_TARGET static __m128 Narrow(Lanes a) { return _mm256_cvtpd_ps(a); }
   VELMORA_GROUP_TARGET static void Store(double* each, Lanes a) { _mm256_store_pd(each, a); }
-  VELMORA_GROUP_TARGET static int Positive(Lanes a) {
-    return _mm256_movemask_pd(_mm256_cmp_pd(a, _mm256_setzero_pd(), _CMP_GT_OQ));
-  }
   // != as the scalar test, which is true for a NaN, and ordered: a number.
   VELMORA_GROUP_TARGET static int NonZeroNumber(Lanes a) {
     return _mm256_movemask_pd(_mm256_and_pd(_mm256_cmp_pd(a, _mm256_setzero_pd(), _CMP_NEQ_UQ),

@@ -44,10 +44,6 @@ struct WideDoubles {
   static int MaskOf(__m128d low, __m128d high) {
     return _mm_movemask_pd(low) | _mm_movemask_pd(high) << 2;
   }
-  static int Positive(Lanes a) {
-    const __m128d zero = _mm_setzero_pd();
-    return MaskOf(_mm_cmpgt_pd(a.low, zero), _mm_cmpgt_pd(a.high, zero));
-  }
   static int NonZeroNumber(Lanes a) {
     const __m128d zero = _mm_setzero_pd();
     return MaskOf(_mm_and_pd(_mm_cmpneq_pd(a.low, zero), _mm_cmpord_pd(a.low, a.low)),

@@ -292,8 +292,10 @@ inline bool TakesShortRoute(PlainTable table, float position, double lightness) 
   const bool inside = bits - 1u < table.position_bound;  // 0 < e < m; NaN and -0 fail
   if (kPre == PreStep::Neutral) return inside;
   // Preserving HDR, a negative lightness loses its colour (the ratio is
-  // negative): only positive ones take the short route, which keeps it.
-  if (kHdr) return inside && lightness > 0.0;
+  // negative), and an infinite one, which a pre-transform can bring into the
+  // table, takes the curve's limit: only positive finite ones take the short
+  // route, which keeps the colour by the ratio.
+  if (kHdr) return inside && lightness > 0.0 && lightness < HUGE_VAL;
   // A pre-transform can move a NaN lightness into the table; a short route's
   // arithmetic assumes a number, and the general one keeps the NaN channels.
   return inside && lightness != 0.0 && lightness == lightness;

@@ -58,23 +58,23 @@ void CheckSamplesFor(const RenderPath& path, const Image& image) {
 void ExchangeSamples(Image* image, int first, int last, const HostPixels& host, bool to_host) {
   const ColourChannels colour = FindColourChannels(image->header);
   const int file[4] = {colour.red, colour.green, colour.blue, colour.alpha};
-  const OIIO::ImageSpec& spec = image->pixels.spec();
+  const OIIO::ImageSpec& held = image->pixels.spec();
   // Blue, green, red, then alpha: a grey file's one channel takes red last,
   // the same value for a grey pixel.
   for (int k : {2, 1, 0, 3}) {
     if (host.channel[k] < 0 || (file[k] < 0 && !to_host)) continue;
-    unsigned char* samples = host.first_row + host.channel[k] * spec.format.size();
+    unsigned char* samples = host.first_row + host.channel[k] * held.format.size();
     if (file[k] < 0) {
       const float opaque = 1.0f;
-      OIIO::convert_image(1, spec.width, last - first, 1, &opaque, OIIO::TypeFloat, 0, 0, 0,
-                          samples, spec.format, host.pixel_bytes, host.row_bytes, 0);
+      OIIO::convert_image(1, held.width, last - first, 1, &opaque, OIIO::TypeFloat, 0, 0, 0,
+                          samples, held.format, host.pixel_bytes, host.row_bytes, 0);
       continue;
     }
-    const OIIO::ROI rows(spec.x, spec.x + spec.width, spec.y + first, spec.y + last, spec.z,
-                         spec.z + 1, file[k], file[k] + 1);
-    if (!(to_host ? image->pixels.get_pixels(rows, spec.format, samples, host.pixel_bytes,
+    const OIIO::ROI rows(held.x, held.x + held.width, held.y + first, held.y + last, held.z,
+                         held.z + 1, file[k], file[k] + 1);
+    if (!(to_host ? image->pixels.get_pixels(rows, held.format, samples, host.pixel_bytes,
                                              host.row_bytes)
-                  : image->pixels.set_pixels(rows, spec.format, samples, host.pixel_bytes,
+                  : image->pixels.set_pixels(rows, held.format, samples, host.pixel_bytes,
                                              host.row_bytes))) {
       throw Failure("cannot hand the samples over: " + image->pixels.geterror());
     }
